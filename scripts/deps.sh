@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Penwick needs to build, run and test, when any is missing.
+# Usage: scripts/deps.sh [run|test|fuzz]   (default: test, which is a superset of run)
+set -euo pipefail
+what=${1:-test}
+pkgs=(build-essential cmake ninja-build pkg-config
+      qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev libxkbcommon-dev
+      libpugixml-dev libharfbuzz-dev libicu-dev fonts-noto-cjk)
+case "$what" in
+  run) ;;
+  test) pkgs+=(libbenchmark-dev xvfb xauth) ;;
+  fuzz) pkgs+=(clang-14 libclang-rt-14-dev llvm-14) ;;
+  *) echo "usage: $0 [run|test|fuzz]" >&2; exit 2 ;;
+esac
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
