@@ -54,6 +54,7 @@ public:
 
 private:
     friend class DomNode;
+    friend class DomAttributeMap;
     explicit DomAttribute(pugi::xml_attribute_struct* a) : m_attr(a) {}
     pugi::xml_attribute_struct* m_attr = nullptr;
 };

@@ -1,0 +1,542 @@
+#include "DomDocument.h"
+
+#include "FileIO.h"
+#include "XmlEncoding.h"
+
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace penwick {
+
+namespace {
+
+// Comments, PIs, the declaration and the doctype are kept so that a save gives back what
+// was loaded. Whitespace between elements is dropped, but an element whose only content
+// is white space (a node text of blank lines) keeps it.
+constexpr unsigned kParseOptions = pugi::parse_full | pugi::parse_ws_pcdata_single;
+// No indentation: the file holds no whitespace-only text of its own making, and the
+// declaration is written only when the document has one.
+constexpr unsigned kFormatOptions = pugi::format_raw | pugi::format_no_declaration;
+
+pugi::xml_node N(pugi::xml_node_struct* n) { return pugi::xml_node(n); }
+pugi::xml_attribute A(pugi::xml_attribute_struct* a) { return pugi::xml_attribute(a); }
+
+bool isText(const pugi::xml_node& n)
+{
+    return n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata;
+}
+
+// Next node of a pre-order walk of the subtree of root, descending only when descend.
+pugi::xml_node nextInWalk(pugi::xml_node cur, const pugi::xml_node& root, bool descend = true)
+{
+    if (descend)
+        if (pugi::xml_node c = cur.first_child())
+            return c;
+    while (cur != root && !cur.next_sibling())
+        cur = cur.parent();
+    return cur == root ? pugi::xml_node() : cur.next_sibling();
+}
+
+// Deepest element level below root, counting root itself as 1 when it is an element.
+int elementDepth(const pugi::xml_node& root)
+{
+    if (root.type() != pugi::node_element && root.type() != pugi::node_document)
+        return 0;
+    int base = root.type() == pugi::node_element ? 1 : 0;
+    int depth = 0, deepest = base;
+    for (pugi::xml_node cur = root.first_child(); cur;) {
+        if (cur.type() == pugi::node_element) {
+            // depth tracks the level of cur relative to root.
+            deepest = std::max(deepest, base + depth + 1);
+        }
+        if (cur.first_child()) {
+            ++depth;
+            cur = cur.first_child();
+            continue;
+        }
+        while (cur != root && !cur.next_sibling()) {
+            cur = cur.parent();
+            --depth;
+        }
+        if (cur == root)
+            break;
+        cur = cur.next_sibling();
+    }
+    return deepest;
+}
+
+// 1-based line and column (in characters) of a byte offset in UTF-8 text.
+void lineAndColumn(std::string_view text, std::size_t offset, int* line, int* column)
+{
+    offset = std::min(offset, text.size());
+    int l = 1, c = 1;
+    for (std::size_t i = 0; i < offset; ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b == '\n') {
+            ++l;
+            c = 1;
+        } else if ((b & 0xC0) != 0x80) {
+            ++c;
+        }
+    }
+    *line = l;
+    *column = c;
+}
+
+const char* parseStatusText(pugi::xml_parse_status status)
+{
+    switch (status) {
+    case pugi::status_out_of_memory: return "メモリが不足しています。";
+    case pugi::status_unrecognized_tag: return "タグを解釈できません。";
+    case pugi::status_bad_pi: return "処理命令または XML 宣言が正しくありません。";
+    case pugi::status_bad_comment: return "コメントが正しくありません。";
+    case pugi::status_bad_cdata: return "CDATA セクションが正しくありません。";
+    case pugi::status_bad_doctype: return "文書型宣言が正しくありません。";
+    case pugi::status_bad_pcdata: return "文字データが正しくありません。";
+    case pugi::status_bad_start_element: return "開始タグが正しくありません。";
+    case pugi::status_bad_attribute: return "属性が正しくありません。";
+    case pugi::status_bad_end_element: return "終了タグが正しくありません。";
+    case pugi::status_end_element_mismatch: return "開始タグと終了タグが対応していません。";
+    case pugi::status_append_invalid_root: return "文書の最上位に置けない要素があります。";
+    case pugi::status_no_document_element: return "文書要素（ルート要素）がありません。";
+    default: return "XML として読み込めません。";
+    }
+}
+
+std::string cannotLoad(const std::string& name)
+{
+    return "「" + name + "」を読み込めませんでした。\n";
+}
+
+std::string atPosition(std::string_view text, std::size_t offset)
+{
+    int line = 0, column = 0;
+    lineAndColumn(text, offset, &line, &column);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%d 行 %d 列: ", line, column);
+    return buf;
+}
+
+}  // namespace
+
+// ---- DomAttribute ------------------------------------------------------------------
+
+std::string DomAttribute::name() const { return m_attr ? A(m_attr).name() : std::string(); }
+std::string DomAttribute::value() const { return m_attr ? A(m_attr).value() : std::string(); }
+
+void DomAttribute::setValue(std::string_view value)
+{
+    if (m_attr)
+        A(m_attr).set_value(std::string(value).c_str());
+}
+
+DomAttribute DomAttribute::next() const
+{
+    return m_attr ? DomAttribute(A(m_attr).next_attribute().internal_object()) : DomAttribute();
+}
+
+// ---- DomAttributeMap -----------------------------------------------------------------
+
+DomAttributeMap::DomAttributeMap(pugi::xml_node_struct* owner)
+    : m_owner(owner), m_next(N(owner).first_attribute().internal_object()), m_valid(true)
+{
+}
+
+DomAttribute DomAttributeMap::nextNode()
+{
+    DomAttribute a(m_next);
+    if (m_next)
+        m_next = A(m_next).next_attribute().internal_object();
+    return a;
+}
+
+DomAttribute DomAttributeMap::item(int index) const
+{
+    if (!m_valid || index < 0)
+        return {};
+    pugi::xml_attribute a = N(m_owner).first_attribute();
+    for (; a && index > 0; --index)
+        a = a.next_attribute();
+    return DomAttribute(a.internal_object());
+}
+
+int DomAttributeMap::length() const
+{
+    if (!m_valid)
+        return 0;
+    int n = 0;
+    for (pugi::xml_attribute a = N(m_owner).first_attribute(); a; a = a.next_attribute())
+        ++n;
+    return n;
+}
+
+// ---- DomNode ---------------------------------------------------------------------------
+
+DomNodeType DomNode::nodeType() const
+{
+    switch (N(m_node).type()) {
+    case pugi::node_document: return DomNodeType::Document;
+    case pugi::node_element: return DomNodeType::Element;
+    case pugi::node_pcdata: return DomNodeType::Text;
+    case pugi::node_cdata: return DomNodeType::CData;
+    case pugi::node_comment: return DomNodeType::Comment;
+    case pugi::node_pi:
+    case pugi::node_declaration: return DomNodeType::ProcessingInstruction;
+    case pugi::node_doctype: return DomNodeType::DocumentType;
+    default: return DomNodeType::Null;
+    }
+}
+
+std::string DomNode::nodeName() const
+{
+    const pugi::xml_node n = N(m_node);
+    switch (n.type()) {
+    case pugi::node_element:
+    case pugi::node_pi:
+    case pugi::node_declaration: return n.name();
+    case pugi::node_pcdata: return "#text";
+    case pugi::node_cdata: return "#cdata-section";
+    case pugi::node_comment: return "#comment";
+    case pugi::node_document: return "#document";
+    case pugi::node_doctype: return "#doctype";
+    default: return {};
+    }
+}
+
+std::string DomNode::nodeValue() const
+{
+    const pugi::xml_node n = N(m_node);
+    switch (n.type()) {
+    case pugi::node_pcdata:
+    case pugi::node_cdata:
+    case pugi::node_comment:
+    case pugi::node_pi:
+    case pugi::node_doctype: return n.value();
+    default: return {};
+    }
+}
+
+HRESULT DomNode::setNodeValue(std::string_view value)
+{
+    if (!m_node)
+        return E_POINTER;
+    pugi::xml_node n = N(m_node);
+    if (n.type() == pugi::node_element || n.type() == pugi::node_document
+        || n.type() == pugi::node_declaration)
+        return E_INVALIDARG;
+    return n.set_value(std::string(value).c_str()) ? S_OK : E_OUTOFMEMORY;
+}
+
+DomNode DomNode::firstChild() const { return DomNode(N(m_node).first_child().internal_object()); }
+DomNode DomNode::lastChild() const { return DomNode(N(m_node).last_child().internal_object()); }
+DomNode DomNode::nextSibling() const { return DomNode(N(m_node).next_sibling().internal_object()); }
+DomNode DomNode::previousSibling() const
+{
+    return DomNode(N(m_node).previous_sibling().internal_object());
+}
+DomNode DomNode::parentNode() const { return DomNode(N(m_node).parent().internal_object()); }
+
+DomAttributeMap DomNode::attributes() const
+{
+    if (N(m_node).type() != pugi::node_element)
+        return {};
+    return DomAttributeMap(m_node);
+}
+
+DomAttribute DomNode::firstAttribute() const
+{
+    return DomAttribute(N(m_node).first_attribute().internal_object());
+}
+
+DomAttribute DomNode::attribute(int index) const { return attributes().item(index); }
+
+std::string DomNode::text() const
+{
+    const pugi::xml_node root = N(m_node);
+    if (isText(root))
+        return root.value();
+    std::string out;
+    for (pugi::xml_node cur = root.first_child(); cur; cur = nextInWalk(cur, root))
+        if (isText(cur))
+            out += cur.value();
+    return out;
+}
+
+int DomNode::depth() const
+{
+    int d = 0;
+    for (pugi::xml_node n = N(m_node); n && n.type() != pugi::node_document; n = n.parent())
+        ++d;
+    return d;
+}
+
+int DomNode::subtreeDepth() const
+{
+    const pugi::xml_node n = N(m_node);
+    return n.type() == pugi::node_element ? elementDepth(n) : 0;
+}
+
+// ---- DomDocument -----------------------------------------------------------------------
+
+DomDocument::DomDocument()
+    : m_doc(std::make_unique<pugi::xml_document>()), m_scratch(std::make_unique<pugi::xml_document>())
+{
+}
+
+DomDocument::~DomDocument() = default;
+
+Status DomDocument::load(const std::string& path)
+{
+    std::string bytes;
+    FileResult read = ReadWholeFile(path, bytes);
+    if (!read)
+        return {read.hr, read.message};
+    return loadFromBytes(bytes, path);
+}
+
+Status DomDocument::loadFromBytes(std::string_view bytes, const std::string& displayName)
+{
+    if (bytes.empty())
+        return {E_XML_EMPTY, cannotLoad(displayName) + "ファイルが空です。"};
+    XmlDecodeResult decoded = DecodeXmlBytes(bytes);
+    if (FAILED(decoded.hr))
+        return {decoded.hr, cannotLoad(displayName) + decoded.error};
+    return parse(decoded.utf8, displayName, decoded.bom, decoded.encoding);
+}
+
+Status DomDocument::parse(std::string_view utf8, const std::string& displayName, bool bom,
+                          const std::string& /*encoding*/)
+{
+    // The parser would take a NUL for the end of the text and load a truncated document.
+    if (const auto nul = utf8.find('\0'); nul != std::string_view::npos)
+        return {E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, nul)
+                                 + "NUL 文字 (0x00) が含まれています。"};
+
+    auto doc = std::make_unique<pugi::xml_document>();
+    const pugi::xml_parse_result result =
+        doc->load_buffer(utf8.data(), utf8.size(), kParseOptions, pugi::encoding_utf8);
+    if (result.status == pugi::status_out_of_memory)
+        return {E_OUTOFMEMORY, cannotLoad(displayName) + parseStatusText(result.status)};
+    if (result.status == pugi::status_no_document_element || (result && !doc->document_element()))
+        return {E_XML_EMPTY, cannotLoad(displayName) + parseStatusText(pugi::status_no_document_element)};
+    if (!result)
+        return {E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, static_cast<std::size_t>(result.offset))
+                                 + parseStatusText(result.status)};
+    if (elementDepth(*doc) > kMaxDepth) {
+        char buf[160];
+        std::snprintf(buf, sizeof buf, "要素の入れ子が深すぎます（上限は %d 段です）。", kMaxDepth);
+        return {E_XML_TOO_DEEP, cannotLoad(displayName) + buf};
+    }
+    m_doc = std::move(doc);
+    m_scratch->reset();
+    m_bom = bom;
+    return {};
+}
+
+Status DomDocument::serialize(std::string& bytes) const
+{
+    struct Writer : pugi::xml_writer {
+        std::string out;
+        void write(const void* data, size_t size) override
+        {
+            out.append(static_cast<const char*>(data), size);
+        }
+    } writer;
+    m_doc->save(writer, "", kFormatOptions, pugi::encoding_utf8);
+    EncodeResult encoded = EncodeXmlFromUtf8(writer.out, declaredEncoding(), m_bom);
+    if (FAILED(encoded.hr))
+        return {encoded.hr, encoded.error};
+    bytes = std::move(encoded.bytes);
+    return {};
+}
+
+Status DomDocument::save(const std::string& path) const
+{
+    std::string bytes;
+    Status s = serialize(bytes);
+    if (!s) {
+        s.message = "「" + path + "」に保存できませんでした。\n" + s.message;
+        return s;
+    }
+    FileResult written = WriteFileAtomically(path, bytes);
+    return {written.hr, written.message};
+}
+
+void DomDocument::clear()
+{
+    m_doc->reset();
+    m_scratch->reset();
+    m_bom = false;
+}
+
+DomNode DomDocument::documentNode() const { return DomNode(m_doc->internal_object()); }
+
+DomNode DomDocument::documentElement() const
+{
+    return DomNode(m_doc->document_element().internal_object());
+}
+
+std::string DomDocument::declaredEncoding() const
+{
+    for (pugi::xml_node n = m_doc->first_child(); n; n = n.next_sibling())
+        if (n.type() == pugi::node_declaration)
+            return n.attribute("encoding").value();
+    return {};
+}
+
+DomNode DomDocument::createElement(std::string_view name)
+{
+    pugi::xml_node n = m_scratch->append_child(pugi::node_element);
+    if (n && !n.set_name(std::string(name).c_str())) {
+        m_scratch->remove_child(n);
+        return {};
+    }
+    return DomNode(n.internal_object());
+}
+
+DomNode DomDocument::createTextNode(std::string_view text)
+{
+    pugi::xml_node n = m_scratch->append_child(pugi::node_pcdata);
+    if (n && !n.set_value(std::string(text).c_str())) {
+        m_scratch->remove_child(n);
+        return {};
+    }
+    return DomNode(n.internal_object());
+}
+
+HRESULT DomDocument::setAttribute(DomNode element, std::string_view name, std::string_view value)
+{
+    pugi::xml_node el = N(element.m_node);
+    if (!el)
+        return E_POINTER;
+    if (el.type() != pugi::node_element)
+        return E_INVALIDARG;
+    const std::string key(name);
+    pugi::xml_attribute a = el.attribute(key.c_str());
+    if (!a)
+        a = el.append_attribute(key.c_str());
+    if (!a || !a.set_value(std::string(value).c_str()))
+        return E_OUTOFMEMORY;
+    return S_OK;
+}
+
+HRESULT DomDocument::insert(DomNode parentNode, DomNode childNode, DomNode beforeNode, DomNode* inserted)
+{
+    if (inserted)
+        *inserted = {};
+    pugi::xml_node parent = N(parentNode.m_node), child = N(childNode.m_node), before = N(beforeNode.m_node);
+    if (!parent || !child)
+        return E_POINTER;
+    if (child.type() == pugi::node_document)
+        return E_INVALIDARG;
+    if (before && before.parent() != parent)
+        return E_INVALIDARG;
+    if (child == before)
+        return S_OK;
+    for (pugi::xml_node p = parent; p; p = p.parent())   // no node inside itself
+        if (p == child)
+            return E_INVALIDARG;
+    if (parent.type() == pugi::node_element || parent.type() == pugi::node_document) {
+        if (DomNode(parent.internal_object()).depth() + elementDepth(child) > kMaxDepth)
+            return E_XML_TOO_DEEP;
+    }
+
+    const bool sameTree = parent.root() == child.root();
+    pugi::xml_node result;
+    if (sameTree)
+        result = before ? parent.insert_move_before(child, before) : parent.append_move(child);
+    else
+        result = before ? parent.insert_copy_before(child, before) : parent.append_copy(child);
+    if (!result)
+        return parent.type() == pugi::node_element || parent.type() == pugi::node_document
+                   ? E_OUTOFMEMORY : E_INVALIDARG;
+    // A detached node of ours is used up by the insertion; nodes of other documents stay.
+    if (!sameTree && child.root() == *m_scratch)
+        child.parent().remove_child(child);
+    if (inserted)
+        *inserted = DomNode(result.internal_object());
+    return S_OK;
+}
+
+HRESULT DomDocument::appendChild(DomNode parent, DomNode child, DomNode* inserted)
+{
+    return insert(parent, child, {}, inserted);
+}
+
+HRESULT DomDocument::insertBefore(DomNode parent, DomNode child, DomNode reference, DomNode* inserted)
+{
+    if (!reference)
+        return insert(parent, child, {}, inserted);
+    return insert(parent, child, reference, inserted);
+}
+
+HRESULT DomDocument::replaceChild(DomNode parent, DomNode newChild, DomNode oldChild, DomNode* inserted)
+{
+    if (!parent || !newChild || !oldChild)
+        return E_POINTER;
+    if (N(oldChild.m_node).parent() != N(parent.m_node))
+        return E_INVALIDARG;
+    if (newChild == oldChild) {
+        if (inserted)
+            *inserted = newChild;
+        return S_OK;
+    }
+    HRESULT hr = insert(parent, newChild, oldChild, inserted);
+    if (FAILED(hr))
+        return hr;
+    N(parent.m_node).remove_child(N(oldChild.m_node));
+    return S_OK;
+}
+
+HRESULT DomDocument::removeChild(DomNode parent, DomNode child)
+{
+    if (!parent || !child)
+        return E_POINTER;
+    pugi::xml_node p = N(parent.m_node), c = N(child.m_node);
+    if (c.parent() != p)
+        return E_INVALIDARG;
+    return p.remove_child(c) ? S_OK : E_FAIL;
+}
+
+DomNode DomDocument::importNode(DomNode node, bool deep)
+{
+    const pugi::xml_node source = N(node.m_node);
+    if (!source || source.type() == pugi::node_document)
+        return {};
+    if (deep || source.type() != pugi::node_element)
+        return DomNode(m_scratch->append_copy(source).internal_object());
+    pugi::xml_node copy = m_scratch->append_child(pugi::node_element);
+    if (!copy || !copy.set_name(source.name())) {
+        if (copy)
+            m_scratch->remove_child(copy);
+        return {};
+    }
+    for (pugi::xml_attribute a = source.first_attribute(); a; a = a.next_attribute())
+        if (!copy.append_copy(a)) {
+            m_scratch->remove_child(copy);
+            return {};
+        }
+    return DomNode(copy.internal_object());
+}
+
+void DomDocument::discard(DomNode detached)
+{
+    pugi::xml_node n = N(detached.m_node);
+    if (n && n.root() == *m_scratch)
+        n.parent().remove_child(n);
+}
+
+bool DomDocument::contains(DomNode node) const
+{
+    return node && N(node.m_node).root() == *m_doc;
+}
+
+bool DomDocument::isDetached(DomNode node) const
+{
+    return node && N(node.m_node).root() == *m_scratch;
+}
+
+}  // namespace penwick

@@ -1,0 +1,18 @@
+// The subcommands of penwick-cli. Each takes its own arguments (after the subcommand
+// name) and returns the process exit status: 0 done, 1 failed (message on stderr),
+// 2 bad usage (usage on stderr).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace penwick::cli {
+
+using Args = std::vector<std::string>;
+
+int Info(const Args& args);
+
+// Prints the usage text to stderr and returns 2.
+int Usage();
+
+}  // namespace penwick::cli

@@ -1,0 +1,20 @@
+#include "CliCommands.h"
+
+#include <cstring>
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    std::ios::sync_with_stdio(false);
+    if (argc < 2)
+        return penwick::cli::Usage();
+    const std::string command = argv[1];
+    const penwick::cli::Args args(argv + 2, argv + argc);
+    if (command == "info")
+        return penwick::cli::Info(args);
+    if (command == "--help" || command == "-h" || command == "help") {
+        penwick::cli::Usage();
+        return 0;
+    }
+    return penwick::cli::Usage();
+}
