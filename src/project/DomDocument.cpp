@@ -106,6 +106,52 @@ const char* parseStatusText(pugi::xml_parse_status status)
     }
 }
 
+// The serialiser leaves carriage returns in text as they are, and every parser turns them
+// into line feeds on reading. Writing them as character references keeps node texts
+// exactly as stored. Only character data is touched: a CR inside a comment, PI or CDATA
+// section cannot be kept by any means and is left to the reader.
+std::string protectCarriageReturns(std::string xml)
+{
+    if (xml.find('\r') == std::string::npos)
+        return xml;
+    std::string out;
+    out.reserve(xml.size() + 64);
+    std::size_t i = 0;
+    auto copyThrough = [&](std::string_view end) {
+        const std::size_t stop = xml.find(end, i);
+        const std::size_t next = stop == std::string::npos ? xml.size() : stop + end.size();
+        out.append(xml, i, next - i);
+        i = next;
+    };
+    while (i < xml.size()) {
+        const char c = xml[i];
+        if (c == '\r') {
+            out += "&#13;";
+            ++i;
+        } else if (c != '<') {
+            out += c;
+            ++i;
+        } else if (xml.compare(i, 4, "<!--") == 0) {
+            copyThrough("-->");
+        } else if (xml.compare(i, 9, "<![CDATA[") == 0) {
+            copyThrough("]]>");
+        } else if (xml.compare(i, 2, "<?") == 0) {
+            copyThrough("?>");
+        } else if (xml.compare(i, 9, "<!DOCTYPE") == 0) {
+            for (int depth = 0; i < xml.size();) {   // the internal subset may hold '>'
+                const char d = xml[i++];
+                out += d;
+                depth += d == '[' ? 1 : d == ']' ? -1 : 0;
+                if (d == '>' && depth <= 0)
+                    break;
+            }
+        } else {
+            copyThrough(">");   // tags: attribute values are escaped by the serialiser
+        }
+    }
+    return out;
+}
+
 std::string cannotLoad(const std::string& name)
 {
     return "「" + name + "」を読み込めませんでした。\n";
@@ -346,7 +392,8 @@ Status DomDocument::serialize(std::string& bytes) const
         }
     } writer;
     m_doc->save(writer, "", kFormatOptions, pugi::encoding_utf8);
-    EncodeResult encoded = EncodeXmlFromUtf8(writer.out, declaredEncoding(), m_bom);
+    EncodeResult encoded =
+        EncodeXmlFromUtf8(protectCarriageReturns(std::move(writer.out)), declaredEncoding(), m_bom);
     if (FAILED(encoded.hr))
         return {encoded.hr, encoded.error};
     bytes = std::move(encoded.bytes);

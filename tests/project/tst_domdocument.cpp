@@ -12,13 +12,6 @@ using namespace penwick;
 
 namespace {
 
-std::string writeFile(const QTemporaryDir& dir, const char* name, std::string_view bytes)
-{
-    const std::string path = dir.filePath(name).toStdString();
-    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-    return path;
-}
-
 std::string serialize(const DomDocument& doc)
 {
     std::string bytes;
@@ -336,7 +329,7 @@ void TestDomDocument::resultCodeTexts()
     QCOMPARE(ResultCodeText(E_POINTER), std::string("無効なポインタです。"));
     QCOMPARE(ResultCodeText(MakeFailure(0x80040205u)), std::string("IDispatch error #5"));
     QCOMPARE(ResultCodeText(MakeFailure(0x80040200u)), std::string("Unknown error 0x80040200"));
-    QCOMPARE(ResultCodeText(MakeFailure(0x8004FFFFu)), std::string("IDispatch error #64991"));
+    QCOMPARE(ResultCodeText(MakeFailure(0x8004FFFFu)), std::string("IDispatch error #65023"));
     QCOMPARE(ResultCodeText(MakeFailure(0x80050000u)), std::string("Unknown error 0x80050000"));
     QCOMPARE(ResultCodeText(ResultFromErrno(ENOSPC)), std::string("ディスクに十分な空き領域がありません。"));
 }
