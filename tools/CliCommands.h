@@ -11,6 +11,7 @@ namespace penwick::cli {
 using Args = std::vector<std::string>;
 
 int Info(const Args& args);
+int Export(const Args& args);
 
 // Prints the usage text to stderr and returns 2.
 int Usage();

@@ -35,6 +35,8 @@ private slots:
     void infoPrintsTitleAndOutline();
     void infoReadsShiftJisProjects();
     void infoRefusesUnreadableFiles();
+    void exportWritesTheFlaggedTexts();
+    void exportOfABrokenProjectWritesNothing();
     void usageErrors();
 };
 
@@ -93,10 +95,49 @@ void TestCli::infoRefusesUnreadableFiles()
     QVERIFY(r.err.contains("notitle.xml"));
 }
 
+void TestCli::exportWritesTheFlaggedTexts()
+{
+    QTemporaryDir dir;
+    const QString project = write(dir, "p.xml",
+        "<project title=\"P\">"
+        "<chapter title=\"A\" textout=\"yes\" type=\"Basic\"><text>AAA</text>"
+        "<paragraph title=\"P1\" textout=\"yes\" type=\"Basic\"><text>p1</text></paragraph>"
+        "<paragraph title=\"P2\" textout=\"no\" type=\"Basic\"><text>p2</text></paragraph>"
+        "</chapter>"
+        "<chapter title=\"B\" textout=\"yes\" type=\"Basic\"><text>BBB</text></chapter></project>");
+    const QString out = dir.filePath("out.txt");
+    QCOMPARE(cli({"export", project, out}).status, 0);
+    QFile f(out);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("AAA\n\np1\n\n\nBBB\n"));
+
+    const QString japanese = write(dir, "j.xml",
+        "<project title=\"P\"><chapter title=\"A\" textout=\"yes\" type=\"Basic\"><text>あ①～</text></chapter></project>");
+    const QString sjis = dir.filePath("sjis.txt");
+    QCOMPARE(cli({"export", japanese, sjis, "--encoding", "cp932"}).status, 0);
+    QFile g(sjis);
+    QVERIFY(g.open(QIODevice::ReadOnly));
+    QCOMPARE(g.readAll(), QByteArray("\x82\xA0\x87\x40\x81\x60\n"));
+}
+
+void TestCli::exportOfABrokenProjectWritesNothing()
+{
+    QTemporaryDir dir;
+    const QString project = write(dir, "bad.xml", "<project title=\"P\"><chapter>");
+    const QString out = write(dir, "old.txt", "before");
+    const Run r = cli({"export", project, out});
+    QCOMPARE(r.status, 1);
+    QVERIFY(r.err.contains("bad.xml"));
+    QFile f(out);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("before"));
+}
+
 void TestCli::usageErrors()
 {
     for (const QStringList& args : {QStringList{}, QStringList{"info"}, QStringList{"info", "a", "b"},
-                                    QStringList{"frobnicate"}}) {
+                                    QStringList{"frobnicate"}, QStringList{"export", "a.xml"},
+                                    QStringList{"export", "a.xml", "b.txt", "--encoding", "latin1"}}) {
         const Run r = cli(args);
         QCOMPARE(r.status, 2);
         QVERIFY(r.err.contains("usage"));
