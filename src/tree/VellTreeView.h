@@ -1,0 +1,109 @@
+// The left pane: the project outline. It owns the project's DOM document for the whole
+// run and mirrors it item by item: every item stands for one element and carries it.
+// Nodes are found from items, never the other way round.
+//
+// Every operation that touches the DOM runs inside one guarded region and reports a
+// failure itself (a message box captioned Penwick with an OK button); callers only see
+// the failure result. Walks over the tree are iterative: project files may nest as deep
+// as the DOM service allows.
+#pragma once
+
+#include "CommandTarget.h"
+#include "DomDocument.h"
+#include "TreeGuard.h"
+
+#include <QString>
+#include <QTreeWidget>
+
+#include <memory>
+#include <new>
+
+class CMainFrame;
+class CVellEditView;
+class Prompts;
+
+class VellTreeView : public QTreeWidget, public CommandTarget {
+    Q_OBJECT
+public:
+    // Loads the project template into the document; a missing or broken template leaves
+    // the document empty and says nothing (the first rebuild reports it).
+    explicit VellTreeView(CMainFrame* frame, QWidget* parent = nullptr);
+    ~VellTreeView() override;
+
+    // Loads m_strProjectPath into the document. On failure the reason is shown and the
+    // document keeps what it held.
+    bool InitDomDocument();
+    // Reads the project title and adds one item per element with attributes, in document
+    // order. Never deletes items; leaves no current item.
+    bool RefreshTree();
+    // Adds the item for node and, below it, its whole subtree.
+    bool FillXMLTree(penwick::DomNode node, QTreeWidgetItem* parent, QTreeWidgetItem* insertAfter);
+    // Adds the item for one node; null when the node gets none (text, no attributes) or
+    // after a reported failure. insertAfter null appends; InsertFirst() puts it first.
+    QTreeWidgetItem* AddNodeToTree(penwick::DomNode node, QTreeWidgetItem* parent,
+                                   QTreeWidgetItem* insertAfter);
+    // Deletes the item with its subtree, deepest first; null deletes every item.
+    void DeleteTreeItem(QTreeWidgetItem* item);
+
+    // Saves the document to m_strProjectPath, asking for a path when there is none.
+    // True only when the file was written; the modified states are cleared only then.
+    bool SaveXMLToFile();
+    // Asks for a project file name to save under; true after storing it in m_strProjectPath.
+    bool GetSaveFilePath();
+
+    CVellEditView* GetEditView();
+
+    // The element an item stands for; null for null or a foreign item.
+    static penwick::DomNode NodeOf(const QTreeWidgetItem* item);
+    // The insert-after marker that puts a new item first among its siblings.
+    static QTreeWidgetItem* InsertFirst();
+
+    // The project file filter of both project file dialogs.
+    static QString ProjectFileFilter();
+
+    // CommandTarget
+    bool HandlesCommand(int id) const override;
+    void UpdateCommand(int id, CommandUi& ui) override;
+    void RunCommand(int id) override;
+
+    QString m_strProjectPath;
+    QString m_strTemplatePath;
+    bool m_bDeleting = false;
+    QTreeWidgetItem* m_hSelectedItem = nullptr;
+    CVellEditView* m_pEditView = nullptr;
+    QString m_strProjectTitle;
+    std::unique_ptr<penwick::DomDocument> m_pDomDoc;
+
+protected:
+    // Runs work as one guarded region; reports a failure once and answers false.
+    template <class Work>
+    bool Guarded(const char* catchAllText, Work&& work);
+    void ReportResult(penwick::HRESULT hr);
+    void ReportText(const QString& text);
+    Prompts& prompts() const;
+
+    void OnProjectSave();
+    void OnProjectSaveAs();
+
+    CMainFrame* m_pFrame;
+
+private:
+    struct CommandEntry;
+    static const CommandEntry* FindCommand(int id);
+};
+
+template <class Work>
+bool VellTreeView::Guarded(const char* catchAllText, Work&& work)
+{
+    try {
+        work();
+        return true;
+    } catch (const penwick::DomFailure& failure) {
+        ReportResult(failure.hr);
+    } catch (const std::bad_alloc&) {
+        ReportResult(penwick::E_OUTOFMEMORY);
+    } catch (...) {
+        ReportText(QString::fromUtf8(catchAllText));
+    }
+    return false;
+}
