@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
