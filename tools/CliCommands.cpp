@@ -3,6 +3,7 @@
 #include "DomDocument.h"
 #include "FileIO.h"
 #include "ProjectFormat.h"
+#include "ProjectSafety.h"
 #include "TextAssembly.h"
 #include "XmlEncoding.h"
 
@@ -15,11 +16,13 @@ int Usage()
 {
     std::cerr << "usage: penwick-cli info PROJECT.xml\n"
                  "       penwick-cli export PROJECT.xml OUT.txt [--encoding utf-8|cp932]\n"
+                 "       penwick-cli backups PROJECT.xml\n"
                  "  info    the project title, then the outline: one node a line, indented two\n"
                  "          spaces per level, with title, export flag and the number of\n"
                  "          characters (code points) of the node's own text, tab-separated\n"
                  "  export  the texts flagged for export, as the application's export writes\n"
-                 "          them (UTF-8 by default; cp932 for Windows readers)\n";
+                 "          them (UTF-8 by default; cp932 for Windows readers)\n"
+                 "  backups the project's backups and crash-recovery snapshot: time, size, path\n";
     return 2;
 }
 
@@ -82,6 +85,26 @@ int Export(const Args& args)
         std::cerr << "penwick-cli: " << written.message << '\n';
         return 1;
     }
+    return 0;
+}
+
+int Backups(const Args& args)
+{
+    if (args.size() != 1)
+        return Usage();
+    const BackupStore store;
+    const std::vector<BackupEntry> entries = store.list(args[0]);
+    std::cout << "# " << store.folderFor(args[0]) << '\n';
+    for (const BackupEntry& e : entries) {
+        std::tm tm{};
+        localtime_r(&e.modified, &tm);
+        char when[32];
+        std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &tm);
+        std::cout << when << '\t' << e.size << '\t' << (e.recovery ? "recovery" : "backup") << '\t'
+                  << e.path << '\n';
+    }
+    if (entries.empty())
+        std::cout << "(no backups)\n";
     return 0;
 }
 

@@ -12,6 +12,7 @@ using Args = std::vector<std::string>;
 
 int Info(const Args& args);
 int Export(const Args& args);
+int Backups(const Args& args);
 
 // Prints the usage text to stderr and returns 2.
 int Usage();

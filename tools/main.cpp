@@ -12,6 +12,8 @@ int main(int argc, char** argv)
     const penwick::cli::Args args(argv + 2, argv + argc);
     if (command == "info")
         return penwick::cli::Info(args);
+    if (command == "backups")
+        return penwick::cli::Backups(args);
     if (command == "export")
         return penwick::cli::Export(args);
     if (command == "--help" || command == "-h" || command == "help") {

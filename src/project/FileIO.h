@@ -25,6 +25,7 @@ public:
     virtual int close(int fd);
     virtual int rename(const char* from, const char* to);
     virtual int unlink(const char* path);
+    virtual int fchmod(int fd, mode_t mode);
     static FileOps& system();
 };
 

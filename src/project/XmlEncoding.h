@@ -20,6 +20,7 @@ struct XmlDecodeResult {
     std::string utf8;       // the document as UTF-8, BOM removed; its declaration left as written
     std::string encoding;   // what the bytes were: "UTF-8", "UTF-16LE", "UTF-16BE", "UTF-32LE", "UTF-32BE", "CP932", "EUC-JP-MS", or another iconv name
     bool bom = false;       // the file began with a byte-order mark
+    std::string declared;   // the declaration's encoding value as written (empty: none)
     std::string error;      // when failed: the reason in Japanese (with line and column for bad bytes)
 };
 
@@ -41,17 +42,26 @@ struct EncodeResult {
 // CDATA) it fails. UTF-16/32 are always written with a BOM; for UTF-8, bom decides.
 EncodeResult EncodeXmlFromUtf8(std::string_view utf8, std::string_view declaredEncoding, bool bom);
 
+// The name to hand EncodeXmlFromUtf8 when a loaded document is saved: the declaration's
+// encoding, except that a declaration of the Unicode form the file was read in ("UTF-16"
+// for a file read as UTF-16BE, or none for a UTF-16 file with a BOM) keeps the byte order
+// read, so an unchanged document is written back byte for byte.
+std::string SaveEncodingFor(std::string_view declaredEncoding, std::string_view loadedEncoding);
+
 // Plain-text files of the File menu: UTF-8 (with or without BOM), UTF-16 with BOM, else CP932.
 enum class TextEncoding { Utf8, Utf8Bom, Utf16LE, Utf16BE, Cp932 };
 
 struct TextDecodeResult {
     std::string utf8;
     TextEncoding encoding = TextEncoding::Utf8;
+    std::size_t replaced = 0;   // invalid bytes (or units) that became U+FFFD
 };
 TextDecodeResult DecodeTextFile(std::string_view bytes);
 
 // Fails (E_XML_ENCODING, Japanese reason naming the first character) when the text holds
-// a character the encoding cannot represent.
+// a character the encoding cannot represent. CP932 output uses iconv's mapping, which also
+// takes the usual look-alikes (U+301C WAVE DASH -> 0x8160, U+00A5 YEN SIGN -> 0x5C): a plain
+// text file has no other way to hold them.
 EncodeResult EncodeTextFile(std::string_view utf8, TextEncoding encoding);
 
 // Plain conversions used by export and the command-line tool.

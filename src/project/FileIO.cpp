@@ -1,0 +1,242 @@
+#include "FileIO.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <new>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace penwick {
+
+int FileOps::mkstemp(char* pathTemplate) { return ::mkostemp(pathTemplate, O_CLOEXEC); }
+ssize_t FileOps::write(int fd, const void* data, size_t size) { return ::write(fd, data, size); }
+int FileOps::fsync(int fd) { return ::fsync(fd); }
+int FileOps::close(int fd) { return ::close(fd); }
+int FileOps::rename(const char* from, const char* to) { return ::rename(from, to); }
+int FileOps::unlink(const char* path) { return ::unlink(path); }
+int FileOps::fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
+
+FileOps& FileOps::system()
+{
+    static FileOps ops;
+    return ops;
+}
+
+namespace {
+
+// strerror_r comes in a GNU and a POSIX flavour; either way we want the text.
+[[maybe_unused]] const char* ErrorText(const char* gnuResult, const char*) { return gnuResult; }
+[[maybe_unused]] const char* ErrorText(int, const char* buffer) { return buffer; }
+
+FileResult Failure(int err, const std::string& path, const char* verb, HRESULT hr = S_OK)
+{
+    FileResult r;
+    r.sysErrno = err;
+    r.hr = hr != S_OK ? hr : ResultFromErrno(err);
+    char buf[256] = "";
+    r.message = "ファイル「" + path + "」を" + verb + "。" + ResultCodeText(r.hr) + " ("
+                + ErrorText(strerror_r(err, buf, sizeof buf), buf) + ")";
+    return r;
+}
+
+constexpr const char* kSaveVerb = "保存できませんでした";
+constexpr const char* kReadVerb = "読み込めませんでした";
+
+std::string DirName(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseName(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The file a write to path must replace: symbolic links are followed so that the link
+// itself stays in place. A path that does not exist (yet) is its own target.
+bool ResolveTarget(const std::string& path, std::string& target, int& err)
+{
+    target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(target.c_str(), &st) != 0) {
+            err = errno;
+            return err == ENOENT;
+        }
+        if (!S_ISLNK(st.st_mode))
+            return true;
+        std::string link(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        if (n < 0 || static_cast<std::size_t>(n) >= link.size()) {
+            err = n < 0 ? errno : ENAMETOOLONG;
+            return false;
+        }
+        link.resize(n);
+        target = link.front() == '/' ? link : DirName(target) + "/" + link;
+    }
+    err = ELOOP;
+    return false;
+}
+
+mode_t CurrentUmask()
+{
+    // /proc tells without changing it; the umask() round trip is the fallback.
+    if (FILE* f = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        unsigned mask = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, f))
+            found = std::sscanf(line, "Umask: %o", &mask) == 1;
+        std::fclose(f);
+        if (found)
+            return static_cast<mode_t>(mask);
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
+// The rename is only durable once the folder's entry is on disk. Failing here cannot undo
+// the rename and some file systems refuse to sync a folder, so it is not an error.
+void SyncDirectory(const std::string& dir)
+{
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
+FileResult WriteFileAtomically(const std::string& path, std::string_view bytes, FileOps& ops)
+{
+    std::string target;
+    int err = 0;
+    if (!ResolveTarget(path, target, err))
+        return Failure(err, path, kSaveVerb);
+
+    struct stat st;
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    mode_t mode = 0666 & ~CurrentUmask();
+    if (exists) {
+        if (S_ISDIR(st.st_mode))
+            return Failure(EISDIR, path, kSaveVerb);
+        // Renaming over a device or a pipe would replace it, not write to it.
+        if (!S_ISREG(st.st_mode))
+            return Failure(EPERM, path, kSaveVerb);
+        // A read-only file stays read-only although its folder would let us replace it.
+        if (::access(target.c_str(), W_OK) != 0)
+            return Failure(errno, path, kSaveVerb);
+        mode = st.st_mode & 07777;
+    }
+
+    // Same folder, so that the rename stays on one file system; the name is kept short
+    // enough for the suffix to fit.
+    std::string temp = DirName(target) + "/." + BaseName(target).substr(0, 200) + ".XXXXXX";
+    int fd = ops.mkstemp(temp.data());
+    if (fd < 0)  // ENOENT here means the folder is missing
+        return Failure(errno, path, kSaveVerb, errno == ENOENT ? E_PATH_NOT_FOUND : S_OK);
+    const auto fail = [&](int error) {
+        if (fd >= 0)
+            ops.close(fd);
+        ops.unlink(temp.c_str());
+        return Failure(error, path, kSaveVerb);
+    };
+
+    // Owner first: changing it clears set-id bits that fchmod then restores. Only root can
+    // give a file away, so for others this stays what it was (the file becomes theirs).
+    if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
+        // Not an error: a user may replace a file of another owner in a folder of their own.
+    }
+    if (ops.fchmod(fd, mode) != 0)
+        return fail(errno);
+
+    const char* data = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ops.write(fd, data, std::min<std::size_t>(left, 1u << 30));
+        if (n < 0 && errno == EINTR)
+            continue;
+        // A write that makes no progress would loop for ever: a full disk by another name.
+        if (n <= 0)
+            return fail(n == 0 ? ENOSPC : errno);
+        data += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    if (ops.fsync(fd) != 0)
+        return fail(errno);
+    const int closing = fd;
+    fd = -1;  // closed whatever close() answers
+    if (ops.close(closing) != 0)
+        return fail(errno);
+    if (ops.rename(temp.c_str(), target.c_str()) != 0)
+        return fail(errno);
+    SyncDirectory(DirName(target));
+    return {};
+}
+
+FileResult ReadWholeFile(const std::string& path, std::string& out)
+{
+    int fd;
+    do
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return Failure(errno, path, kReadVerb);
+    const auto fail = [&](int error) {
+        ::close(fd);
+        return Failure(error, path, kReadVerb);
+    };
+
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return fail(errno);
+    if (S_ISDIR(st.st_mode))
+        return fail(EISDIR);
+
+    std::string data;
+    try {
+        // The size is a hint only: the file may change while we read, and /proc says 0.
+        const std::size_t expected = S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 0;
+        std::size_t chunk = std::max<std::size_t>(expected, 65536);
+        for (;;) {
+            const std::size_t used = data.size();
+            data.resize(used + chunk);
+            const ssize_t n = ::read(fd, data.data() + used, chunk);
+            if (n < 0 && errno == EINTR) {
+                data.resize(used);
+                continue;
+            }
+            if (n < 0)
+                return fail(errno);
+            data.resize(used + static_cast<std::size_t>(n));
+            if (n == 0)
+                break;
+            // Grow geometrically for files larger than they said, else read on up to the expected end.
+            if (static_cast<std::size_t>(n) == chunk)
+                chunk = std::max<std::size_t>(65536, std::min<std::size_t>(data.size(), 1u << 30));
+            else
+                chunk = std::max<std::size_t>(expected > data.size() ? expected - data.size() : 0, 65536);
+        }
+    } catch (const std::bad_alloc&) {
+        return fail(ENOMEM);
+    } catch (const std::length_error&) {
+        return fail(EFBIG);
+    }
+    ::close(fd);
+    out.swap(data);
+    return {};
+}
+
+}  // namespace penwick

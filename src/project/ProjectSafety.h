@@ -1,0 +1,103 @@
+// What keeps a writer's work safe beyond the atomic save: backups of the file a save
+// replaces, crash-recovery snapshots of unsaved work, and a lock that tells a second
+// Penwick that the project is already open.
+//
+// Backups and snapshots live in the user's data folder ($XDG_DATA_HOME/penwick/backups,
+// ~/.local/share/penwick/backups by default), one folder per project named after a hash
+// of the project's full path, so two projects of the same name never share one. The lock
+// is a small file beside the project holding the owner's PID and host.
+#pragma once
+
+#include "FileIO.h"
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace penwick {
+
+// Everything here can be switched off; the application reads these from its settings file.
+struct SafetySettings {
+    bool backups = true;
+    bool recovery = true;
+    bool lock = true;
+    int keepBackups = 10;
+    int recoveryIntervalSeconds = 30;
+};
+
+struct BackupEntry {
+    std::string path;
+    std::time_t modified = 0;
+    std::uint64_t size = 0;
+    bool recovery = false;   // the live recovery snapshot rather than a backup
+};
+
+class BackupStore {
+public:
+    // root: the backups folder; empty = $XDG_DATA_HOME/penwick/backups.
+    explicit BackupStore(std::string root = {}, FileOps& ops = FileOps::system());
+
+    static std::string defaultRoot();
+    // The folder for a project (its absolute path is hashed; the path need not exist).
+    std::string folderFor(const std::string& projectPath) const;
+
+    // Copies the file a save is about to replace into a new dated backup and keeps the
+    // newest `keep`. Nothing to do (success) when the project file does not exist yet.
+    FileResult backUp(const std::string& projectPath, int keep, std::time_t now = std::time(nullptr)) const;
+
+    // The recovery snapshot: the whole document with unsaved work, written atomically.
+    FileResult writeRecovery(const std::string& projectPath, std::string_view bytes) const;
+    std::string recoveryPath(const std::string& projectPath) const;
+    // A snapshot newer than the project file (or one whose project file is gone).
+    bool hasNewerRecovery(const std::string& projectPath) const;
+    void removeRecovery(const std::string& projectPath) const;
+    // Keeps a discarded snapshot among the backups instead of deleting it.
+    FileResult keepRecoveryAsBackup(const std::string& projectPath, int keep,
+                                    std::time_t now = std::time(nullptr)) const;
+
+    // Backups (oldest first), then the recovery snapshot if there is one.
+    std::vector<BackupEntry> list(const std::string& projectPath) const;
+
+private:
+    FileResult ensureFolder(const std::string& folder) const;
+    void prune(const std::string& folder, int keep) const;
+    std::string datedName(const std::string& folder, const std::string& projectPath, std::time_t now,
+                          const char* suffix) const;
+
+    std::string m_root;
+    FileOps* m_ops;
+};
+
+// A lock file beside the project: ".<name>.penwick-lock" with "PID HOST".
+class ProjectLock {
+public:
+    enum class State { Free, OwnedByUs, Stale, HeldByOther };
+
+    ProjectLock() = default;
+    ~ProjectLock() { release(); }
+    ProjectLock(const ProjectLock&) = delete;
+    ProjectLock& operator=(const ProjectLock&) = delete;
+
+    static std::string lockPath(const std::string& projectPath);
+    // What the lock file says: held by a live process (this host), stale (its PID is gone),
+    // or free. A lock of another host is taken as held: its PID cannot be checked from here.
+    static State probe(const std::string& projectPath, std::string* holder = nullptr);
+
+    // Takes the lock, overwriting a stale or (when forced) a live one. Failing to write the
+    // lock file (read-only folder) is not an error worth stopping for: returns false.
+    bool acquire(const std::string& projectPath);
+    // Removes the lock file if it is still ours.
+    void release();
+    const std::string& projectPath() const { return m_project; }
+
+private:
+    std::string m_project;
+};
+
+// 64-bit FNV-1a of the text, as 16 hex digits: names a project's backup folder.
+std::string PathHash(std::string_view text);
+// The absolute, normalised form of a path (symbolic links resolved where they exist).
+std::string AbsoluteProjectPath(const std::string& path);
+
+}  // namespace penwick
