@@ -154,11 +154,11 @@ void CMainFrame::RunCommand(int id)
     case ID_NEXT_PANE:
     case ID_PREV_PANE: {
         // Two panes: next and previous are the same one.
-        QWidget* other = m_pActiveView == m_pTreeView ? static_cast<QWidget*>(m_pEditView)
-                                                      : static_cast<QWidget*>(m_pTreeView);
-        other->setFocus(Qt::OtherFocusReason);
-        SetActiveView(m_pActiveView == m_pTreeView ? static_cast<CommandTarget*>(m_pEditView)
-                                                   : static_cast<CommandTarget*>(m_pTreeView));
+        const bool toEditor = m_pActiveView == m_pTreeView;
+        SetActiveView(toEditor ? static_cast<CommandTarget*>(m_pEditView)
+                               : static_cast<CommandTarget*>(m_pTreeView));
+        (toEditor ? static_cast<QWidget*>(m_pEditView) : static_cast<QWidget*>(m_pTreeView))
+            ->setFocus(Qt::OtherFocusReason);
         break;
     }
     default:
