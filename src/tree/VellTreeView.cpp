@@ -222,19 +222,18 @@ QTreeWidgetItem* VellTreeView::AddNodeToTree(DomNode node, QTreeWidgetItem* pare
 void VellTreeView::DeleteTreeItem(QTreeWidgetItem* item)
 {
     Guarded("Failed in VellTreeView::DeleteTreeItem", [&] {
-        std::vector<QTreeWidgetItem*> roots;
-        if (item)
-            roots.push_back(item);
+        // Take the subtree out of the view in one step, then dismantle it children first:
+        // the view hears of one removal, and no level of nesting costs a stack frame.
+        QList<QTreeWidgetItem*> roots;
+        if (!item)
+            roots = invisibleRootItem()->takeChildren();
+        else if (QTreeWidgetItem* parent = item->parent())
+            roots << parent->takeChild(parent->indexOfChild(item));
         else
-            for (int i = topLevelItemCount() - 1; i >= 0; --i)
-                roots.push_back(topLevelItem(i));
+            roots << takeTopLevelItem(indexOfTopLevelItem(item));
         for (QTreeWidgetItem* root : roots) {
-            // Take the subtree out of the view in one step, then dismantle it children
-            // first; no level of nesting costs a stack frame.
-            if (QTreeWidgetItem* parent = root->parent())
-                parent->removeChild(root);
-            else
-                takeTopLevelItem(indexOfTopLevelItem(root));
+            if (!root)
+                continue;
             std::vector<QTreeWidgetItem*> order{root};
             for (size_t i = 0; i < order.size(); ++i)
                 for (int c = 0; c < order[i]->childCount(); ++c)
