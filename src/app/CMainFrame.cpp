@@ -19,7 +19,7 @@ CMainFrame::CMainFrame(CVellApp* app, CVellDoc* doc) : m_pApp(app), m_pDocument(
 {
     setObjectName(QStringLiteral("IDR_MAINFRAME"));
     resize(800, 600);
-    m_pCommands = new CommandRegistry(this);
+    m_pCommands = std::make_unique<CommandRegistry>(this);
     OnCreateClient();
     BuildMenus();
     m_pDocument->SetEditView(m_pEditView);
@@ -31,6 +31,11 @@ CMainFrame::CMainFrame(CVellApp* app, CVellDoc* doc) : m_pApp(app), m_pDocument(
 CMainFrame::~CMainFrame()
 {
     disconnect(qApp, &QApplication::focusChanged, this, &CMainFrame::OnFocusChanged);
+    // The panes reach back into the frame; they go while it is still whole.
+    delete m_wndSplitter;
+    m_wndSplitter = nullptr;
+    m_pTreeView = nullptr;
+    m_pEditView = nullptr;
 }
 
 Prompts& CMainFrame::prompts() const { return m_pApp->prompts(); }

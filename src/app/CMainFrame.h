@@ -12,6 +12,8 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class CommandRegistry;
 class CVellApp;
 class CVellDoc;
@@ -74,7 +76,7 @@ private:
 
     CVellApp* m_pApp;
     CVellDoc* m_pDocument;
-    CommandRegistry* m_pCommands = nullptr;
+    std::unique_ptr<CommandRegistry> m_pCommands;
     QSplitter* m_wndSplitter = nullptr;
     VellTreeView* m_pTreeView = nullptr;
     CVellEditView* m_pEditView = nullptr;

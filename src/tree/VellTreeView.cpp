@@ -66,9 +66,25 @@ VellTreeView::VellTreeView(CMainFrame* frame, QWidget* parent)
 
 VellTreeView::~VellTreeView()
 {
-    // Items go before the document they point into.
+    // Items go before the document they point into. The frame may be half destroyed
+    // already, so no flags are touched here.
     m_bDeleting = true;
-    DeleteTreeItem(nullptr);
+    DestroyItems(invisibleRootItem()->takeChildren());
+}
+
+void VellTreeView::DestroyItems(const QList<QTreeWidgetItem*>& roots)
+{
+    for (QTreeWidgetItem* root : roots) {
+        if (!root)
+            continue;
+        // Children first, level by level from the deepest: no nesting costs a stack frame.
+        std::vector<QTreeWidgetItem*> order{root};
+        for (size_t i = 0; i < order.size(); ++i)
+            for (int c = 0; c < order[i]->childCount(); ++c)
+                order.push_back(order[i]->child(c));
+        for (auto it = order.rbegin(); it != order.rend(); ++it)
+            delete *it;
+    }
 }
 
 Prompts& VellTreeView::prompts() const { return m_pFrame->prompts(); }
@@ -222,8 +238,8 @@ QTreeWidgetItem* VellTreeView::AddNodeToTree(DomNode node, QTreeWidgetItem* pare
 void VellTreeView::DeleteTreeItem(QTreeWidgetItem* item)
 {
     Guarded("Failed in VellTreeView::DeleteTreeItem", [&] {
-        // Take the subtree out of the view in one step, then dismantle it children first:
-        // the view hears of one removal, and no level of nesting costs a stack frame.
+        // Take the subtree out of the view in one step, so the view hears of one removal,
+        // then dismantle it.
         QList<QTreeWidgetItem*> roots;
         if (!item)
             roots = invisibleRootItem()->takeChildren();
@@ -231,16 +247,7 @@ void VellTreeView::DeleteTreeItem(QTreeWidgetItem* item)
             roots << parent->takeChild(parent->indexOfChild(item));
         else
             roots << takeTopLevelItem(indexOfTopLevelItem(item));
-        for (QTreeWidgetItem* root : roots) {
-            if (!root)
-                continue;
-            std::vector<QTreeWidgetItem*> order{root};
-            for (size_t i = 0; i < order.size(); ++i)
-                for (int c = 0; c < order[i]->childCount(); ++c)
-                    order.push_back(order[i]->child(c));
-            for (auto it = order.rbegin(); it != order.rend(); ++it)
-                delete *it;
-        }
+        DestroyItems(roots);
     });
     m_pFrame->m_bProjectModified = true;
     m_hSelectedItem = nullptr;

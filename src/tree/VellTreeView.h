@@ -89,6 +89,7 @@ protected:
 
 private:
     struct CommandEntry;
+    static void DestroyItems(const QList<QTreeWidgetItem*>& roots);
     static const CommandEntry* FindCommand(int id);
 };
 
