@@ -3,11 +3,11 @@
 #include "CVellApp.h"
 #include "CVellEditView.h"
 #include "CommandIds.h"
+#include "FileIO.h"
 #include "Prompts.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 CVellDoc::CVellDoc(CVellApp* app) : m_pApp(app) {}
 
@@ -22,37 +22,31 @@ bool CVellDoc::OnNewDocument()
 {
     if (m_pEditView)
         m_pEditView->setPlainText(QString());
-    m_encoding = TextFileEncoding::Utf8;
+    m_encoding = penwick::TextEncoding::Utf8;
     SetPathName(QString());
     return true;
 }
 
 bool CVellDoc::OnOpenDocument(const QString& path)
 {
-    QFile file(path);
-    QByteArray bytes;
-    QString reason;
-    if (!file.open(QIODevice::ReadOnly))
-        reason = file.errorString();
-    else {
-        bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            reason = file.errorString();
-    }
-    DecodedText decoded;
-    if (reason.isEmpty()) {
-        decoded = DecodeTextFileBytes(bytes);
-        if (!decoded.ok)
+    std::string bytes;
+    const penwick::FileResult read = penwick::ReadWholeFile(QFile::encodeName(path).toStdString(), bytes);
+    QString reason = QString::fromStdString(read.message);
+    penwick::TextDecodeResult decoded;
+    if (read) {
+        decoded = penwick::DecodeTextFile(bytes);
+        // Bytes that are neither UTF-8 nor CP932 would come back as U+FFFD and be saved so.
+        if (decoded.replaced)
             reason = QStringLiteral("文字コードを判別できません。");
     }
-    if (!reason.isEmpty()) {
+    if (!read || decoded.replaced) {
         m_pApp->prompts().message(
             QStringLiteral("%1 を開けませんでした。\n%2").arg(QFileInfo(path).fileName(), reason),
             PromptIcon::Exclamation);
         return false;
     }
     if (m_pEditView)
-        m_pEditView->setPlainText(decoded.text);
+        m_pEditView->setPlainText(QString::fromStdString(decoded.utf8));
     m_encoding = decoded.encoding;
     SetPathName(QFileInfo(path).absoluteFilePath());
     return true;
@@ -60,22 +54,16 @@ bool CVellDoc::OnOpenDocument(const QString& path)
 
 bool CVellDoc::OnSaveDocument(const QString& path)
 {
-    const EncodedText encoded =
-        EncodeTextFileBytes(m_pEditView ? m_pEditView->toPlainText() : QString(), m_encoding);
-    QString reason = encoded.problem;
-    if (encoded.ok) {
-        QSaveFile file(path);
-        // A short write must never end in a replaced file, so every write is checked.
-        if (!file.open(QIODevice::WriteOnly))
-            reason = file.errorString();
-        else if (file.write(encoded.bytes) != encoded.bytes.size()) {
-            reason = file.errorString();
-            file.cancelWriting();
-            file.commit();
-        } else if (!file.commit())
-            reason = file.errorString();
+    const QString text = m_pEditView ? m_pEditView->toPlainText() : QString();
+    const penwick::EncodeResult encoded = penwick::EncodeTextFile(text.toStdString(), m_encoding);
+    QString reason = QString::fromStdString(encoded.error);
+    if (penwick::SUCCEEDED(encoded.hr)) {
+        const penwick::FileResult written =
+            penwick::WriteFileAtomically(QFile::encodeName(path).toStdString(), encoded.bytes);
+        if (!written)
+            reason = QString::fromStdString(written.message);
     }
-    if (!reason.isEmpty() || !encoded.ok) {
+    if (!reason.isEmpty()) {
         m_pApp->prompts().message(
             QStringLiteral("%1 を保存できませんでした。\n%2").arg(QFileInfo(path).fileName(), reason),
             PromptIcon::Exclamation);

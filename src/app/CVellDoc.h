@@ -5,7 +5,7 @@
 #pragma once
 
 #include "CommandTarget.h"
-#include "TextFileCodec.h"
+#include "XmlEncoding.h"
 
 #include <QObject>
 #include <QString>
@@ -27,8 +27,8 @@ public:
     // Reads the file into the editor; false after telling the user why (the editor and
     // the document then stay as they were).
     bool OnOpenDocument(const QString& path);
-    // Writes the editor's text to path in the document's encoding, replacing the file
-    // only once every byte is written.
+    // Writes the editor's text to path in the encoding it was read in (new documents:
+    // UTF-8), replacing the file atomically; false after telling the user why.
     bool OnSaveDocument(const QString& path);
 
     // File > Save: asks for a name when the document has none.
@@ -40,7 +40,7 @@ public:
 
     QString GetTitle() const { return m_strTitle; }
     QString GetPathName() const { return m_strPathName; }
-    TextFileEncoding GetEncoding() const { return m_encoding; }
+    penwick::TextEncoding GetEncoding() const { return m_encoding; }
 
     // The title an unnamed document shows.
     static QString UntitledTitle() { return QStringLiteral("無題"); }
@@ -61,5 +61,5 @@ private:
     CVellEditView* m_pEditView = nullptr;
     QString m_strPathName;
     QString m_strTitle = UntitledTitle();
-    TextFileEncoding m_encoding = TextFileEncoding::Utf8;
+    penwick::TextEncoding m_encoding = penwick::TextEncoding::Utf8;
 };
