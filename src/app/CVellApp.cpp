@@ -5,6 +5,7 @@
 #include "CVellDoc.h"
 #include "CommandIds.h"
 #include "QtPrompts.h"
+#include "VellTreeView.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -54,24 +55,32 @@ bool CVellApp::InitInstance(const QStringList& arguments)
     m_pMainWnd = std::make_unique<CMainFrame>(this, m_pDocument.get());
 
     // A file named on the command line is opened as the text document; one that cannot
-    // be read ends the program after the message.
-    QString file;
-    for (const QString& a : arguments)
-        if (!a.startsWith(QLatin1String("--"))) {
-            file = a;
-            break;
-        }
+    // be read ends the program after the message. "--project FILE" opens a project as
+    // the open command would, without its dialog.
+    QString file, project;
+    for (int i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--project") && i + 1 < arguments.size())
+            project = arguments[++i];
+        else if (!arguments[i].startsWith(QLatin1String("--")) && file.isEmpty())
+            file = arguments[i];
+    }
     if (file.isEmpty())
         m_pDocument->OnNewDocument();
     else if (!m_pDocument->OnOpenDocument(file))
         return false;
 
     m_pMainWnd->show();
+    if (!project.isEmpty())
+        m_pMainWnd->GetTreeView()->OpenProjectFile(project);
     return true;
 }
 
 void CVellApp::OnFileNew()
 {
+    // The editor may hold a node's text typed but not yet stored; it goes into its node
+    // before the editor is emptied, as a selection change would store it.
+    if (!m_bTextFileOpen)
+        m_pMainWnd->GetTreeView()->SaveTextToDOM();
     if (m_pDocument->SaveModified())
         m_pDocument->OnNewDocument();
 }

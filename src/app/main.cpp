@@ -1,5 +1,6 @@
-// penwick [FILE] [--quit-after-show]
+// penwick [FILE] [--project PROJECT.xml] [--quit-after-show]
 //   FILE               a text file to open in the editor
+//   --project          a project to open at start
 //   --quit-after-show  end as soon as the window is up (start-up checks)
 #include "CVellApp.h"
 

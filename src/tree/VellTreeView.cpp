@@ -28,8 +28,6 @@ public:
     DomNode m_node;
 };
 
-std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
 QString TemplatePath()
 {
     const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/default.xml");
@@ -46,13 +44,15 @@ VellTreeView::VellTreeView(CMainFrame* frame, QWidget* parent)
     : QTreeWidget(parent),
       m_strTemplatePath(TemplatePath()),
       m_strProjectTitle(QStringLiteral("無題")),
-      m_pFrame(frame)
+      m_pFrame(frame),
+      m_pFileOps(&FileOps::system())
 {
     setHeaderHidden(true);
     setColumnCount(1);
     setRootIsDecorated(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformRowHeights(true);
+    connect(this, &QTreeWidget::itemSelectionChanged, this, &VellTreeView::OnSelChanged);
     header()->setStretchLastSection(false);
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 
@@ -60,7 +60,7 @@ VellTreeView::VellTreeView(CMainFrame* frame, QWidget* parent)
         m_pDomDoc = std::make_unique<DomDocument>();
         // A template that cannot be read is not reported here: the document stays empty
         // and the first new project reports the missing document element.
-        (void)m_pDomDoc->load(LocalPath(m_strTemplatePath));
+        (void)m_pDomDoc->load(QFile::encodeName(m_strTemplatePath).toStdString());
     });
 }
 
@@ -129,7 +129,7 @@ bool VellTreeView::InitDomDocument()
     Status loaded;
     const bool ran = Guarded("Failed in VellTreeView::InitDomDocument", [&] {
         Require(m_pDomDoc.get());
-        loaded = m_pDomDoc->load(LocalPath(m_strProjectPath));
+        loaded = m_pDomDoc->load(QFile::encodeName(m_strProjectPath).toStdString());
     });
     if (!ran)
         return false;
@@ -253,47 +253,6 @@ void VellTreeView::DeleteTreeItem(QTreeWidgetItem* item)
     m_hSelectedItem = nullptr;
 }
 
-bool VellTreeView::GetSaveFilePath()
-{
-    const QString path = prompts().saveFilePath(ProjectFileFilter(), QStringLiteral("xml"));
-    if (path.isEmpty())
-        return false;
-    m_strProjectPath = path;
-    return true;
-}
-
-bool VellTreeView::SaveXMLToFile()
-{
-    if (m_strProjectPath.isEmpty() && !GetSaveFilePath())
-        return false;
-    Status saved;
-    const bool ran = Guarded("Failed in VellTreeView::SaveXMLToFile", [&] {
-        Require(m_pDomDoc.get());
-        saved = m_pDomDoc->save(LocalPath(m_strProjectPath));
-    });
-    if (!ran)
-        return false;
-    if (!saved) {
-        // The work is still only in memory: the modified states stay set so that closing
-        // asks again.
-        ReportText(saved.message.empty() ? QString::fromStdString(ResultCodeText(saved.hr))
-                                         : QString::fromStdString(saved.message));
-        return false;
-    }
-    m_pFrame->m_bProjectModified = false;
-    if (CVellEditView* edit = GetEditView())
-        edit->setModified(false);
-    return true;
-}
-
-void VellTreeView::OnProjectSave() { SaveXMLToFile(); }
-
-void VellTreeView::OnProjectSaveAs()
-{
-    if (GetSaveFilePath())
-        SaveXMLToFile();
-}
-
 // ---- command routing ----------------------------------------------------------------
 
 struct VellTreeView::CommandEntry {
@@ -311,7 +270,7 @@ bool NeedsClipNode(const VellTreeView&) { return false; }
 const VellTreeView::CommandEntry* VellTreeView::FindCommand(int id)
 {
     static const CommandEntry entries[] = {
-        {ID_PROJECT_OPEN, nullptr, nullptr},
+        {ID_PROJECT_OPEN, &VellTreeView::OnProjectOpen, nullptr},
         {ID_TREE_ADDCHILD, nullptr, nullptr},
         {ID_TREE_COPY, nullptr, NeedsCurrentItem},
         {ID_TREE_PASTE, nullptr, NeedsClipNode},
@@ -323,8 +282,8 @@ const VellTreeView::CommandEntry* VellTreeView::FindCommand(int id)
         {ID_TREE_DELETE, nullptr, NeedsCurrentItem},
         {ID_PROJECT_SAVE, &VellTreeView::OnProjectSave, nullptr},
         {ID_PROJECT_SAVEAS, &VellTreeView::OnProjectSaveAs, nullptr},
-        {ID_PROJECT_NEW, nullptr, nullptr},
-        {ID_PROJECT_TITLE, nullptr, nullptr},
+        {ID_PROJECT_NEW, &VellTreeView::MakeNewProject, nullptr},
+        {ID_PROJECT_TITLE, &VellTreeView::ChangeProjectTitle, nullptr},
         {ID_COUNTER, nullptr, NeedsProjectPath},
         {ID_PROJECT_EXPORT, nullptr, NeedsProjectPath},
     };

@@ -10,6 +10,7 @@
 
 #include "CommandTarget.h"
 #include "DomDocument.h"
+#include "FileIO.h"
 #include "TreeGuard.h"
 
 #include <QString>
@@ -45,11 +46,43 @@ public:
     // Deletes the item with its subtree, deepest first; null deletes every item.
     void DeleteTreeItem(QTreeWidgetItem* item);
 
-    // Saves the document to m_strProjectPath, asking for a path when there is none.
-    // True only when the file was written; the modified states are cleared only then.
+    // ---- selection and text (VellTreeViewSync.cpp) ----
+    // The tree's selection moved: store the editor's text into the node left, load the
+    // text of the node entered and rewrite the caption.
+    void OnSelChanged();
+    // Loads the current item's node text into the editor and clears its modified flag.
+    void SetEditViewText();
+    // Stores the editor's text into the current item's node when it was changed (or
+    // the user takes a separately opened text as the node's text).
+    void SaveTextToDOM();
+    // The one save path: stores the editor's text, then writes the document to
+    // m_strProjectPath (asking for one when there is none) atomically. True only when
+    // the file was written; the modified states are cleared only then.
     bool SaveXMLToFile();
     // Asks for a project file name to save under; true after storing it in m_strProjectPath.
     bool GetSaveFilePath();
+    // The item the tree shows selected, or null.
+    QTreeWidgetItem* GetSelectedItem() const;
+
+    // ---- project commands (VellTreeViewProject.cpp) ----
+    void MakeNewProject();
+    void OnProjectOpen();
+    void OnProjectSave();
+    void OnProjectSaveAs();
+    void ChangeProjectTitle();
+    // Opens a project file without the dialog (also "penwick --project FILE"). The project
+    // shown before stays, with its path and document, unless the file loads and builds.
+    bool OpenProjectFile(const QString& path);
+    // Asks for an existing project file; the path chosen, or empty.
+    QString GetOpenFilePath();
+
+    // Where project saves write through; tests put a faulty one here.
+    void SetFileOps(penwick::FileOps* ops) { m_pFileOps = ops; }
+
+    // The three caption forms.
+    static QString NodeCaption(const QString& projectTitle, const QString& nodeTitle);
+    static QString ProjectCaption(const QString& projectTitle);
+    static QString NewProjectCaption();
 
     CVellEditView* GetEditView();
 
@@ -82,10 +115,22 @@ protected:
     void ReportText(const QString& text);
     Prompts& prompts() const;
 
-    void OnProjectSave();
-    void OnProjectSaveAs();
+    // The save question of open and new project; false when the command must stop
+    // (Cancel, or Yes and the save did not happen).
+    bool PromptSaveChanges();
+    // The project file as last read or written, to notice another program's changes.
+    struct DiskState {
+        bool exists = false;
+        long long size = 0;
+        long long mtimeNs = 0;
+        bool operator==(const DiskState&) const = default;
+    };
+    static DiskState ReadDiskState(const QString& path);
+    QString m_strDiskStatePath;
+    DiskState m_diskState;
 
     CMainFrame* m_pFrame;
+    penwick::FileOps* m_pFileOps;
 
 private:
     struct CommandEntry;
