@@ -58,13 +58,10 @@ const std::string& LargeProjectPath()
     return path;
 }
 
+// What the open command does once the file is chosen: load, clear, build.
 bool OpenLargeProject(VellTreeView* tree)
 {
-    tree->m_bDeleting = true;
-    tree->DeleteTreeItem(nullptr);
-    tree->m_bDeleting = false;
-    tree->m_strProjectPath = QString::fromStdString(LargeProjectPath());
-    return tree->InitDomDocument() && tree->RefreshTree();
+    return tree->OpenProjectFile(QString::fromStdString(LargeProjectPath()));
 }
 
 long VmHWMKiB()

@@ -28,7 +28,15 @@ CVellEditView::CVellEditView(CMainFrame* frame, QWidget* parent)
 
 CVellEditView::~CVellEditView() = default;
 
-QString CVellEditView::toPlainText() const { return m_pEdit->toPlainText(); }
+QString CVellEditView::toPlainText() const
+{
+    // QTextDocument::toPlainText turns no-break spaces into spaces; a writer's text
+    // must come back as typed.
+    QString text = m_pEdit->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text;
+}
 
 void CVellEditView::setPlainText(const QString& text)
 {

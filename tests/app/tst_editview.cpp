@@ -58,6 +58,10 @@ private slots:
         QCOMPARE(edit->toPlainText(), QStringLiteral("下人の行方は、誰も知らない。"));
         edit->setModified(true);
         QVERIFY(edit->isModified());
+
+        const QString exact = QStringLiteral("a\u00A0b\n\nc\n");  // no-break space, empty and last lines
+        edit->setPlainText(exact);
+        QCOMPARE(edit->toPlainText(), exact);
     }
 
     void selectionAndReplace()
