@@ -4,7 +4,6 @@
 #include "CommandIds.h"
 #include "VellTreeView.h"
 
-#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -14,66 +13,93 @@
 
 #include <algorithm>
 
+// The control behind the view. It offers the vertical text widget's names; the
+// QPlainTextEdit below stands in for that widget until it is part of the build.
+class EditControl : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit EditControl(QWidget* parent) : QPlainTextEdit(parent)
+    {
+        setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(this, &QWidget::customContextMenuRequested, this,
+                [this](const QPoint& pos) { emit contextMenuRequested(viewport()->mapToGlobal(pos)); });
+    }
+
+    QString toPlainText() const
+    {
+        // QTextDocument::toPlainText turns no-break spaces into spaces; a writer's text
+        // must come back as typed.
+        QString text = document()->toRawText();
+        text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+        return text;
+    }
+    void setPlainText(const QString& text)
+    {
+        QPlainTextEdit::setPlainText(text);  // also empties the undo history
+        document()->setModified(false);
+    }
+    bool isModified() const { return document()->isModified(); }
+    void setModified(bool modified) { document()->setModified(modified); }
+    bool isVertical() const { return m_vertical; }
+    void setVertical(bool vertical) { m_vertical = vertical; }
+    void selection(int* start, int* end) const
+    {
+        const QTextCursor c = textCursor();
+        if (start)
+            *start = c.selectionStart();
+        if (end)
+            *end = c.selectionEnd();
+    }
+    void setSelection(int start, int end)
+    {
+        const int last = document()->characterCount() - 1;
+        QTextCursor c = textCursor();
+        c.setPosition(std::clamp(start, 0, last));
+        c.setPosition(std::clamp(end < 0 ? last : end, 0, last), QTextCursor::KeepAnchor);
+        setTextCursor(c);
+    }
+    void replaceSelection(const QString& text) { textCursor().insertText(text); }
+    bool canUndo() const { return document()->isUndoAvailable(); }
+
+signals:
+    void keyReleased(int key);
+    void contextMenuRequested(QPoint globalPos);
+
+protected:
+    void keyReleaseEvent(QKeyEvent* event) override
+    {
+        QPlainTextEdit::keyReleaseEvent(event);
+        emit keyReleased(event->key());
+    }
+
+private:
+    bool m_vertical = true;  // the editor starts in vertical writing
+};
+
 CVellEditView::CVellEditView(CMainFrame* frame, QWidget* parent)
-    : QWidget(parent), m_pFrame(frame), m_pEdit(new QPlainTextEdit(this))
+    : QWidget(parent), m_pFrame(frame), m_pEdit(new EditControl(this))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_pEdit);
     setFocusProxy(m_pEdit);
-    m_pEdit->installEventFilter(this);
-    m_pEdit->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_pEdit, &QWidget::customContextMenuRequested, this, &CVellEditView::ShowPopupMenu);
+    connect(m_pEdit, &EditControl::keyReleased, this, &CVellEditView::keyReleased);
+    connect(m_pEdit, &EditControl::contextMenuRequested, this, &CVellEditView::ShowPopupMenu);
 }
 
 CVellEditView::~CVellEditView() = default;
 
-QString CVellEditView::toPlainText() const
-{
-    // QTextDocument::toPlainText turns no-break spaces into spaces; a writer's text
-    // must come back as typed.
-    QString text = m_pEdit->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    return text;
-}
-
-void CVellEditView::setPlainText(const QString& text)
-{
-    m_pEdit->setPlainText(text);  // also empties the undo history
-    m_pEdit->document()->setModified(false);
-}
-
-bool CVellEditView::isModified() const { return m_pEdit->document()->isModified(); }
-void CVellEditView::setModified(bool modified) { m_pEdit->document()->setModified(modified); }
-
-bool CVellEditView::isVertical() const { return m_bVertical; }
-void CVellEditView::setVertical(bool vertical) { m_bVertical = vertical; }
-
-void CVellEditView::selection(int* start, int* end) const
-{
-    const QTextCursor c = m_pEdit->textCursor();
-    if (start)
-        *start = c.selectionStart();
-    if (end)
-        *end = c.selectionEnd();
-}
-
-void CVellEditView::setSelection(int start, int end)
-{
-    const int last = m_pEdit->document()->characterCount() - 1;
-    QTextCursor c = m_pEdit->textCursor();
-    c.setPosition(std::clamp(start, 0, last));
-    c.setPosition(std::clamp(end < 0 ? last : end, 0, last), QTextCursor::KeepAnchor);
-    m_pEdit->setTextCursor(c);
-}
-
-void CVellEditView::replaceSelection(const QString& text)
-{
-    m_pEdit->textCursor().insertText(text);
-}
-
-bool CVellEditView::canUndo() const { return m_pEdit->document()->isUndoAvailable(); }
+QString CVellEditView::toPlainText() const { return m_pEdit->toPlainText(); }
+void CVellEditView::setPlainText(const QString& text) { m_pEdit->setPlainText(text); }
+bool CVellEditView::isModified() const { return m_pEdit->isModified(); }
+void CVellEditView::setModified(bool modified) { m_pEdit->setModified(modified); }
+bool CVellEditView::isVertical() const { return m_pEdit->isVertical(); }
+void CVellEditView::setVertical(bool vertical) { m_pEdit->setVertical(vertical); }
+void CVellEditView::selection(int* start, int* end) const { m_pEdit->selection(start, end); }
+void CVellEditView::setSelection(int start, int end) { m_pEdit->setSelection(start, end); }
+void CVellEditView::replaceSelection(const QString& text) { m_pEdit->replaceSelection(text); }
+bool CVellEditView::canUndo() const { return m_pEdit->canUndo(); }
 bool CVellEditView::canPaste() const { return m_pEdit->canPaste(); }
 
 int CVellEditView::findText(const QString& what, int from, int to, bool matchCase,
@@ -221,16 +247,11 @@ QMenu* CVellEditView::CreatePopupMenu(QWidget* parent)
     return menu;
 }
 
-void CVellEditView::ShowPopupMenu(const QPoint& pos)
+void CVellEditView::ShowPopupMenu(const QPoint& globalPos)
 {
     QMenu* menu = CreatePopupMenu(this);
-    menu->exec(m_pEdit->viewport()->mapToGlobal(pos));
+    menu->exec(globalPos);
     delete menu;
 }
 
-bool CVellEditView::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_pEdit && event->type() == QEvent::KeyRelease)
-        emit keyReleased(static_cast<QKeyEvent*>(event)->key());
-    return QWidget::eventFilter(watched, event);
-}
+#include "CVellEditView.moc"

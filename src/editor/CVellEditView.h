@@ -3,9 +3,10 @@
 //
 // The rest of the program only uses the narrow surface below (whole text, modified flag,
 // direction, selection, range search, replacing the selection, undo/paste queries). It is
-// shaped after the vertical text widget so that the control inside can be exchanged
-// without touching the callers. Until that widget is in, a QPlainTextEdit stands in and
-// the direction is only recorded.
+// shaped after the vertical text widget (VerticalTextEdit), and the view only calls the
+// control through those same names, so the control inside is exchanged by changing the
+// base of EditControl. Until that widget is in, a QPlainTextEdit stands in and the
+// direction is only recorded.
 #pragma once
 
 #include "CommandTarget.h"
@@ -13,8 +14,8 @@
 #include <QWidget>
 
 class CMainFrame;
+class EditControl;
 class QMenu;
-class QPlainTextEdit;
 class VellTreeView;
 
 class CVellEditView : public QWidget, public CommandTarget {
@@ -73,13 +74,9 @@ public slots:
 signals:
     void keyReleased(int key);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    void ShowPopupMenu(const QPoint& pos);
+    void ShowPopupMenu(const QPoint& globalPos);
 
     CMainFrame* m_pFrame;
-    QPlainTextEdit* m_pEdit;
-    bool m_bVertical = true;
+    EditControl* m_pEdit;
 };
