@@ -134,7 +134,8 @@ public:
     Status load(const std::string& path);
     // The same from bytes in memory; displayName stands for the file in messages.
     Status loadFromBytes(std::string_view bytes, const std::string& displayName);
-    // Writes the whole document atomically in the encoding its declaration names.
+    // Writes the whole document atomically in the encoding its declaration names (a
+    // UTF-16/32 file without one stays in its own form).
     Status save(const std::string& path) const;
     // The bytes save() would write.
     Status serialize(std::string& bytes) const;
@@ -180,6 +181,7 @@ private:
     std::unique_ptr<pugi::xml_document> m_doc;
     std::unique_ptr<pugi::xml_document> m_scratch;   // detached nodes live here
     bool m_bom = false;                              // the loaded file had a byte-order mark
+    std::string m_loadedEncoding;                    // what the loaded file's bytes were
 };
 
 }  // namespace penwick

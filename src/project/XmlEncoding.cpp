@@ -354,6 +354,18 @@ bool EncodesExactly(Iconv& to, Iconv& back, std::string_view in, std::string& ou
     return back.convert(out, check) == npos && check == in;
 }
 
+// Markup is ASCII: an encoding that writes ASCII differently (UTF-7, EBCDIC) would make the
+// declaration unreadable, and the file with it.
+bool AsciiCompatible(const std::string& iconvName)
+{
+    static constexpr std::string_view kMarkup =
+        "<?xml version=\"1.0\" encoding='-_.:'?>\n\t\r &#x;!/=[]"
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    Iconv to(iconvName.c_str(), "UTF-8");
+    std::string out;
+    return to.ok() && to.convert(kMarkup, out) == npos && out == kMarkup;
+}
+
 // Where the serialiser's output stands, for deciding what an unrepresentable character becomes.
 enum class Context { Text, Tag, Attribute, Comment, PI, CData, Doctype };
 
@@ -372,7 +384,7 @@ const char* ContextName(Context c)
 EncodeResult EncodeWithReferences(std::string_view utf8, const std::string& iconvName, std::string_view label)
 {
     Iconv to(iconvName.c_str(), "UTF-8"), back("UTF-8", iconvName.c_str());
-    if (!to.ok() || !back.ok())
+    if (!to.ok() || !back.ok() || !AsciiCompatible(iconvName))
         return EncodeFailure(UnknownEncoding(label) + "文書を保存できません。");
     EncodeResult r;
     if (EncodesExactly(to, back, utf8, r.bytes))
@@ -564,7 +576,7 @@ XmlDecodeResult DecodeXmlBytes(std::string_view bytes)
 
     r.encoding = family == Family::Cp932 ? "CP932" : family == Family::EucJpMs ? "EUC-JP-MS" : r.declared;
     Iconv cd("UTF-8", r.encoding.c_str());
-    if (!cd.ok())
+    if (!cd.ok() || (family == Family::Other && !AsciiCompatible(r.encoding)))
         return DecodeFailure(r, UnknownEncoding(label) + "ファイルを読み込めません。");
     r.utf8.reserve(body.size() * 3 / 2);
     const std::size_t bad = cd.convert(body, r.utf8);
