@@ -90,7 +90,7 @@ void CounterTest::layout_data()
     QTest::newRow("「 pushed before 」") << QByteArray("あいうえ「」") << 5 << 2 << 6;
     // Together: あいう|「『かきく|け. 『 alone would give あいう「|『かきくけ.
     QTest::newRow("「『 pushed together") << QByteArray("あいう「『かきくけ") << 5 << 3 << 9;
-    QTest::newRow("line of only 「 not emptied") << QByteArray("「「「あ") << 3 << 2 << 4;
+    QTest::newRow("line of only 「 not emptied") << QByteArray("「「「あいうえ") << 3 << 3 << 7;
     QTest::newRow("run shorter than line moves") << QByteArray("あ「「い") << 3 << 2 << 4;
     QTest::newRow("V=1 nothing pushed") << QByteArray("「あ") << 1 << 2 << 2;
     QTest::newRow("V=1 hanging") << QByteArray("あ。」い") << 1 << 2 << 4;
