@@ -16,6 +16,10 @@
 //    brackets, at least. Pushing moves cells forward and the no-push layout is monotone in
 //    its position, so adding the brackets to a set never gives fewer lines than the set
 //    without them.
+//  - by how much: every line but a source line's last is full except for the cells a push
+//    moved away, so lines = ceil((cells - hung + moved) / V) per source line. A push moves
+//    fewer than V cells, so it adds at most one line; V hung cells save at most one line.
+//    Hence grid - (hung characters) <= kinsoku lines <= grid + (opening brackets).
 //  - Count/ReturnCount agree with CountText, and every non-zero mode is mode 1.
 #include "counter.h"
 
@@ -103,6 +107,20 @@ long long totalLines(const std::string& text, const std::string& set, int v, int
     return r.nSheets;
 }
 
+// How often any of `chars` occurs in `text`; an upper bound on the cells that begin with
+// one of them, since well-formed sequences never overlap.
+long long occurrences(const std::string& text, const char* const* chars, std::size_t n, const std::string& set)
+{
+    long long found = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (set.find(chars[i]) == std::string::npos)
+            continue;
+        for (std::size_t at = text.find(chars[i]); at != std::string::npos; at = text.find(chars[i], at + 1))
+            ++found;
+    }
+    return found;
+}
+
 bool same(const CountResult& a, const CountResult& b)
 {
     return a.nSheets == b.nSheets && a.nLines == b.nLines && a.nChars == b.nChars;
@@ -176,6 +194,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CHECK(hangOnly <= kinsoku);
         if (in.v == 1)
             CHECK(pushOnly == grid);  // a one-cell line never pushes
+        // Each push adds at most one line and needs an opening bracket in the last cell;
+        // each line hanging saves needs at least one hung character.
+        const long long openers = occurrences(in.text, kOpening, 6, in.opening);
+        const long long closers = occurrences(in.text, kNoStart, 10, in.noStart);
+        CHECK(kinsoku <= grid + openers && pushOnly <= grid + openers);
+        CHECK(grid <= kinsoku + closers);
     }
 
     // Chapters that each end with a break: the lines and characters add up.
