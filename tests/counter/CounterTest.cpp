@@ -55,7 +55,6 @@ private slots:
     void kinsokuSetParsing();
     void splitAtBreaksKeepsLines_data();
     void splitAtBreaksKeepsLines();
-    void breakStylesAgree();
     void hangingOnlySavesPushingOnlyAdds();
     void countKeepsNoPointer();
     void returnCountBeforeAndBetween();
@@ -75,6 +74,8 @@ void CounterTest::layout_data()
     QTest::newRow("trailing break adds nothing") << QByteArray("あ\n") << 5 << 1 << 1;
     QTest::newRow("empty line between") << QByteArray("あ\n\n") << 5 << 2 << 1;
     QTest::newRow("no final break") << QByteArray("あ\nい") << 5 << 2 << 2;
+    QTest::newRow("CR LF is one break") << QByteArray("あ\r\nい\r\n") << 5 << 2 << 2;
+    QTest::newRow("CR alone breaks") << QByteArray("あ\rい\r") << 5 << 2 << 2;
     QTest::newRow("LF CR is two breaks") << QByteArray("あ\n\rい") << 5 << 3 << 2;
     QTest::newRow("VT FF NEL LS PS") << QByteArray("a\vb\fc\u0085d\u2028e\u2029f") << 5 << 6 << 6;
     QTest::newRow("exactly V") << QByteArray("あいうえお") << 5 << 1 << 5;
@@ -266,25 +267,6 @@ void CounterTest::splitAtBreaksKeepsLines()
         }
         QCOMPARE(lines(whole, v, mode), sum);
         QCOMPARE(count(whole, v, 1, mode).nChars, chars);
-    }
-}
-
-void CounterTest::breakStylesAgree()
-{
-    for (const char* name : kCorpusFiles) {
-        const QByteArray lf = corpus(name);
-        QByteArray crlf = lf;
-        crlf.replace("\n", "\r\n");
-        QByteArray cr = lf;
-        cr.replace('\n', '\r');
-        const CountResult a = count(lf, 20, 20);
-        const CountResult b = count(crlf, 20, 20);
-        const CountResult c = count(cr, 20, 20);
-        QCOMPARE(b.nSheets, a.nSheets);
-        QCOMPARE(b.nLines, a.nLines);
-        QCOMPARE(b.nChars, a.nChars);
-        QCOMPARE(c.nSheets, a.nSheets);
-        QCOMPARE(c.nLines, a.nLines);
     }
 }
 
