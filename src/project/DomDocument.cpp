@@ -464,6 +464,24 @@ std::string DomDocument::declaredEncoding() const
     return {};
 }
 
+HRESULT DomDocument::setDeclaredEncoding(std::string_view encoding)
+{
+    pugi::xml_node decl = m_doc->first_child();
+    if (decl.type() != pugi::node_declaration) {
+        decl = m_doc->prepend_child(pugi::node_declaration);
+        if (!decl || !decl.append_attribute("version").set_value("1.0"))
+            return E_OUTOFMEMORY;
+    }
+    pugi::xml_attribute a = decl.attribute("encoding");
+    if (!a)
+        a = decl.append_attribute("encoding");
+    if (!a || !a.set_value(std::string(encoding).c_str()))
+        return E_OUTOFMEMORY;
+    m_loadedEncoding.clear();   // the declaration decides from now on
+    m_bom = false;
+    return S_OK;
+}
+
 DomNode DomDocument::createElement(std::string_view name)
 {
     pugi::xml_node n = m_scratch->append_child(pugi::node_element);

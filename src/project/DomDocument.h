@@ -146,6 +146,8 @@ public:
     DomNode documentNode() const;
     DomNode documentElement() const;        // null when there is none
     std::string declaredEncoding() const;   // the declaration's encoding, empty when none
+    // Names the encoding the next save writes (adds a declaration when there is none).
+    HRESULT setDeclaredEncoding(std::string_view encoding);
 
     // New nodes belong to this document but to no parent until inserted.
     DomNode createElement(std::string_view name);

@@ -157,6 +157,18 @@ void TestDomDocument::goldenFilesSaveByteForByte()
 
 void TestDomDocument::escapesMarkupAndLineBreaksInText()
 {
+    {   // A character Shift_JIS cannot hold becomes a reference and loads back the same.
+        DomDocument doc;
+        QVERIFY(doc.loadFromBytes("<p t=\"\xF0\x9F\x98\x80\">\xE6\x89\xAD\xE2\x91\xA0</p>", "u.xml"));
+        QCOMPARE(doc.setDeclaredEncoding("Shift_JIS"), S_OK);
+        const std::string bytes = serialize(doc);
+        QCOMPARE(bytes.substr(0, 40), std::string("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>").substr(0, 40));
+        QVERIFY(bytes.find("&#x1F600;") != std::string::npos);
+        DomDocument again;
+        QVERIFY(again.loadFromBytes(bytes, "s.xml"));
+        QCOMPARE(again.documentElement().text(), doc.documentElement().text());
+        QCOMPARE(again.documentElement().firstAttribute().value(), std::string("\xF0\x9F\x98\x80"));
+    }
     DomDocument doc;
     QVERIFY(doc.loadFromBytes("<p t=\"x\"><c title=\"a\"><text/></c></p>", "e.xml"));
     const std::string text = "a < b && c > d \"q\" 'r'\r\n次の行\n\tタブ\r";
