@@ -429,7 +429,7 @@ Status DomDocument::serialize(std::string& bytes) const
     return {};
 }
 
-Status DomDocument::save(const std::string& path) const
+Status DomDocument::save(const std::string& path, FileOps& ops) const
 {
     std::string bytes;
     Status s = serialize(bytes);
@@ -437,7 +437,7 @@ Status DomDocument::save(const std::string& path) const
         s.message = "「" + path + "」に保存できませんでした。\n" + s.message;
         return s;
     }
-    FileResult written = WriteFileAtomically(path, bytes);
+    FileResult written = WriteFileAtomically(path, bytes, ops);
     return {written.hr, written.message};
 }
 

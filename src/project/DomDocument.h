@@ -10,6 +10,7 @@
 // and files nested deeper than kMaxDepth are refused, so no input can exhaust the stack.
 #pragma once
 
+#include "FileIO.h"
 #include "ResultCode.h"
 
 #include <memory>
@@ -136,7 +137,8 @@ public:
     Status loadFromBytes(std::string_view bytes, const std::string& displayName);
     // Writes the whole document atomically in the encoding its declaration names (a
     // UTF-16/32 file without one stays in its own form).
-    Status save(const std::string& path) const;
+    // ops is the writer's seam for tests that inject short writes, full disks and the like.
+    Status save(const std::string& path, FileOps& ops = FileOps::system()) const;
     // The bytes save() would write.
     Status serialize(std::string& bytes) const;
 
