@@ -171,6 +171,8 @@ void TestXmlEncoding::refusesWhatItCannotDecode_data()
     QTest::newRow("cut-off Shift_JIS") << std::string("<?xml version=\"1.0\" encoding=\"SJIS\"?><a/>\x82") << "SJIS";
     QTest::newRow("bad EUC-JP") << std::string("<?xml version=\"1.0\" encoding=\"EUC-JP\"?><a>\xA4\xA2\xA4</a>")
                                 << "EUC-JP として正しくないバイト (0xA4) が 1 行 44 列";
+    QTest::newRow("not ASCII-compatible") << decl("UNICODELITTLE") + "</a>" << "UNICODELITTLE";
+    QTest::newRow("EBCDIC") << decl("IBM037") + "</a>" << "IBM037";
     QTest::newRow("bad US-ASCII") << std::string("<?xml version=\"1.0\" encoding=\"US-ASCII\"?><a>\xE9</a>") << "US-ASCII";
     QTest::newRow("lone surrogate UTF-16")
         << "\xFF\xFE" + Encode(QStringLiteral("<a>\nx"), QStringEncoder::Utf16LE) + std::string("\x00\xD8<\0", 4)
