@@ -41,6 +41,7 @@ private slots:
     void goldenRoundTrip_data();
     void goldenRoundTrip();
     void shiftJisNamesAndEucJp();
+    void shiftJisDuplicatesSaveAsOneForm();
     void detectsWideFormsWithoutBom_data();
     void detectsWideFormsWithoutBom();
     void refusesWhatItCannotDecode_data();
@@ -107,6 +108,17 @@ void TestXmlEncoding::shiftJisNamesAndEucJp()
         QCOMPARE(QString::fromStdString(loaded.utf8), QString::fromStdString(head) + c.text + "</a>");
         QCOMPARE(EncodeXmlFromUtf8(loaded.utf8, loaded.declared, false).bytes, file);
     }
+}
+
+void TestXmlEncoding::shiftJisDuplicatesSaveAsOneForm()
+{
+    // CP932 has two codes for some characters (NEC-selected IBM 0xED40 and IBM 0xFA5C are
+    // both 纊; NEC 0x8790 and JIS 0x81E0 both ≒). They load as one character, which is
+    // written back in the form Windows writes: the same text, not the same bytes.
+    const std::string head = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><a>";
+    const XmlDecodeResult loaded = DecodeXmlBytes(head + "\xED\x40\x87\x90</a>");
+    QCOMPARE(loaded.utf8, head + "纊≒</a>");
+    QCOMPARE(EncodeXmlFromUtf8(loaded.utf8, "Shift_JIS", false).bytes, head + "\xFA\x5C\x81\xE0</a>");
 }
 
 void TestXmlEncoding::detectsWideFormsWithoutBom_data()
