@@ -590,10 +590,9 @@ XmlDecodeResult DecodeXmlBytes(std::string_view bytes)
         const std::string before = r.utf8;
         return BadBytes(r, label, before, body, bad);
     }
-    // The declaration was read as ASCII; an encoding that does not give it back the same
+    // The declaration was read as ASCII; an encoding that does not give back its start
     // (EBCDIC, UCS-2 by another name) cannot be what these bytes are in.
-    const std::string_view decl = body.substr(0, body.find("?>") + 2);
-    if (!r.utf8.starts_with(decl))
+    if (!r.utf8.starts_with("<?xml"))
         return DecodeFailure(r, "文字コード「" + label + "」の宣言がファイルの中身と合わないため、ファイルを読み込めません。");
     return r;
 }
