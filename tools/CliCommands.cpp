@@ -16,12 +16,17 @@ int Usage()
 {
     std::cerr << "usage: penwick-cli info PROJECT.xml\n"
                  "       penwick-cli export PROJECT.xml OUT.txt [--encoding utf-8|cp932]\n"
+                 "       penwick-cli count PROJECT.xml [--grid VxH] [--kinsoku CHARS] [--mode 0|1] [--json]\n"
+                 "       penwick-cli count --text FILE [--grid VxH] [--kinsoku CHARS] [--mode 0|1] [--json]\n"
                  "       penwick-cli backups PROJECT.xml\n"
                  "  info    the project title, then the outline: one node a line, indented two\n"
                  "          spaces per level, with title, export flag and the number of\n"
                  "          characters (code points) of the node's own text, tab-separated\n"
                  "  export  the texts flagged for export, as the application's export writes\n"
                  "          them (UTF-8 by default; cp932 for Windows readers)\n"
+                 "  count   the manuscript-paper counter's report: one line per chapter, then the\n"
+                 "          total (defaults: grid 20x20, kinsoku 、。「」『』 and the ideographic\n"
+                 "          space, mode 1); with --text, one line for a plain text file\n"
                  "  backups the project's backups and crash-recovery snapshot: time, size, path\n";
     return 2;
 }
@@ -39,15 +44,14 @@ bool LoadProject(const std::string& path, DomDocument& doc)
     return true;
 }
 
-// Failures inside the outline are reported as the application reports them, one line each.
+}  // namespace
+
 FailureReport ReportTo(const std::string& path)
 {
     return [path](HRESULT hr, std::string_view operation) {
         std::cerr << "penwick-cli: " << path << ": " << ResultCodeText(hr) << " (" << operation << ")\n";
     };
 }
-
-}  // namespace
 
 int Export(const Args& args)
 {

@@ -3,6 +3,8 @@
 // 2 bad usage (usage on stderr).
 #pragma once
 
+#include "TextAssembly.h"
+
 #include <string>
 #include <vector>
 
@@ -13,6 +15,10 @@ using Args = std::vector<std::string>;
 int Info(const Args& args);
 int Export(const Args& args);
 int Backups(const Args& args);
+int Count(const Args& args);
+
+// Reports failures inside a project's outline on stderr, one line each.
+FailureReport ReportTo(const std::string& path);
 
 // Prints the usage text to stderr and returns 2.
 int Usage();

@@ -12,6 +12,8 @@ int main(int argc, char** argv)
     const penwick::cli::Args args(argv + 2, argv + argc);
     if (command == "info")
         return penwick::cli::Info(args);
+    if (command == "count")
+        return penwick::cli::Count(args);
     if (command == "backups")
         return penwick::cli::Backups(args);
     if (command == "export")

@@ -152,6 +152,13 @@ std::string protectCarriageReturns(std::string xml)
     return out;
 }
 
+// Where a node starts in the parsed text, for messages (0 when unknown).
+std::size_t nodeOffset(const pugi::xml_node& n, std::string_view text)
+{
+    const std::ptrdiff_t offset = n.offset_debug();
+    return offset > 0 && static_cast<std::size_t>(offset) <= text.size() ? static_cast<std::size_t>(offset) : 0;
+}
+
 std::string cannotLoad(const std::string& name)
 {
     return "「" + name + "」を読み込めませんでした。\n";
@@ -354,7 +361,7 @@ Status DomDocument::loadFromBytes(std::string_view bytes, const std::string& dis
 }
 
 Status DomDocument::parse(std::string_view utf8, const std::string& displayName, bool bom,
-                          const std::string& /*encoding*/)
+                          const std::string& encoding)
 {
     // The parser would take a NUL for the end of the text and load a truncated document.
     if (const auto nul = utf8.find('\0'); nul != std::string_view::npos)
@@ -371,6 +378,26 @@ Status DomDocument::parse(std::string_view utf8, const std::string& displayName,
     if (!result)
         return {E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, static_cast<std::size_t>(result.offset))
                                  + parseStatusText(result.status)};
+    // The parser is lenient about the document level and silently skips text there; a
+    // project file must not be.
+    const std::size_t first = utf8.find_first_not_of(" \t\r\n");
+    const std::size_t last = utf8.find_last_not_of(" \t\r\n");
+    if (first != std::string_view::npos && (utf8[first] != '<' || utf8[last] != '>')) {
+        const std::size_t at = utf8[first] != '<' ? first : last;
+        return {E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, at) + "文書要素の外に文字データがあります。"};
+    }
+    int elements = 0;
+    for (pugi::xml_node n = doc->first_child(); n; n = n.next_sibling()) {
+        const char* problem = nullptr;
+        if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata)
+            problem = "文書要素の外に文字データがあります。";
+        else if (n.type() == pugi::node_declaration && n != doc->first_child())
+            problem = "XML 宣言が文書の先頭にありません。";
+        else if (n.type() == pugi::node_element && ++elements > 1)
+            problem = "文書要素（ルート要素）が複数あります。";
+        if (problem)
+            return {E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, nodeOffset(n, utf8)) + problem};
+    }
     if (elementDepth(*doc) > kMaxDepth) {
         char buf[160];
         std::snprintf(buf, sizeof buf, "要素の入れ子が深すぎます（上限は %d 段です）。", kMaxDepth);
@@ -379,6 +406,7 @@ Status DomDocument::parse(std::string_view utf8, const std::string& displayName,
     m_doc = std::move(doc);
     m_scratch->reset();
     m_bom = bom;
+    m_loadedEncoding = encoding;
     return {};
 }
 
@@ -393,14 +421,15 @@ Status DomDocument::serialize(std::string& bytes) const
     } writer;
     m_doc->save(writer, "", kFormatOptions, pugi::encoding_utf8);
     EncodeResult encoded =
-        EncodeXmlFromUtf8(protectCarriageReturns(std::move(writer.out)), declaredEncoding(), m_bom);
+        EncodeXmlFromUtf8(protectCarriageReturns(std::move(writer.out)),
+                          SaveEncodingFor(declaredEncoding(), m_loadedEncoding), m_bom);
     if (FAILED(encoded.hr))
         return {encoded.hr, encoded.error};
     bytes = std::move(encoded.bytes);
     return {};
 }
 
-Status DomDocument::save(const std::string& path) const
+Status DomDocument::save(const std::string& path, FileOps& ops) const
 {
     std::string bytes;
     Status s = serialize(bytes);
@@ -408,7 +437,7 @@ Status DomDocument::save(const std::string& path) const
         s.message = "「" + path + "」に保存できませんでした。\n" + s.message;
         return s;
     }
-    FileResult written = WriteFileAtomically(path, bytes);
+    FileResult written = WriteFileAtomically(path, bytes, ops);
     return {written.hr, written.message};
 }
 
@@ -417,6 +446,7 @@ void DomDocument::clear()
     m_doc->reset();
     m_scratch->reset();
     m_bom = false;
+    m_loadedEncoding.clear();
 }
 
 DomNode DomDocument::documentNode() const { return DomNode(m_doc->internal_object()); }
@@ -432,6 +462,24 @@ std::string DomDocument::declaredEncoding() const
         if (n.type() == pugi::node_declaration)
             return n.attribute("encoding").value();
     return {};
+}
+
+HRESULT DomDocument::setDeclaredEncoding(std::string_view encoding)
+{
+    pugi::xml_node decl = m_doc->first_child();
+    if (decl.type() != pugi::node_declaration) {
+        decl = m_doc->prepend_child(pugi::node_declaration);
+        if (!decl || !decl.append_attribute("version").set_value("1.0"))
+            return E_OUTOFMEMORY;
+    }
+    pugi::xml_attribute a = decl.attribute("encoding");
+    if (!a)
+        a = decl.append_attribute("encoding");
+    if (!a || !a.set_value(std::string(encoding).c_str()))
+        return E_OUTOFMEMORY;
+    m_loadedEncoding.clear();   // the declaration decides from now on
+    m_bom = false;
+    return S_OK;
 }
 
 DomNode DomDocument::createElement(std::string_view name)

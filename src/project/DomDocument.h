@@ -10,6 +10,7 @@
 // and files nested deeper than kMaxDepth are refused, so no input can exhaust the stack.
 #pragma once
 
+#include "FileIO.h"
 #include "ResultCode.h"
 
 #include <memory>
@@ -134,8 +135,10 @@ public:
     Status load(const std::string& path);
     // The same from bytes in memory; displayName stands for the file in messages.
     Status loadFromBytes(std::string_view bytes, const std::string& displayName);
-    // Writes the whole document atomically in the encoding its declaration names.
-    Status save(const std::string& path) const;
+    // Writes the whole document atomically in the encoding its declaration names (a
+    // UTF-16/32 file without one stays in its own form).
+    // ops is the writer's seam for tests that inject short writes, full disks and the like.
+    Status save(const std::string& path, FileOps& ops = FileOps::system()) const;
     // The bytes save() would write.
     Status serialize(std::string& bytes) const;
 
@@ -145,6 +148,8 @@ public:
     DomNode documentNode() const;
     DomNode documentElement() const;        // null when there is none
     std::string declaredEncoding() const;   // the declaration's encoding, empty when none
+    // Names the encoding the next save writes (adds a declaration when there is none).
+    HRESULT setDeclaredEncoding(std::string_view encoding);
 
     // New nodes belong to this document but to no parent until inserted.
     DomNode createElement(std::string_view name);
@@ -180,6 +185,7 @@ private:
     std::unique_ptr<pugi::xml_document> m_doc;
     std::unique_ptr<pugi::xml_document> m_scratch;   // detached nodes live here
     bool m_bom = false;                              // the loaded file had a byte-order mark
+    std::string m_loadedEncoding;                    // what the loaded file's bytes were
 };
 
 }  // namespace penwick

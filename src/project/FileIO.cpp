@@ -154,10 +154,11 @@ FileResult WriteFileAtomically(const std::string& path, std::string_view bytes, 
         return Failure(error, path, kSaveVerb);
     };
 
-    // Owner first: changing it clears set-id bits that fchmod then restores. Only root can
-    // give a file away, so for others this stays what it was (the file becomes theirs).
-    if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
-        // Not an error: a user may replace a file of another owner in a folder of their own.
+    // Keep the owner where we may (root may; anyone else replacing a file of another owner
+    // ends up owning the new one, as with any editor). Owner first: it clears set-id bits.
+    if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())
+        && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
+        // not an error, see above
     }
     if (ops.fchmod(fd, mode) != 0)
         return fail(errno);

@@ -34,7 +34,8 @@ struct FileResult : Status {
     int sysErrno = 0;
 };
 
-// The target keeps its permissions; a symbolic link is followed and stays a link.
+// The target keeps its permissions (a new file gets 0666 & ~umask); a symbolic link is
+// followed and stays a link. A folder, a device or a read-only file is refused, not replaced.
 FileResult WriteFileAtomically(const std::string& path, std::string_view bytes,
                                FileOps& ops = FileOps::system());
 

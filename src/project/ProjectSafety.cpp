@@ -78,6 +78,20 @@ std::string AbsoluteProjectPath(const std::string& path)
     return ec ? fs::absolute(path).lexically_normal().string() : p.string();
 }
 
+FileStamp FileStamp::of(const std::string& path)
+{
+    FileStamp s;
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return s;
+    s.exists = true;
+    s.size = static_cast<std::uint64_t>(st.st_size);
+    s.inode = static_cast<std::uint64_t>(st.st_ino);
+    s.mtimeSec = st.st_mtim.tv_sec;
+    s.mtimeNsec = st.st_mtim.tv_nsec;
+    return s;
+}
+
 // ---- BackupStore ---------------------------------------------------------------------
 
 BackupStore::BackupStore(std::string root, FileOps& ops)

@@ -95,6 +95,16 @@ private:
     std::string m_project;
 };
 
+// What a file on disk looked like when Penwick last read or wrote it, to notice another
+// program changing it in between.
+struct FileStamp {
+    bool exists = false;
+    std::uint64_t size = 0, inode = 0;
+    std::int64_t mtimeSec = 0, mtimeNsec = 0;
+    bool operator==(const FileStamp&) const = default;
+    static FileStamp of(const std::string& path);
+};
+
 // 64-bit FNV-1a of the text, as 16 hex digits: names a project's backup folder.
 std::string PathHash(std::string_view text);
 // The absolute, normalised form of a path (symbolic links resolved where they exist).

@@ -109,13 +109,13 @@ std::size_t WideToUtf8(std::string_view in, int unit, bool bigEndian, std::strin
 // Valid UTF-8 to UTF-16/32 with a BOM.
 std::string Utf8ToWide(std::string_view utf8, int unit, bool bigEndian)
 {
-    std::string out;
-    out.reserve(utf8.size() * unit + unit);
+    // Sized for the worst case (every byte a unit) and written through a pointer: saving
+    // a long manuscript as UTF-16 should cost no more than copying it.
+    std::string out(utf8.size() * unit + unit, '\0');
+    char* p = out.data();
     const auto put = [&](char32_t v) {
-        for (int k = 0; k < unit; ++k) {
-            const int shift = 8 * (bigEndian ? unit - 1 - k : k);
-            out += static_cast<char>((v >> shift) & 0xFF);
-        }
+        for (int k = 0; k < unit; ++k)
+            *p++ = static_cast<char>((v >> (8 * (bigEndian ? unit - 1 - k : k))) & 0xFF);
     };
     put(0xFEFF);
     for (std::size_t i = 0; i < utf8.size();) {
@@ -128,6 +128,7 @@ std::string Utf8ToWide(std::string_view utf8, int unit, bool bigEndian)
             put(cp);
         }
     }
+    out.resize(p - out.data());
     return out;
 }
 
@@ -224,9 +225,11 @@ Family Classify(std::string_view name)
 {
     if (name.empty() || IsAnyOf(name, {"UTF-8", "UTF8"}))
         return Family::Utf8;
-    if (IsAnyOf(name, {"UTF-16", "UTF16", "UTF-16LE", "UTF-16BE", "UCS-2", "ISO-10646-UCS-2", "csUnicode"}))
+    if (IsAnyOf(name, {"UTF-16", "UTF16", "UTF-16LE", "UTF-16BE", "UCS-2", "UCS-2LE", "UCS-2BE",
+                       "ISO-10646-UCS-2", "csUnicode"}))
         return Family::Utf16;
-    if (IsAnyOf(name, {"UTF-32", "UTF32", "UTF-32LE", "UTF-32BE", "UCS-4", "ISO-10646-UCS-4", "csUCS4"}))
+    if (IsAnyOf(name, {"UTF-32", "UTF32", "UTF-32LE", "UTF-32BE", "UCS-4", "UCS-4LE", "UCS-4BE",
+                       "ISO-10646-UCS-4", "csUCS4"}))
         return Family::Utf32;
     // Files that say Shift_JIS are written by Windows tools in its superset.
     if (IsAnyOf(name, {"Shift_JIS", "Shift-JIS", "SJIS", "Windows-31J", "CP932", "MS932", "MS_Kanji",
@@ -248,6 +251,13 @@ bool IsEncName(std::string_view name)
         if (!alpha(c) && !(c >= '0' && c <= '9') && c != '.' && c != '_' && c != '-')
             return false;
     return true;
+}
+
+// A wide form's name ending in BE asks for big-endian; the others are written little-endian
+// as Windows programs expect.
+bool NamesBigEndian(std::string_view name)
+{
+    return name.size() >= 2 && EqualsNoCase(name.substr(name.size() - 2), "BE");
 }
 
 bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -354,6 +364,18 @@ bool EncodesExactly(Iconv& to, Iconv& back, std::string_view in, std::string& ou
     return back.convert(out, check) == npos && check == in;
 }
 
+// Markup is ASCII: an encoding that writes ASCII differently (UTF-7, EBCDIC) would make the
+// declaration unreadable, and the file with it.
+bool AsciiCompatible(const std::string& iconvName)
+{
+    static constexpr std::string_view kMarkup =
+        "<?xml version=\"1.0\" encoding='-_.:'?>\n\t\r &#x;!/=[]"
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    Iconv to(iconvName.c_str(), "UTF-8");
+    std::string out;
+    return to.ok() && to.convert(kMarkup, out) == npos && out == kMarkup;
+}
+
 // Where the serialiser's output stands, for deciding what an unrepresentable character becomes.
 enum class Context { Text, Tag, Attribute, Comment, PI, CData, Doctype };
 
@@ -372,7 +394,7 @@ const char* ContextName(Context c)
 EncodeResult EncodeWithReferences(std::string_view utf8, const std::string& iconvName, std::string_view label)
 {
     Iconv to(iconvName.c_str(), "UTF-8"), back("UTF-8", iconvName.c_str());
-    if (!to.ok() || !back.ok())
+    if (!to.ok() || !back.ok() || !AsciiCompatible(iconvName))
         return EncodeFailure(UnknownEncoding(label) + "文書を保存できません。");
     EncodeResult r;
     if (EncodesExactly(to, back, utf8, r.bytes))
@@ -487,6 +509,14 @@ bool IsValidUtf8(std::string_view bytes, std::size_t* badOffset)
         }
         if (i >= bytes.size())
             break;
+        // Kana and kanji: three-byte forms whose lead byte rules out overlong forms and surrogates.
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (((lead >= 0xE1 && lead <= 0xEC) || lead >= 0xEE) && lead <= 0xEF && bytes.size() - i >= 3
+            && (static_cast<unsigned char>(bytes[i + 1]) & 0xC0) == 0x80
+            && (static_cast<unsigned char>(bytes[i + 2]) & 0xC0) == 0x80) {
+            i += 3;
+            continue;
+        }
         char32_t cp;
         const int len = DecodeUtf8At(bytes, i, cp);
         if (len == 0) {
@@ -564,7 +594,7 @@ XmlDecodeResult DecodeXmlBytes(std::string_view bytes)
 
     r.encoding = family == Family::Cp932 ? "CP932" : family == Family::EucJpMs ? "EUC-JP-MS" : r.declared;
     Iconv cd("UTF-8", r.encoding.c_str());
-    if (!cd.ok())
+    if (!cd.ok() || (family == Family::Other && !AsciiCompatible(r.encoding)))
         return DecodeFailure(r, UnknownEncoding(label) + "ファイルを読み込めません。");
     r.utf8.reserve(body.size() * 3 / 2);
     const std::size_t bad = cd.convert(body, r.utf8);
@@ -572,6 +602,10 @@ XmlDecodeResult DecodeXmlBytes(std::string_view bytes)
         const std::string before = r.utf8;
         return BadBytes(r, label, before, body, bad);
     }
+    // The declaration was read as ASCII; an encoding that does not give back its start
+    // (EBCDIC, UCS-2 by another name) cannot be what these bytes are in.
+    if (!r.utf8.starts_with("<?xml"))
+        return DecodeFailure(r, "文字コード「" + label + "」の宣言がファイルの中身と合わないため、ファイルを読み込めません。");
     return r;
 }
 
@@ -591,10 +625,10 @@ EncodeResult EncodeXmlFromUtf8(std::string_view utf8, std::string_view declaredE
         r.bytes += utf8;
         return r;
     case Family::Utf16:
-        r.bytes = Utf8ToWide(utf8, 2, IsAnyOf(declaredEncoding, {"UTF-16BE"}));
+        r.bytes = Utf8ToWide(utf8, 2, NamesBigEndian(declaredEncoding));
         return r;
     case Family::Utf32:
-        r.bytes = Utf8ToWide(utf8, 4, IsAnyOf(declaredEncoding, {"UTF-32BE"}));
+        r.bytes = Utf8ToWide(utf8, 4, NamesBigEndian(declaredEncoding));
         return r;
     case Family::Cp932:
         return EncodeWithReferences(utf8, "CP932", declaredEncoding);

@@ -1,6 +1,7 @@
 // The DOM service: what the project format relies on (attribute order, dropped
 // whitespace, positions), node operations, and loads that must fail without harm.
 #include "DomDocument.h"
+#include "FileIO.h"
 #include "ProjectFormat.h"
 
 #include <QTemporaryDir>
@@ -48,6 +49,8 @@ private slots:
     void readsByPositionAndKeepsAttributeOrder();
     void dropsWhitespaceBetweenElementsOnly();
     void savesWhatItLoaded();
+    void goldenFilesSaveByteForByte_data();
+    void goldenFilesSaveByteForByte();
     void escapesMarkupAndLineBreaksInText();
     void failedLoadsKeepThePreviousDocument_data();
     void failedLoadsKeepThePreviousDocument();
@@ -123,8 +126,49 @@ void TestDomDocument::savesWhatItLoaded()
     QCOMPARE(serialize(again), std::string(kProject));
 }
 
+void TestDomDocument::goldenFilesSaveByteForByte_data()
+{
+    QTest::addColumn<QString>("file");
+    for (const QString& f : QDir(PENWICK_TEST_DATA).entryList({"*.xml"}, QDir::Files))
+        QTest::newRow(qPrintable(f)) << f;
+}
+
+void TestDomDocument::goldenFilesSaveByteForByte()
+{
+    // data/X.xml as another tool wrote it (indented); data/saved/X.xml is what Penwick
+    // writes for it: the same bytes in the same encoding, without the indentation.
+    QFETCH(QString, file);
+    auto read = [](const QString& path) {
+        std::string bytes;
+        ReadWholeFile(path.toStdString(), bytes);
+        return QByteArray::fromStdString(bytes);
+    };
+    const QString golden = QStringLiteral(PENWICK_TEST_DATA "/saved/") + file;
+    QTemporaryDir dir;
+    for (const QString& source : {QStringLiteral(PENWICK_TEST_DATA "/") + file, golden}) {
+        DomDocument doc;
+        const Status loaded = doc.load(source.toStdString());
+        QVERIFY2(loaded, loaded.message.c_str());
+        const QString saved = dir.filePath(file);
+        QVERIFY(doc.save(saved.toStdString()));
+        QCOMPARE(read(saved), read(golden));
+    }
+}
+
 void TestDomDocument::escapesMarkupAndLineBreaksInText()
 {
+    {   // A character Shift_JIS cannot hold becomes a reference and loads back the same.
+        DomDocument doc;
+        QVERIFY(doc.loadFromBytes("<p t=\"\xF0\x9F\x98\x80\">\xE6\x89\xAD\xE2\x91\xA0</p>", "u.xml"));
+        QCOMPARE(doc.setDeclaredEncoding("Shift_JIS"), S_OK);
+        const std::string bytes = serialize(doc);
+        QCOMPARE(bytes.substr(0, 40), std::string("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>").substr(0, 40));
+        QVERIFY(bytes.find("&#x1F600;") != std::string::npos);
+        DomDocument again;
+        QVERIFY(again.loadFromBytes(bytes, "s.xml"));
+        QCOMPARE(again.documentElement().text(), doc.documentElement().text());
+        QCOMPARE(again.documentElement().firstAttribute().value(), std::string("\xF0\x9F\x98\x80"));
+    }
     DomDocument doc;
     QVERIFY(doc.loadFromBytes("<p t=\"x\"><c title=\"a\"><text/></c></p>", "e.xml"));
     const std::string text = "a < b && c > d \"q\" 'r'\r\n次の行\n\tタブ\r";
@@ -153,9 +197,20 @@ void TestDomDocument::failedLoadsKeepThePreviousDocument_data()
     QTest::newRow("bad attribute") << QByteArray("<p t=x/>") << QString("1 行") << int(E_XML_PARSE);
     QTest::newRow("NUL") << QByteArray("<p t=\"x\">\n<c>a\0b</c></p>", 24)
                          << QString("2 行 5 列: NUL 文字") << int(E_XML_PARSE);
+    QTest::newRow("text before the root") << QByteArray("e<p t=\"x\"/>") << QString("1 行 1 列: 文書要素の外")
+                                          << int(E_XML_PARSE);
+    QTest::newRow("text after the root") << QByteArray("<p t=\"x\"/>\nxy\n") << QString("2 行 2 列: 文書要素の外")
+                                         << int(E_XML_PARSE);
+    QTest::newRow("late declaration")
+        << QByteArray("<!-- c --><?xml version=\"1.0\" encoding=\"UTF-7\"?><p t=\"x\"/>")
+        << QString("XML 宣言が文書の先頭にありません") << int(E_XML_PARSE);
+    QTest::newRow("two roots") << QByteArray("<p t=\"x\"/>\n<q/>") << QString("2 行") << int(E_XML_PARSE);
     QTest::newRow("unknown encoding")
         << QByteArray("<?xml version=\"1.0\" encoding=\"x-no-such-code\"?><p t=\"x\"/>")
         << QString("x-no-such-code") << int(E_XML_ENCODING);
+    QTest::newRow("not ASCII-compatible")
+        << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-7\"?><p t=\"x\"/>") << QString("UTF-7")
+        << int(E_XML_ENCODING);
     QTest::newRow("invalid utf-8") << QByteArray("<p t=\"\xE3\x81\">x</p>") << QString("1 行")
                                    << int(E_XML_ENCODING);
 }

@@ -48,6 +48,7 @@ private slots:
     void failedBackupLeavesTheProjectAlone();
     void recoverySnapshotLifecycle();
     void lockStates();
+    void stampsNoticeChangesByOthers();
 };
 
 void TestProjectSafety::backupsKeepTheNewestTen()
@@ -170,6 +171,20 @@ void TestProjectSafety::lockStates()
     writeText(lock, "1 some-other-host\n");
     mine.release();
     QCOMPARE(readText(lock), std::string("1 some-other-host\n"));
+}
+
+void TestProjectSafety::stampsNoticeChangesByOthers()
+{
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("novel.xml").toStdString();
+    QVERIFY(!FileStamp::of(path).exists);
+    writeText(path, "one");
+    const FileStamp first = FileStamp::of(path);
+    QVERIFY(first.exists);
+    QCOMPARE(FileStamp::of(path), first);
+    // Same size, same second: the nanoseconds or the inode (an atomic replace) still differ.
+    QVERIFY(WriteFileAtomically(path, "two"));
+    QVERIFY(!(FileStamp::of(path) == first));
 }
 
 QTEST_APPLESS_MAIN(TestProjectSafety)

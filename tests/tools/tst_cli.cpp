@@ -37,6 +37,8 @@ private slots:
     void infoRefusesUnreadableFiles();
     void exportWritesTheFlaggedTexts();
     void exportOfABrokenProjectWritesNothing();
+    void countReportsLikeTheCounterDialog();
+    void countPassesOptionsThrough();
     void usageErrors();
 };
 
@@ -131,6 +133,55 @@ void TestCli::exportOfABrokenProjectWritesNothing()
     QFile f(out);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), QByteArray("before"));
+}
+
+void TestCli::countReportsLikeTheCounterDialog()
+{
+    QTemporaryDir dir;
+    // Chapter 1: 21 characters on 20-cell lines (2 lines; the text ends with the line feed
+    // of its holder, which opens no line); chapter 2 is that line feed alone (1 line).
+    const QString project = write(dir, "p.xml",
+        "<project title=\"P\">"
+        "<chapter title=\"A\" textout=\"yes\" type=\"Basic\"><text>あいうえおかきくけこさしすせそたちつてとな</text></chapter>"
+        "<chapter title=\"B\" textout=\"yes\" type=\"Basic\"><text/></chapter></project>");
+    Run r = cli({"count", project});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(r.out, QString("Chapter[1] \t 0枚と2行 21文字\n"
+                            "Chapter[2] \t 0枚と1行 0文字\n"
+                            "\n総計 \t \t 0枚と3行 21文字\n"));
+    r = cli({"count", project, "--json", "--grid", "20x2"});
+    QCOMPARE(r.out, QString("{\"chapters\":[{\"chapter\":1,\"sheets\":1,\"lines\":0,\"chars\":21},"
+                            "{\"chapter\":2,\"sheets\":0,\"lines\":1,\"chars\":0}],"
+                            "\"total\":{\"sheets\":1,\"lines\":1,\"chars\":21}}\n"));
+    const QString text = write(dir, "t.txt", "「あ」\n\n");
+    r = cli({"count", "--text", text});
+    QCOMPARE(r.out, QString("0枚と2行 3文字\n"));
+    r = cli({"count", "--text", text, "--json"});
+    QCOMPARE(r.out, QString("{\"sheets\":0,\"lines\":2,\"chars\":3}\n"));
+    r = cli({"count", "--text", dir.filePath("none.txt")});
+    QCOMPARE(r.status, 1);
+    QVERIFY(r.err.contains("none.txt"));
+}
+
+void TestCli::countPassesOptionsThrough()
+{
+    QTemporaryDir dir;
+    const QString text = write(dir, "t.txt", "あいう。");
+    // Whatever the library answers is shown, for any integers.
+    QCOMPARE(cli({"count", "--text", text, "--grid", "0x20"}).out, QString("0枚と0行 0文字\n"));
+    QCOMPARE(cli({"count", "--text", text, "--grid", "3x-1"}).out, QString("0枚と0行 0文字\n"));
+    QCOMPARE(cli({"count", "--text", text, "--grid", "2147483647x2147483647"}).out, QString("0枚と1行 4文字\n"));
+    // 。 hangs after three cells; without kinsoku (mode 0 or an empty set) it wraps.
+    QCOMPARE(cli({"count", "--text", text, "--grid", "3x20"}).out, QString("0枚と1行 4文字\n"));
+    QCOMPARE(cli({"count", "--text", text, "--grid", "3x20", "--mode", "0"}).out, QString("0枚と2行 4文字\n"));
+    QCOMPARE(cli({"count", "--text", text, "--grid", "3x20", "--kinsoku", ""}).out, QString("0枚と2行 4文字\n"));
+    QCOMPARE(cli({"count", "--text", text, "--grid", "3x20", "--mode", "-7"}).out, QString("0枚と1行 4文字\n"));
+    for (const QStringList& bad : {QStringList{"--grid", "20"}, QStringList{"--grid", "1.5x2"},
+                                   QStringList{"--grid", "ax2"}, QStringList{"--mode", "one"},
+                                   QStringList{"--grid", "99999999999x2"}, QStringList{"--frob"}}) {
+        const Run r = cli(QStringList{"count", "--text", text} + bad);
+        QCOMPARE(r.status, 2);
+    }
 }
 
 void TestCli::usageErrors()

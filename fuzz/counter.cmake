@@ -1,0 +1,4 @@
+# fuzz_counter: the counting library under libFuzzer, with layout invariants as checks.
+add_executable(fuzz_counter ${CMAKE_CURRENT_LIST_DIR}/fuzz_counter.cpp)
+target_link_libraries(fuzz_counter PRIVATE penwick_counter)
+target_link_options(fuzz_counter PRIVATE -fsanitize=fuzzer)
