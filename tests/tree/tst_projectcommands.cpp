@@ -273,6 +273,17 @@ private slots:
         QCOMPARE(readFile(dir.filePath(QStringLiteral("broken.xml"))), bytes);
     }
 
+    void newProjectWithoutTemplateKeepsTheProject()
+    {
+        QVERIFY(openNovel());
+        tree->m_strTemplatePath = dir.filePath(QStringLiteral("no-template.xml"));
+        prompts->answer(PromptAnswer::Ok);
+        frame->GetAction(ID_PROJECT_NEW)->trigger();
+        QCOMPARE(prompts->texts(), QStringList{QStringLiteral("Failed in VellTreeView::MakeNewProject")});
+        QCOMPARE(tree->topLevelItemCount(), 3);
+        QCOMPARE(tree->m_strProjectPath, dir.filePath(QStringLiteral("novel.xml")));
+    }
+
     void changeTitle_data()
     {
         QTest::addColumn<QString>("typed");
