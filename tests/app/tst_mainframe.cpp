@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -371,6 +372,10 @@ private slots:
                  QStringLiteral("プロジェクトファイル (*.xml);;その他(*.*) (*)"));
         QCOMPARE(QtFileFilter(QStringLiteral("Text (*.txt;*.log)|*.txt;*.log||")),
                  QStringLiteral("Text (*.txt;*.log) (*.txt *.log)"));
+        QFileDialog dlg;
+        dlg.setOption(QFileDialog::DontUseNativeDialog);
+        dlg.setNameFilter(QtFileFilter(VellTreeView::ProjectFileFilter()));
+        QCOMPARE(dlg.nameFilters(), (QStringList{"プロジェクトファイル (*.xml)", "その他(*.*) (*)"}));
         QCOMPARE(WithDefaultExtension(QStringLiteral("/a/b"), QStringLiteral("xml")), QStringLiteral("/a/b.xml"));
         QCOMPARE(WithDefaultExtension(QStringLiteral("/a.d/b"), QStringLiteral("xml")), QStringLiteral("/a.d/b.xml"));
         QCOMPARE(WithDefaultExtension(QStringLiteral("/a/b.txt"), QStringLiteral("xml")), QStringLiteral("/a/b.txt"));
