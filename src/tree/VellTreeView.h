@@ -27,12 +27,12 @@ class VellTreeView : public QTreeWidget, public CommandTarget {
     Q_OBJECT
 public:
     // Loads the project template into the document; a missing or broken template leaves
-    // the document empty and says nothing (the first rebuild reports it).
+    // the document empty and says nothing (the first new project reports it).
     explicit VellTreeView(CMainFrame* frame, QWidget* parent = nullptr);
     ~VellTreeView() override;
 
     // Loads m_strProjectPath into the document. On failure the reason is shown and the
-    // document keeps what it held.
+    // document keeps what it held. (Opening a project goes through OpenProjectFile.)
     bool InitDomDocument();
     // Reads the project title and adds one item per element with attributes, in document
     // order. Never deletes items; leaves no current item.
@@ -99,12 +99,12 @@ public:
     void UpdateCommand(int id, CommandUi& ui) override;
     void RunCommand(int id) override;
 
-    QString m_strProjectPath;
-    QString m_strTemplatePath;
-    bool m_bDeleting = false;
-    QTreeWidgetItem* m_hSelectedItem = nullptr;
-    CVellEditView* m_pEditView = nullptr;
-    QString m_strProjectTitle;
+    QString m_strProjectPath;                 // empty until opened or saved under a name
+    QString m_strTemplatePath;                // default.xml beside the program (or in share/)
+    bool m_bDeleting = false;                 // set around item removal: selection changes are ignored
+    QTreeWidgetItem* m_hSelectedItem = nullptr;  // the item whose text the editor holds
+    CVellEditView* m_pEditView = nullptr;     // found on first need
+    QString m_strProjectTitle;                // the document element's first attribute
     std::unique_ptr<penwick::DomDocument> m_pDomDoc;
 
 protected:
