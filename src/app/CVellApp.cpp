@@ -8,6 +8,7 @@
 #include "VellTreeView.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -50,6 +51,7 @@ bool CVellApp::InitInstance(const QStringList& arguments)
 {
     LoadTranslations();
     QCoreApplication::setApplicationName(QStringLiteral("Penwick"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/penwick.png")));
 
     m_pDocument = std::make_unique<CVellDoc>(this);
     m_pMainWnd = std::make_unique<CMainFrame>(this, m_pDocument.get());

@@ -9,6 +9,7 @@
 #include "VellTreeView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -245,6 +246,7 @@ private slots:
         QCOMPARE(prompts->shown[0].kind, QStringLiteral("dialog"));
         QCOMPARE(prompts->shown[0].caption, QStringLiteral("『Penwick』のﾊﾞｰｼﾞｮﾝ情報"));
         QCOMPARE(version, QStringLiteral("Penwick Version b0.1"));
+        QVERIFY(!QApplication::windowIcon().pixmap(32).isNull());
     }
 
     void closeSequence_data()
