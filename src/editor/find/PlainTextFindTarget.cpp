@@ -30,5 +30,8 @@ void PlainTextFindTarget::ensureCaretVisible()
 
 void PlainTextFindTarget::focusEditor()
 {
+    // The notice comes from a dialog that is the active window; setFocus alone would only take
+    // effect once the user clicked back into the editor.
+    m_edit->activateWindow();
     m_edit->setFocus(Qt::OtherFocusReason);
 }

@@ -30,11 +30,13 @@ QStringList texts(const QWidget* dialog)
     return list;
 }
 
-QPushButton* button(QWidget* dialog, const QString& text)
+// The child of type W showing `text`.
+template <typename W = QPushButton>
+W* child(QWidget* dialog, const QString& text)
 {
-    for (QPushButton* b : dialog->findChildren<QPushButton*>())
-        if (b->text() == text)
-            return b;
+    for (W* w : dialog->findChildren<W*>())
+        if (w->text() == text)
+            return w;
     return nullptr;
 }
 
@@ -43,15 +45,6 @@ QLineEdit* field(QWidget* dialog, const QString& label)
     for (QLabel* l : dialog->findChildren<QLabel*>())
         if (l->text() == label)
             return qobject_cast<QLineEdit*>(l->buddy());
-    return nullptr;
-}
-
-template <typename W>
-W* option(QWidget* dialog, const QString& text)
-{
-    for (W* w : dialog->findChildren<W*>())
-        if (w->text() == text)
-            return w;
     return nullptr;
 }
 
@@ -131,7 +124,7 @@ void FindReplaceDialogTest::textsAndInitialState()
     Session session("メロスは激怒した");
     FindReplaceDialog* earlier = session.open(FindReplaceDialog::Kind(kind));
     type(field(earlier, kFindWhat), "メロス");
-    QTest::mouseClick(button(earlier, kFindNext), Qt::LeftButton);
+    QTest::mouseClick(child(earlier, kFindNext), Qt::LeftButton);
 
     FindReplaceDialog* dialog = session.open(FindReplaceDialog::Kind(kind));
     QCOMPARE(dialog->windowTitle(), caption);
@@ -147,13 +140,13 @@ void FindReplaceDialogTest::textsAndInitialState()
     for (const QCheckBox* box : dialog->findChildren<QCheckBox*>())
         QVERIFY(!box->isChecked());
     if (kind == FindReplaceDialog::Find)
-        QVERIFY(option<QRadioButton>(dialog, "下へ(&D)")->isChecked());
+        QVERIFY(child<QRadioButton>(dialog, "下へ(&D)")->isChecked());
     QCOMPARE(dialog->flags(), unsigned(FR_DOWN));
     QCOMPARE(dialog->findWhat(), QString());
     QCOMPARE(dialog->replaceWith(), QString());
     // Nothing to search for yet.
-    QVERIFY(!button(dialog, kFindNext)->isEnabled());
-    QVERIFY(button(dialog, "キャンセル")->isEnabled());
+    QVERIFY(!child(dialog, kFindNext)->isEnabled());
+    QVERIFY(child(dialog, "キャンセル")->isEnabled());
 }
 
 void FindReplaceDialogTest::noticesCarryTheChoices()
@@ -162,9 +155,9 @@ void FindReplaceDialogTest::noticesCarryTheChoices()
     find.show();
     QSignalSpy spy(&find, &FindReplaceDialog::findReplace);
     type(field(&find, kFindWhat), "cat");
-    QTest::mouseClick(option<QCheckBox>(&find, "単語単位で探す(&W)"), Qt::LeftButton);
-    QTest::mouseClick(option<QRadioButton>(&find, "上へ(&U)"), Qt::LeftButton);
-    QTest::mouseClick(button(&find, kFindNext), Qt::LeftButton);
+    QTest::mouseClick(child<QCheckBox>(&find, "単語単位で探す(&W)"), Qt::LeftButton);
+    QTest::mouseClick(child<QRadioButton>(&find, "上へ(&U)"), Qt::LeftButton);
+    QTest::mouseClick(child(&find, kFindNext), Qt::LeftButton);
     QCOMPARE(spy.size(), 1);
     QCOMPARE(spy.at(0).at(0).value<FindReplaceDialog*>(), &find);
     QCOMPARE(spy.at(0).at(1).toUInt(), unsigned(FR_WHOLEWORD | FR_FINDNEXT));
@@ -175,9 +168,9 @@ void FindReplaceDialogTest::noticesCarryTheChoices()
     QSignalSpy replaceSpy(&replace, &FindReplaceDialog::findReplace);
     type(field(&replace, kFindWhat), "a");
     type(field(&replace, "置換後の文字列(&P):"), "b");
-    QTest::mouseClick(option<QCheckBox>(&replace, "大文字と小文字を区別する(&C)"), Qt::LeftButton);
-    QTest::mouseClick(button(&replace, "置換して次に(&R)"), Qt::LeftButton);
-    QTest::mouseClick(button(&replace, "すべて置換(&A)"), Qt::LeftButton);
+    QTest::mouseClick(child<QCheckBox>(&replace, "大文字と小文字を区別する(&C)"), Qt::LeftButton);
+    QTest::mouseClick(child(&replace, "置換して次に(&R)"), Qt::LeftButton);
+    QTest::mouseClick(child(&replace, "すべて置換(&A)"), Qt::LeftButton);
     QCOMPARE(replaceSpy.size(), 2);
     QCOMPARE(replaceSpy.at(0).at(1).toUInt(), unsigned(FR_DOWN | FR_MATCHCASE | FR_REPLACE));
     QCOMPARE(replaceSpy.at(1).at(1).toUInt(), unsigned(FR_DOWN | FR_MATCHCASE | FR_REPLACEALL));
@@ -195,21 +188,27 @@ void FindReplaceDialogTest::severalDialogsWorkAlone()
     type(field(replace, kFindWhat), "老婆");
     type(field(replace, "置換後の文字列(&P):"), "女");
 
-    QTest::mouseClick(button(first, kFindNext), Qt::LeftButton);
+    session.edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&session.edit));
+    first->activateWindow();
+    QTRY_VERIFY(first->isActiveWindow());
+    QTest::mouseClick(child(first, kFindNext), Qt::LeftButton);
     QCOMPARE(session.selectionStart(), 0);
-    QTest::mouseClick(button(second, kFindNext), Qt::LeftButton);
+    QTRY_VERIFY(session.edit.hasFocus());  // the dialog stays open, the editor takes the keys
+    QVERIFY(first->isVisible());
+    QTest::mouseClick(child(second, kFindNext), Qt::LeftButton);
     QCOMPARE(session.selected(), QString("老婆"));
     QCOMPARE(session.selectionStart(), 3);
-    QTest::mouseClick(button(first, kFindNext), Qt::LeftButton);
+    QTest::mouseClick(child(first, kFindNext), Qt::LeftButton);
     QCOMPARE(session.selectionStart(), 6);
 
     QPointer<FindReplaceDialog> closed = first;
-    QTest::mouseClick(button(first, "キャンセル"), Qt::LeftButton);
+    QTest::mouseClick(child(first, "キャンセル"), Qt::LeftButton);
     QTRY_VERIFY(closed.isNull());
 
-    QTest::mouseClick(button(second, kFindNext), Qt::LeftButton);
+    QTest::mouseClick(child(second, kFindNext), Qt::LeftButton);
     QCOMPARE(session.selectionStart(), 9);
-    QTest::mouseClick(button(replace, "すべて置換(&A)"), Qt::LeftButton);
+    QTest::mouseClick(child(replace, "すべて置換(&A)"), Qt::LeftButton);
     QCOMPARE(session.edit.toPlainText(), QString("下人と女と下人と女"));
     QCOMPARE(session.messages, QStringList{"2個の置換を行いました"});
     QVERIFY(second->isVisible() && replace->isVisible());
@@ -238,7 +237,7 @@ void FindReplaceDialogTest::closingDisposesOnce()
     type(field(dialog, kFindWhat), "猫");
 
     if (how == "cancel")
-        QTest::mouseClick(button(dialog, "キャンセル"), Qt::LeftButton);
+        QTest::mouseClick(child(dialog, "キャンセル"), Qt::LeftButton);
     else if (how == "escape")
         QTest::keyClick(dialog.data(), Qt::Key_Escape);
     else

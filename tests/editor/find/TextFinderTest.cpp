@@ -40,10 +40,8 @@ struct Editor {
 class TextFinderTest : public QObject {
     Q_OBJECT
 private slots:
-    void findDown_data();
-    void findDown();
-    void findUp_data();
-    void findUp();
+    void find_data();
+    void find();
     void replaceFindsFirstThenReplaces();
     void replaceAll_data();
     void replaceAll();
@@ -52,7 +50,7 @@ private slots:
     void repeatLastFind();
 };
 
-void TextFinderTest::findDown_data()
+void TextFinderTest::find_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("what");
@@ -61,29 +59,38 @@ void TextFinderTest::findDown_data()
     QTest::addColumn<int>("selEnd");
     QTest::addColumn<int>("found");  // -1: nothing found, selection unchanged
 
-    const unsigned none = 0;
-    QTest::newRow("caret at start finds the first") << "メロスはメロス" << "メロス" << none << 0 << 0 << 0;
-    QTest::newRow("caret on an occurrence finds it") << "猫と猫" << "猫" << none << 2 << 2 << 2;
-    QTest::newRow("selected occurrence moves on, overlaps count") << "aaa" << "aa" << none << 0 << 2 << 1;
-    QTest::newRow("selection starting near the end") << "aaa" << "aa" << none << 1 << 3 << -1;
-    QTest::newRow("not found") << "下人が門の下で" << "老婆" << none << 0 << 0 << -1;
-    QTest::newRow("case folded") << "melos and MELOS" << "Melos" << none << 1 << 1 << 10;
-    QTest::newRow("case matched") << "melos and MELOS" << "Melos" << unsigned(FR_MATCHCASE) << 0 << 0 << -1;
-    QTest::newRow("full-width folded") << "abc ＡＢＣ" << "ａｂｃ" << none << 0 << 0 << 4;
-    QTest::newRow("full-width matched") << "ＡＢＣ ａｂｃ" << "ａｂｃ" << unsigned(FR_MATCHCASE) << 0 << 0 << 4;
-    QTest::newRow("case only, not width") << "ＡＢＣ" << "abc" << none << 0 << 0 << -1;
-    QTest::newRow("supplementary letters fold") << "x\U00010400" << "\U00010428" << none << 0 << 0 << 1;
-    QTest::newRow("positions survive ß") << "Straße STRASSE" << "strasse" << none << 0 << 0 << 7;
-    QTest::newRow("capital sharp s folds") << "STRAẞE" << "straße" << none << 0 << 0 << 0;
-    QTest::newRow("across paragraphs") << "一行目\n二行目" << "二行" << none << 0 << 0 << 4;
-    QTest::newRow("whole word skips a longer Latin word") << "catsとcatの" << "cat" << unsigned(FR_WHOLEWORD) << 0 << 0 << 5;
-    QTest::newRow("whole word skips a longer katakana run") << "カメラマンとカメラ" << "カメラ" << unsigned(FR_WHOLEWORD) << 0 << 0 << 6;
-    QTest::newRow("whole word in kanji and kana") << "羅生門の下人が" << "下人" << unsigned(FR_WHOLEWORD) << 0 << 0 << 4;
-    QTest::newRow("whole word and full-width folding") << "ＣＡＴＳとＣＡＴ。" << "ｃａｔ" << unsigned(FR_WHOLEWORD) << 0 << 0 << 5;
-    QTest::newRow("whole word, no word") << "concatenate" << "cat" << unsigned(FR_WHOLEWORD) << 0 << 0 << -1;
+    const unsigned down = FR_DOWN;
+    const unsigned up = 0;
+    QTest::newRow("caret at start finds the first") << "メロスはメロス" << "メロス" << down << 0 << 0 << 0;
+    QTest::newRow("caret on an occurrence finds it") << "猫と猫" << "猫" << down << 2 << 2 << 2;
+    QTest::newRow("selected occurrence moves on, overlaps count") << "aaa" << "aa" << down << 0 << 2 << 1;
+    QTest::newRow("selection starting near the end") << "aaa" << "aa" << down << 1 << 3 << -1;
+    QTest::newRow("not found") << "下人が門の下で" << "老婆" << down << 0 << 0 << -1;
+    QTest::newRow("case folded") << "melos and MELOS" << "Melos" << down << 1 << 1 << 10;
+    QTest::newRow("case matched") << "melos and MELOS" << "Melos" << (down | FR_MATCHCASE) << 0 << 0 << -1;
+    QTest::newRow("full-width folded") << "abc ＡＢＣ" << "ａｂｃ" << down << 0 << 0 << 4;
+    QTest::newRow("full-width matched") << "ＡＢＣ ａｂｃ" << "ａｂｃ" << (down | FR_MATCHCASE) << 0 << 0 << 4;
+    QTest::newRow("case only, not width") << "ＡＢＣ" << "abc" << down << 0 << 0 << -1;
+    QTest::newRow("supplementary letters fold") << "x\U00010400" << "\U00010428" << down << 0 << 0 << 1;
+    QTest::newRow("positions survive ß") << "Straße STRASSE" << "strasse" << down << 0 << 0 << 7;
+    QTest::newRow("capital sharp s folds") << "STRAẞE" << "straße" << down << 0 << 0 << 0;
+    QTest::newRow("across paragraphs") << "一行目\n二行目" << "二行" << down << 0 << 0 << 4;
+    QTest::newRow("whole word skips a longer Latin word") << "catsとcatの" << "cat" << (down | FR_WHOLEWORD) << 0 << 0 << 5;
+    QTest::newRow("whole word skips a longer katakana run") << "カメラマンとカメラ" << "カメラ" << (down | FR_WHOLEWORD) << 0 << 0 << 6;
+    QTest::newRow("whole word in kanji and kana") << "羅生門の下人が" << "下人" << (down | FR_WHOLEWORD) << 0 << 0 << 4;
+    QTest::newRow("whole word and full-width folding") << "ＣＡＴＳとＣＡＴ。" << "ｃａｔ" << (down | FR_WHOLEWORD) << 0 << 0 << 5;
+    QTest::newRow("whole word, no word") << "concatenate" << "cat" << (down | FR_WHOLEWORD) << 0 << 0 << -1;
+
+    QTest::newRow("up: caret at start finds nothing") << "aaaa" << "aa" << up << 0 << 0 << -1;
+    QTest::newRow("up: overlaps skipped, aaaa") << "aaaa" << "aa" << up << 4 << 4 << 2;
+    QTest::newRow("up: overlaps skipped, aaa") << "aaa" << "aa" << up << 3 << 3 << 0;
+    QTest::newRow("up: previous before a selection") << "猫と猫と猫" << "猫" << up << 4 << 5 << 2;
+    QTest::newRow("up: crossing the selection start") << "xaay" << "aa" << up << 2 << 2 << -1;
+    QTest::newRow("up: case folded, full-width") << "ＭＥＬＯＳ ｍｅｌｏｓ" << "Ｍｅｌｏｓ" << up << 6 << 6 << 0;
+    QTest::newRow("up: whole word") << "cat cats" << "cat" << (up | FR_WHOLEWORD) << 8 << 8 << 0;
 }
 
-void TextFinderTest::findDown()
+void TextFinderTest::find()
 {
     QFETCH(QString, text);
     QFETCH(QString, what);
@@ -93,37 +100,9 @@ void TextFinderTest::findDown()
     QFETCH(int, found);
 
     Editor editor(text, selStart, selEnd);
-    QCOMPARE(TextFinder::findTextDown(editor.target, what, flags | FR_DOWN), found >= 0);
-    const auto expected = found >= 0 ? qMakePair(found, found + int(what.size())) : qMakePair(selStart, selEnd);
-    QCOMPARE(editor.selection(), expected);
-}
-
-void TextFinderTest::findUp_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("what");
-    QTest::addColumn<int>("selStart");
-    QTest::addColumn<int>("selEnd");
-    QTest::addColumn<int>("found");
-
-    QTest::newRow("caret at start finds nothing") << "aaaa" << "aa" << 0 << 0 << -1;
-    QTest::newRow("overlaps skipped, aaaa") << "aaaa" << "aa" << 4 << 4 << 2;
-    QTest::newRow("overlaps skipped, aaa") << "aaa" << "aa" << 3 << 3 << 0;
-    QTest::newRow("previous before a selection") << "猫と猫と猫" << "猫" << 4 << 5 << 2;
-    QTest::newRow("crossing the selection start") << "xaay" << "aa" << 2 << 2 << -1;
-    QTest::newRow("case folded, full-width") << "ＭＥＬＯＳ ｍｅｌｏｓ" << "Ｍｅｌｏｓ" << 6 << 6 << 0;
-}
-
-void TextFinderTest::findUp()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, what);
-    QFETCH(int, selStart);
-    QFETCH(int, selEnd);
-    QFETCH(int, found);
-
-    Editor editor(text, selStart, selEnd);
-    QCOMPARE(TextFinder::findTextUp(editor.target, what, 0), found >= 0);
+    const bool result = (flags & FR_DOWN) ? TextFinder::findTextDown(editor.target, what, flags)
+                                          : TextFinder::findTextUp(editor.target, what, flags);
+    QCOMPARE(result, found >= 0);
     const auto expected = found >= 0 ? qMakePair(found, found + int(what.size())) : qMakePair(selStart, selEnd);
     QCOMPARE(editor.selection(), expected);
 }
