@@ -19,6 +19,12 @@ struct FindRequest {
 //
 // Messages go through the callback given at construction, so the application can show them
 // through its prompt interface (caption Penwick, an OK button) and tests can record them.
+//
+// An editor view wires a new dialog in like this (m_finder, m_findTarget being its members):
+//     auto* dialog = new FindReplaceDialog(FindReplaceDialog::Find, this);
+//     connect(dialog, &FindReplaceDialog::findReplace, this,
+//             [this](FindReplaceDialog* d, unsigned flags) { m_finder.onFindReplace(m_findTarget, d, flags); });
+//     dialog->show();
 class TextFinder {
 public:
     using MessageFn = std::function<void(const QString& text)>;

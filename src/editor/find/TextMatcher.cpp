@@ -5,13 +5,13 @@
 #include <QTextDocument>
 
 TextMatcher::TextMatcher(QString text, const QString& what, unsigned flags)
-    : m_text(std::move(text)), m_wholeWord(flags & FR_WHOLEWORD)
+    : m_text(std::move(text)), m_foldCase(!(flags & FR_MATCHCASE)), m_wholeWord(flags & FR_WHOLEWORD)
 {
-    if (flags & FR_MATCHCASE) {
-        m_what = what;
-    } else {
-        m_haystack = foldCase(m_text);
+    if (m_foldCase) {
+        m_folded = foldCase(m_text);
         m_what = foldCase(what);
+    } else {
+        m_what = what;
     }
 }
 
@@ -59,7 +59,7 @@ qsizetype TextMatcher::find(qsizetype from, qsizetype to) const
 {
     if (m_what.isEmpty())
         return -1;
-    const QString& haystack = m_haystack.isNull() ? m_text : m_haystack;
+    const QString& haystack = m_foldCase ? m_folded : m_text;
     to = std::min(to, haystack.size());
     for (qsizetype pos = std::max<qsizetype>(from, 0); pos + m_what.size() <= to; ++pos) {
         pos = haystack.indexOf(m_what, pos, Qt::CaseSensitive);

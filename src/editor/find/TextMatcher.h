@@ -35,9 +35,10 @@ public:
 private:
     bool isWordAt(qsizetype start) const;
 
-    QString m_text;         // as in the document
-    QString m_haystack;     // folded when match case is off, else empty (m_text is used)
-    QString m_what;         // folded like the haystack
+    QString m_text;      // as in the document
+    QString m_folded;    // m_text folded, when match case is off
+    QString m_what;      // folded like the text it is compared with
+    bool m_foldCase;
     bool m_wholeWord;
     mutable std::optional<QTextBoundaryFinder> m_words;  // built on first whole-word check
 };
