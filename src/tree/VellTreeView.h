@@ -11,6 +11,7 @@
 #include "CommandTarget.h"
 #include "DomDocument.h"
 #include "FileIO.h"
+#include "ProjectSafety.h"
 #include "TreeGuard.h"
 
 #include <QString>
@@ -119,15 +120,9 @@ protected:
     // (Cancel, or Yes and the save did not happen).
     bool PromptSaveChanges();
     // The project file as last read or written, to notice another program's changes.
-    struct DiskState {
-        bool exists = false;
-        long long size = 0;
-        long long mtimeNs = 0;
-        bool operator==(const DiskState&) const = default;
-    };
-    static DiskState ReadDiskState(const QString& path);
+    void RememberDiskState();
     QString m_strDiskStatePath;
-    DiskState m_diskState;
+    penwick::FileStamp m_diskState;
 
     CMainFrame* m_pFrame;
     penwick::FileOps* m_pFileOps;

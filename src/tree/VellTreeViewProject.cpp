@@ -75,8 +75,7 @@ bool VellTreeView::OpenProjectFile(const QString& path)
     m_bDeleting = false;
     m_pDomDoc = std::move(loaded);
     m_strProjectPath = QFileInfo(path).absoluteFilePath();
-    m_strDiskStatePath = m_strProjectPath;
-    m_diskState = ReadDiskState(m_strProjectPath);
+    RememberDiskState();
     if (!RefreshTree()) {
         prompts().message(QString::fromUtf8(kRestartText));
         return false;

@@ -11,8 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <sys/stat.h>
-
 using namespace penwick;
 
 namespace {
@@ -129,16 +127,10 @@ bool VellTreeView::GetSaveFilePath()
     return true;
 }
 
-VellTreeView::DiskState VellTreeView::ReadDiskState(const QString& path)
+void VellTreeView::RememberDiskState()
 {
-    DiskState state;
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
-        state.exists = true;
-        state.size = st.st_size;
-        state.mtimeNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
-    }
-    return state;
+    m_strDiskStatePath = m_strProjectPath;
+    m_diskState = FileStamp::of(QFile::encodeName(m_strProjectPath).toStdString());
 }
 
 bool VellTreeView::SaveXMLToFile()
@@ -150,7 +142,7 @@ bool VellTreeView::SaveXMLToFile()
     // Another program (or another Penwick) may have written the file since we read or
     // wrote it; replacing it then must be the user's decision.
     if (m_strDiskStatePath == m_strProjectPath && m_diskState.exists &&
-        !(ReadDiskState(m_strProjectPath) == m_diskState)) {
+        !(FileStamp::of(QFile::encodeName(m_strProjectPath).toStdString()) == m_diskState)) {
         const PromptAnswer overwrite = prompts().message(
             QStringLiteral("%1 は、読み込んだ後に他のプログラムによって変更されています。上書きしますか？")
                 .arg(QFileInfo(m_strProjectPath).fileName()),
@@ -162,10 +154,7 @@ bool VellTreeView::SaveXMLToFile()
     Status saved;
     const bool ran = Guarded("Failed in VellTreeView::SaveXMLToFile", [&] {
         Require(m_pDomDoc.get());
-        std::string bytes;
-        saved = m_pDomDoc->serialize(bytes);
-        if (saved)
-            saved = WriteFileAtomically(QFile::encodeName(m_strProjectPath).toStdString(), bytes, *m_pFileOps);
+        saved = m_pDomDoc->save(QFile::encodeName(m_strProjectPath).toStdString(), *m_pFileOps);
     });
     if (!ran)
         return false;
@@ -176,8 +165,7 @@ bool VellTreeView::SaveXMLToFile()
                                          : QString::fromStdString(saved.message));
         return false;
     }
-    m_strDiskStatePath = m_strProjectPath;
-    m_diskState = ReadDiskState(m_strProjectPath);
+    RememberDiskState();
     m_pFrame->m_bProjectModified = false;
     if (CVellEditView* edit = GetEditView())
         edit->setModified(false);
