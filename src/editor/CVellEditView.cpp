@@ -2,6 +2,10 @@
 
 #include "CMainFrame.h"
 #include "CommandIds.h"
+#include "FindReplaceDialog.h"
+#include "FindTarget.h"
+#include "Prompts.h"
+#include "TextFinder.h"
 #include "VellTreeView.h"
 
 #include <QKeyEvent>
@@ -61,6 +65,7 @@ public:
     }
     void replaceSelection(const QString& text) { textCursor().insertText(text); }
     bool canUndo() const { return document()->isUndoAvailable(); }
+    void ensureCaretVisible() { ensureCursorVisible(); }
 
 signals:
     void keyReleased(int key);
@@ -77,8 +82,33 @@ private:
     bool m_vertical = true;  // the editor starts in vertical writing
 };
 
+namespace {
+
+// Find and replace reach the editor through the control's own names.
+class EditFindTarget : public FindTarget {
+public:
+    explicit EditFindTarget(EditControl* edit) : m_edit(edit) {}
+    QTextDocument* document() const override { return m_edit->document(); }
+    void selection(int* start, int* end) const override { m_edit->selection(start, end); }
+    void setSelection(int start, int end) override { m_edit->setSelection(start, end); }
+    void ensureCaretVisible() override { m_edit->ensureCaretVisible(); }
+    void focusEditor() override { m_edit->setFocus(Qt::OtherFocusReason); }
+
+private:
+    EditControl* m_edit;
+};
+
+}  // namespace
+
 CVellEditView::CVellEditView(CMainFrame* frame, QWidget* parent)
-    : QWidget(parent), m_pFrame(frame), m_pEdit(new EditControl(this))
+    : QWidget(parent),
+      m_pFrame(frame),
+      m_pEdit(new EditControl(this)),
+      m_pFindTarget(std::make_unique<EditFindTarget>(m_pEdit)),
+      m_pFinder(std::make_unique<TextFinder>([this](const QString& text) {
+          if (m_pFrame)
+              m_pFrame->prompts().message(text, PromptIcon::None, PromptButtons::Ok);
+      }))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -182,9 +212,13 @@ void CVellEditView::UpdateCommand(int id, CommandUi& ui)
         break;
     case ID_EDIT_FIND:
     case ID_EDIT_REPLACE:
+        ui.enabled = !m_pEdit->document()->isEmpty();
+        break;
     case ID_EDIT_REPEAT:
+        ui.enabled = !m_pEdit->document()->isEmpty() && m_pFinder->hasLastFind();
+        break;
     case ID_COUNTER:
-        // Find, replace and the counter are not part of this editor yet.
+        // The counter is not part of this editor yet.
         ui.enabled = false;
         break;
     default:
@@ -206,6 +240,9 @@ void CVellEditView::RunCommand(int id)
     case ID_EDIT_COPY: copy(); break;
     case ID_EDIT_PASTE: paste(); break;
     case ID_EDIT_SELECT_ALL: selectAll(); break;
+    case ID_EDIT_FIND: OnEditFind(); break;
+    case ID_EDIT_REPLACE: OnEditReplace(); break;
+    case ID_EDIT_REPEAT: m_pFinder->repeatLastFind(*m_pFindTarget); break;
     default:
         if (IsForwarded(id))
             if (VellTreeView* tree = GetTreeView())
@@ -213,6 +250,19 @@ void CVellEditView::RunCommand(int id)
         break;
     }
 }
+
+FindReplaceDialog* CVellEditView::OpenFindDialog(bool replace)
+{
+    auto* dialog = new FindReplaceDialog(replace ? FindReplaceDialog::Replace : FindReplaceDialog::Find, this);
+    // Each notice names its dialog and carries its fields; the view keeps no dialog.
+    connect(dialog, &FindReplaceDialog::findReplace, this,
+            [this](FindReplaceDialog* d, unsigned flags) { m_pFinder->onFindReplace(*m_pFindTarget, d, flags); });
+    dialog->show();
+    return dialog;
+}
+
+FindReplaceDialog* CVellEditView::OnEditFind() { return OpenFindDialog(false); }
+FindReplaceDialog* CVellEditView::OnEditReplace() { return OpenFindDialog(true); }
 
 QMenu* CVellEditView::CreatePopupMenu(QWidget* parent)
 {

@@ -13,9 +13,14 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class CMainFrame;
 class EditControl;
+class FindReplaceDialog;
+class FindTarget;
 class QMenu;
+class TextFinder;
 class VellTreeView;
 
 class CVellEditView : public QWidget, public CommandTarget {
@@ -58,6 +63,11 @@ public:
     // The project tree beside this editor.
     VellTreeView* GetTreeView() const;
 
+    // A new modeless Find or Replace dialog on this editor; it goes away on its own when
+    // closed. Every dialog starts empty.
+    FindReplaceDialog* OnEditFind();
+    FindReplaceDialog* OnEditReplace();
+
     // CommandTarget
     bool HandlesCommand(int id) const override;
     void UpdateCommand(int id, CommandUi& ui) override;
@@ -77,6 +87,10 @@ signals:
 private:
     void ShowPopupMenu(const QPoint& globalPos);
 
+    FindReplaceDialog* OpenFindDialog(bool replace);
+
     CMainFrame* m_pFrame;
     EditControl* m_pEdit;
+    std::unique_ptr<FindTarget> m_pFindTarget;
+    std::unique_ptr<TextFinder> m_pFinder;   // remembers only the last Find Next, for F3
 };

@@ -4,10 +4,13 @@
 #include "CVellApp.h"
 #include "CVellEditView.h"
 #include "CommandIds.h"
+#include "FindFlags.h"
+#include "FindReplaceDialog.h"
 #include "ScriptedPrompts.h"
 #include "VellTreeView.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -144,6 +147,41 @@ private slots:
         QCOMPARE(prompts->shown.size(), 1);
         QCOMPARE(prompts->shown[0].kind, QStringLiteral("save"));
         QCOMPARE(prompts->shown[0].text, VellTreeView::ProjectFileFilter());
+    }
+
+    void findAndReplaceThroughTheView()
+    {
+        CMainFrame* frame = app->GetMainWnd();
+        frame->SetActiveView(edit);
+        QVERIFY(!frame->IsCommandEnabled(ID_EDIT_FIND));  // nothing to search in
+        edit->setPlainText(QStringLiteral("雨やみ、雨、雨"));
+        QVERIFY(frame->IsCommandEnabled(ID_EDIT_FIND));
+        QVERIFY(!frame->IsCommandEnabled(ID_EDIT_REPEAT));  // no Find Next yet
+
+        FindReplaceDialog* find = edit->OnEditFind();
+        QVERIFY(find->isVisible());
+        QCOMPARE(find->findWhat(), QString());
+        find->findChildren<QLineEdit*>().first()->setText(QStringLiteral("雨"));
+        edit->setSelection(0, 0);
+        emit find->findReplace(find, FR_FINDNEXT | FR_DOWN);
+        int start = 0, end = 0;
+        edit->selection(&start, &end);
+        QCOMPARE(start, 0);
+        QCOMPARE(end, 1);
+        QVERIFY(frame->RouteCommand(ID_EDIT_REPEAT));  // F3 repeats it
+        edit->selection(&start, &end);
+        QCOMPARE(start, 4);
+
+        FindReplaceDialog* replace = edit->OnEditReplace();
+        QVERIFY(replace != find);
+        const auto fields = replace->findChildren<QLineEdit*>();
+        fields[0]->setText(QStringLiteral("雨"));
+        fields[1]->setText(QStringLiteral("雪"));
+        prompts->answer(PromptAnswer::Ok);
+        emit replace->findReplace(replace, FR_REPLACEALL | FR_DOWN);
+        QCOMPARE(prompts->texts().last(), QStringLiteral("3個の置換を行いました"));
+        QCOMPARE(prompts->messages().last().buttons, PromptButtons::Ok);
+        QCOMPARE(edit->toPlainText(), QStringLiteral("雪やみ、雪、雪"));
     }
 
     void keyReleaseIsSignalled()
