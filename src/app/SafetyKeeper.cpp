@@ -73,7 +73,9 @@ DomNode FollowPath(const DomDocument& doc, const std::vector<int>& path)
 SafetyKeeper::SafetyKeeper(CMainFrame* frame)
     : QObject(frame), m_pFrame(frame), m_settings(ReadSettings()), m_pOps(&FileOps::system())
 {
-    connect(&m_idle, &QTimer::timeout, this, &SafetyKeeper::OnIdle);
+    m_pause.setSingleShot(true);
+    connect(&m_pause, &QTimer::timeout, this, &SafetyKeeper::TrySnapshot);
+    connect(&m_tick, &QTimer::timeout, this, &SafetyKeeper::TrySnapshot);
     SetSettings(m_settings);
     if (CVellEditView* edit = frame->GetEditView())
         edit->control()->installEventFilter(this);
@@ -104,11 +106,12 @@ SafetySettings SafetyKeeper::ReadSettings(const QString& path)
 void SafetyKeeper::SetSettings(const SafetySettings& settings)
 {
     m_settings = settings;
-    m_idle.setInterval(m_settings.recoveryIntervalSeconds * 1000);
+    m_tick.setInterval(m_settings.recoveryIntervalSeconds * 1000);
+    m_pause.stop();
     if (m_settings.recovery)
-        m_idle.start();
+        m_tick.start();
     else
-        m_idle.stop();
+        m_tick.stop();
 }
 
 BackupStore SafetyKeeper::Store() const { return BackupStore({}, *m_pOps); }
@@ -198,7 +201,7 @@ void SafetyKeeper::ProjectOpened(const QString& path)
     if (m_settings.lock)
         m_lock.acquire(Native(project));   // a folder we cannot write to simply goes unlocked
     m_bSnapshotWritten = false;
-    m_pendingSince.invalidate();
+    m_sinceSnapshot.invalidate();
 }
 
 void SafetyKeeper::ProjectClosed()
@@ -208,7 +211,7 @@ void SafetyKeeper::ProjectClosed()
     m_lock.release();
     m_strProject.clear();
     m_bSnapshotWritten = false;
-    m_pendingSince.invalidate();
+    m_sinceSnapshot.invalidate();
 }
 
 // ---- saving --------------------------------------------------------------------------
@@ -232,7 +235,7 @@ void SafetyKeeper::AfterSave(const QString& path)
         ProjectOpened(project);   // saved under a new name: the old one's snapshot and lock go
     Store().removeRecovery(Native(project));
     m_bSnapshotWritten = false;
-    m_pendingSince.invalidate();
+    m_sinceSnapshot.invalidate();
 }
 
 // ---- recovery snapshots --------------------------------------------------------------
@@ -300,26 +303,27 @@ bool SafetyKeeper::WriteSnapshot()
     }
     m_lastSnapshotHash = hash;
     m_bSnapshotWritten = true;
+    m_sinceSnapshot.start();
     return true;
 }
 
-// The timer runs all the time a project is open, so work changed by any command is
-// caught within one interval; an edit pushes it back, so snapshots fall in the pauses,
-// but never further than one more interval past the first edit not in a snapshot.
-void SafetyKeeper::RestartIdle()
-{
-    if (!m_settings.recovery)
-        return;
-    const qint64 interval = qint64(m_settings.recoveryIntervalSeconds) * 1000;
-    if (!m_pendingSince.isValid())
-        m_pendingSince.start();
-    if (m_pendingSince.elapsed() < interval)
-        m_idle.start();
+// Snapshots fall in the writer's pauses: each edit restarts a short pause timer. They
+// are written at most once per interval, and the interval tick writes one even while
+// typing goes on or when the change came from a command rather than a key, so a crash
+// loses at most about one interval of work.
+namespace {
+constexpr int kPauseMs = 2000;
 }
 
-void SafetyKeeper::OnIdle()
+void SafetyKeeper::TrySnapshot()
 {
-    m_pendingSince.invalidate();
+    if (!m_settings.recovery || m_strProject.isEmpty() || !HasUnsavedWork())
+        return;
+    const qint64 interval = qint64(m_settings.recoveryIntervalSeconds) * 1000;
+    if (m_sinceSnapshot.isValid() && m_sinceSnapshot.elapsed() < interval) {
+        m_pause.start(int(interval - m_sinceSnapshot.elapsed()));
+        return;
+    }
     WriteSnapshot();
 }
 
@@ -329,7 +333,8 @@ bool SafetyKeeper::eventFilter(QObject* watched, QEvent* event)
     case QEvent::KeyPress:
     case QEvent::InputMethod:
     case QEvent::Drop:
-        RestartIdle();
+        if (m_settings.recovery)
+            m_pause.start(std::min(kPauseMs, m_settings.recoveryIntervalSeconds * 1000));
         break;
     default:
         break;

@@ -65,8 +65,9 @@ protected:
 
 private:
     bool HasUnsavedWork() const;
-    void OnIdle();
-    void RestartIdle();
+    // Writes the snapshot unless the last one is younger than the interval; then the
+    // pause timer is set for when it may be written.
+    void TrySnapshot();
     void ReportOnce(const QString& kind, const QString& text);
     static std::string Native(const QString& path);
 
@@ -75,8 +76,9 @@ private:
     penwick::FileOps* m_pOps;
     penwick::ProjectLock m_lock;
     QString m_strProject;              // the project snapshots and the lock belong to
-    QTimer m_idle;                     // restarted by edits; fires after a pause
-    QElapsedTimer m_pendingSince;      // the first edit not in a snapshot yet
+    QTimer m_pause;                    // single shot, restarted by every edit
+    QTimer m_tick;                     // each interval: catches changes made without typing
+    QElapsedTimer m_sinceSnapshot;     // since the last snapshot was written
     std::size_t m_lastSnapshotHash = 0;
     bool m_bSnapshotWritten = false;
     QSet<QString> m_reported;          // "kind|project" already reported
