@@ -199,6 +199,37 @@ private slots:
         QVERIFY(!QFile::exists(snapshot));   // a clean save removes it
     }
 
+    void failedSnapshotIsReportedOnce()
+    {
+        FaultyOps ops(ENOSPC);
+        SafetyKeeper* keeper = frame->GetSafetyKeeper();
+        keeper->SetFileOps(&ops);
+        prompts->answer(PromptAnswer::Ok);
+        type(QStringLiteral("甲"));
+        QVERIFY(!keeper->WriteSnapshot());
+        type(QStringLiteral("乙"));
+        QVERIFY(!keeper->WriteSnapshot());
+        QCOMPARE(prompts->messages().size(), 1);
+        QVERIFY(frame->GetEditView()->isModified());   // the work itself is untouched
+        keeper->SetFileOps(&penwick::FileOps::system());
+    }
+
+    void everythingCanBeSwitchedOff()
+    {
+        SafetyKeeper* keeper = frame->GetSafetyKeeper();
+        keeper->SetSettings({false, false, false, 10, 30});
+        type(QStringLiteral("甲"));
+        QVERIFY(!keeper->WriteSnapshot());
+        frame->GetAction(ID_PROJECT_SAVE)->trigger();
+        QVERIFY(BackupStore().list(Native(project)).empty());
+
+        const QString other = home.filePath(QStringLiteral("other.xml"));
+        QVERIFY(QFile::copy(project, other));
+        QVERIFY(tree->OpenProjectFile(other));
+        QCOMPARE(ProjectLock::probe(Native(other)), ProjectLock::State::Free);
+        QFile::remove(other);
+    }
+
     void newerSnapshotIsOffered_data()
     {
         QTest::addColumn<PromptAnswer>("answer");
