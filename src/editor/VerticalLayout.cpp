@@ -1,0 +1,436 @@
+#include "VerticalLayout.h"
+
+#include "LineBreaker.h"
+
+#include <QElapsedTimer>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+
+namespace penwick {
+
+namespace {
+
+// Segment ends: after sentence marks or spaces, where shaping needs no context,
+// so that an edit re-shapes only the sentence it touches.
+bool endsSegment(QChar c)
+{
+    switch (c.unicode()) {
+    case u'。': case u'、': case u'！': case u'？': case u'　': case u' ': case u'\t':
+    case u'」': case u'』': case u'．': case u'，':
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool startsCluster(QStringView s, int i)
+{
+    const QChar c = s[i], p = s[i - 1];
+    if (c.isLowSurrogate() || p.isHighSurrogate() || p.unicode() == 0x200D)
+        return false;
+    const auto cat = c.category();
+    if (cat == QChar::Mark_NonSpacing || cat == QChar::Mark_SpacingCombining
+        || cat == QChar::Mark_Enclosing || c.unicode() == 0x200D
+        || (c.unicode() >= 0xFE00 && c.unicode() <= 0xFE0F) || c.unicode() == 0xFF9E
+        || c.unicode() == 0xFF9F)
+        return false;
+    return true;
+}
+
+constexpr int kMinSegment = 48;
+constexpr int kMaxSegment = 1024;
+
+} // namespace
+
+int ParaLayout::segmentOf(int cell) const
+{
+    auto it = std::upper_bound(segFirstCell.begin(), segFirstCell.end() - 1, cell);
+    return int(it - segFirstCell.begin()) - 1;
+}
+
+const Cell& ParaLayout::cell(int index) const
+{
+    const int s = segmentOf(index);
+    return segs[size_t(s)]->cells[size_t(index - segFirstCell[size_t(s)])];
+}
+
+int ParaLayout::cellStart(int index) const
+{
+    if (index >= cellCount())
+        return length;
+    const int s = segmentOf(index);
+    return segs[size_t(s)]->start + segs[size_t(s)]->cells[size_t(index - segFirstCell[size_t(s)])].pos;
+}
+
+int ParaLayout::cellEnd(int index) const
+{
+    return cellStart(index + 1);
+}
+
+int ParaLayout::cellAt(int displayPos) const
+{
+    if (displayPos >= length || segs.empty())
+        return cellCount();
+    auto sit = std::upper_bound(segs.begin(), segs.end(), displayPos,
+                                [](int p, const std::unique_ptr<Segment>& s) { return p < s->start; });
+    const size_t s = size_t(sit - segs.begin()) - 1;
+    const auto& cells = segs[s]->cells;
+    const int local = displayPos - segs[s]->start;
+    auto cit = std::upper_bound(cells.begin(), cells.end(), local,
+                                [](int p, const Cell& c) { return p < c.pos; });
+    return segFirstCell[s] + int(cit - cells.begin()) - 1;
+}
+
+VerticalLayout::VerticalLayout(QTextDocument* doc, const QFont& font) : m_doc(doc)
+{
+    setFont(font);
+}
+
+VerticalLayout::~VerticalLayout() = default;
+
+void VerticalLayout::setFont(const QFont& font)
+{
+    m_font = font;
+    m_shaper = std::make_unique<GlyphShaper>(font);
+    m_pitch = std::round(m_shaper->em() * 1.75);
+    resetAll();
+}
+
+void VerticalLayout::setVertical(bool vertical)
+{
+    if (vertical == m_vertical)
+        return;
+    m_vertical = vertical;
+    resetAll();
+}
+
+void VerticalLayout::setLineLength(qreal length)
+{
+    length = std::max(length, em());
+    if (length == m_lineLength)
+        return;
+    m_lineLength = length;
+    for (Slot& s : m_paras) {
+        if (s.layout) {
+            rebreak(*s.layout);
+            s.lines = s.layout->lineCount();
+        } else {
+            s.lines = estimate(s.length);
+        }
+    }
+    m_prefixDirty = true;
+}
+
+int VerticalLayout::estimate(int length) const
+{
+    const int perLine = std::max(1, int(m_lineLength / em()));
+    return std::max(1, (length + perLine - 1) / perLine);
+}
+
+void VerticalLayout::resetAll()
+{
+    m_paras.clear();
+    m_paras.resize(size_t(m_doc->blockCount()));
+    size_t i = 0;
+    for (QTextBlock b = m_doc->begin(); b.isValid() && i < m_paras.size(); b = b.next(), ++i) {
+        m_paras[i].length = b.length() - 1;
+        m_paras[i].lines = estimate(m_paras[i].length);
+    }
+    m_unlaid = int(m_paras.size());
+    m_idleNext = 0;
+    m_prefixDirty = true;
+}
+
+void VerticalLayout::documentChanged(int pos, int removed, int added)
+{
+    Q_UNUSED(removed);
+    if (m_preeditBlock >= 0) { // the widget sets it again where the caret now is
+        m_preedit.clear();
+        m_preeditBlock = -1;
+    }
+    const int oldCount = int(m_paras.size());
+    const int newCount = m_doc->blockCount();
+    const int first = blockOf(pos);
+    QTextBlock lastBlock = m_doc->findBlock(pos + added);
+    const int last = lastBlock.isValid() ? lastBlock.blockNumber() : newCount - 1;
+    const int newRange = last - first + 1;
+    const int oldRange = newRange - (newCount - oldCount);
+    if (first < 0 || oldRange < 1 || first + oldRange > oldCount) {
+        resetAll();
+        return;
+    }
+    // The old layouts' segments are offered to the new paragraphs: text that did
+    // not change keeps its shaping.
+    std::vector<std::unique_ptr<Segment>> donors;
+    for (int i = first; i < first + oldRange; ++i) {
+        Slot& s = m_paras[size_t(i)];
+        if (s.layout) {
+            for (auto& seg : s.layout->segs)
+                donors.push_back(std::move(seg));
+        } else {
+            --m_unlaid;
+        }
+    }
+    m_paras.erase(m_paras.begin() + first, m_paras.begin() + first + oldRange);
+    std::vector<Slot> fresh(static_cast<size_t>(newRange));
+    m_paras.insert(m_paras.begin() + first, std::make_move_iterator(fresh.begin()),
+                   std::make_move_iterator(fresh.end()));
+    QTextBlock b = m_doc->findBlockByNumber(first);
+    for (int i = first; i <= last && b.isValid(); ++i, b = b.next()) {
+        m_paras[size_t(i)].length = b.length() - 1;
+        m_paras[size_t(i)].lines = estimate(m_paras[size_t(i)].length);
+    }
+    m_unlaid += newRange;
+    m_prefixDirty = true;
+    if (newRange <= 4 && !donors.empty()) {
+        for (int i = first; i <= last; ++i)
+            layoutBlock(i, &donors);
+    }
+    m_idleNext = std::min(m_idleNext, first);
+}
+
+void VerticalLayout::setPreedit(int docPos, const QString& text)
+{
+    const int oldBlock = m_preeditBlock;
+    m_preedit = text;
+    m_preeditBlock = text.isEmpty() ? -1 : blockOf(docPos);
+    m_preeditLocal = text.isEmpty() ? 0 : docPos - blockPosition(m_preeditBlock);
+    for (int b : {oldBlock, m_preeditBlock}) {
+        if (b < 0 || b >= blockCount())
+            continue;
+        std::vector<std::unique_ptr<Segment>> donors;
+        Slot& s = m_paras[size_t(b)];
+        if (s.layout) {
+            for (auto& seg : s.layout->segs)
+                donors.push_back(std::move(seg));
+            s.layout.reset();
+            ++m_unlaid;
+        }
+        layoutBlock(b, &donors);
+    }
+}
+
+void VerticalLayout::rebreak(ParaLayout& p)
+{
+    std::vector<Cell*> cells;
+    cells.reserve(size_t(p.cellCount()));
+    for (auto& seg : p.segs)
+        for (Cell& c : seg->cells)
+            cells.push_back(&c);
+    p.lineFirstCell = LineBreaker::breakLines(cells, float(m_lineLength));
+}
+
+void VerticalLayout::layoutBlock(int block, std::vector<std::unique_ptr<Segment>>* donors)
+{
+    Slot& slot = m_paras[size_t(block)];
+    if (slot.layout)
+        return;
+    QString text = m_doc->findBlockByNumber(block).text();
+    if (block == m_preeditBlock)
+        text.insert(m_preeditLocal, m_preedit);
+    std::unordered_multimap<size_t, std::unique_ptr<Segment>> pool;
+    if (donors) {
+        for (auto& seg : *donors)
+            if (seg)
+                pool.emplace(seg->key, std::move(seg));
+    }
+    auto p = std::make_unique<ParaLayout>();
+    p->length = int(text.size());
+    const QStringView view(text);
+    auto addSegment = [&](int start, int end) {
+        const size_t key = qHash(view.mid(start, end - start)) ^ size_t(end - start);
+        std::unique_ptr<Segment> seg;
+        auto it = pool.find(key);
+        if (it != pool.end() && it->second->length == end - start) {
+            seg = std::move(it->second);
+            pool.erase(it);
+            seg->start = start;
+        } else {
+            seg = std::make_unique<Segment>();
+            m_shaper->shape(view, start, end - start, m_vertical, seg.get());
+            seg->key = key;
+        }
+        p->segFirstCell.push_back(p->segFirstCell.back() + int(seg->cells.size()));
+        p->segs.push_back(std::move(seg));
+    };
+    int segStart = 0;
+    const int n = p->length;
+    for (int i = 1; i < n; ++i) {
+        const int len = i - segStart;
+        if (((len >= kMinSegment && endsSegment(view[i - 1])) || len >= kMaxSegment)
+            && startsCluster(view, i)) {
+            addSegment(segStart, i);
+            segStart = i;
+        }
+    }
+    if (segStart < n)
+        addSegment(segStart, n);
+    rebreak(*p);
+    slot.lines = p->lineCount();
+    slot.layout = std::move(p);
+    --m_unlaid;
+    m_prefixDirty = true;
+}
+
+const ParaLayout& VerticalLayout::paragraph(int block)
+{
+    layoutBlock(block, nullptr);
+    return *m_paras[size_t(block)].layout;
+}
+
+bool VerticalLayout::layoutSome(int budgetMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const int n = blockCount();
+    while (m_unlaid > 0 && clock.elapsed() < budgetMs) {
+        if (m_idleNext >= n)
+            m_idleNext = 0;
+        layoutBlock(m_idleNext++, nullptr);
+    }
+    return m_unlaid > 0;
+}
+
+void VerticalLayout::updatePrefix()
+{
+    if (!m_prefixDirty)
+        return;
+    m_lineStart.resize(m_paras.size() + 1);
+    int sum = 0;
+    for (size_t i = 0; i < m_paras.size(); ++i) {
+        m_lineStart[i] = sum;
+        sum += m_paras[i].lines;
+    }
+    m_lineStart.back() = sum;
+    m_prefixDirty = false;
+}
+
+int VerticalLayout::totalLines()
+{
+    updatePrefix();
+    return m_lineStart.back();
+}
+
+int VerticalLayout::firstLineOf(int block)
+{
+    updatePrefix();
+    return m_lineStart[size_t(std::clamp(block, 0, blockCount()))];
+}
+
+int VerticalLayout::blockAtLine(int globalLine)
+{
+    updatePrefix();
+    auto it = std::upper_bound(m_lineStart.begin(), m_lineStart.end() - 1, globalLine);
+    return std::clamp(int(it - m_lineStart.begin()) - 1, 0, blockCount() - 1);
+}
+
+int VerticalLayout::blockOf(int docPos) const
+{
+    QTextBlock b = m_doc->findBlock(docPos);
+    return b.isValid() ? b.blockNumber() : blockCount() - 1;
+}
+
+int VerticalLayout::blockPosition(int block) const
+{
+    return m_doc->findBlockByNumber(block).position();
+}
+
+int VerticalLayout::toDisplay(int block, int local) const
+{
+    if (block == m_preeditBlock && local >= m_preeditLocal)
+        return local + preeditLength();
+    return local;
+}
+
+int VerticalLayout::toLocal(int block, int display) const
+{
+    if (block != m_preeditBlock || display < m_preeditLocal)
+        return display;
+    return std::max(m_preeditLocal, display - preeditLength());
+}
+
+VerticalLayout::Place VerticalLayout::placeOfDisplay(int block, int display)
+{
+    const ParaLayout& p = paragraph(block);
+    const int first = firstLineOf(block);
+    const int k = p.cellAt(display);
+    if (k >= p.cellCount()) {
+        if (k == 0)
+            return {first, 0, float(em())};
+        const Cell& c = p.cell(k - 1);
+        return {first + c.line, c.u + c.advance, float(em())};
+    }
+    const Cell& c = p.cell(k);
+    return {first + c.line, c.u, c.advance};
+}
+
+VerticalLayout::Place VerticalLayout::placeOf(int docPos)
+{
+    const int block = blockOf(docPos);
+    return placeOfDisplay(block, toDisplay(block, docPos - blockPosition(block)));
+}
+
+int VerticalLayout::hitTest(int globalLine, float u)
+{
+    const int block = blockAtLine(std::clamp(globalLine, 0, std::max(0, totalLines() - 1)));
+    const ParaLayout& p = paragraph(block);
+    const int line = std::clamp(globalLine - firstLineOf(block), 0, p.lineCount() - 1);
+    int display = p.length;
+    const int end = p.lineEndCell(line);
+    for (int k = p.lineFirstCell[size_t(line)]; k < end; ++k) {
+        const Cell& c = p.cell(k);
+        if (u < c.u + c.advance / 2) {
+            display = p.cellStart(k);
+            break;
+        }
+        display = p.cellEnd(k);
+    }
+    return blockPosition(block) + toLocal(block, display);
+}
+
+int VerticalLayout::lineStartPos(int globalLine)
+{
+    const int block = blockAtLine(globalLine);
+    const ParaLayout& p = paragraph(block);
+    const int line = std::clamp(globalLine - firstLineOf(block), 0, p.lineCount() - 1);
+    return blockPosition(block) + toLocal(block, p.cellStart(p.lineFirstCell[size_t(line)]));
+}
+
+int VerticalLayout::lineEndPos(int globalLine)
+{
+    const int block = blockAtLine(globalLine);
+    const ParaLayout& p = paragraph(block);
+    const int line = std::clamp(globalLine - firstLineOf(block), 0, p.lineCount() - 1);
+    // A wrapped line ends before its last character: after it is the next line's start.
+    const int end = line + 1 < p.lineCount() ? std::max(p.lineFirstCell[size_t(line)], p.lineEndCell(line) - 1)
+                                             : p.cellCount();
+    return blockPosition(block) + toLocal(block, p.cellStart(end));
+}
+
+int VerticalLayout::nextCursorPos(int docPos)
+{
+    const int block = blockOf(docPos);
+    const int local = docPos - blockPosition(block);
+    const ParaLayout& p = paragraph(block);
+    const int display = toDisplay(block, local);
+    if (display >= p.length)
+        return std::min(docPos + 1, m_doc->characterCount() - 1);
+    return blockPosition(block) + toLocal(block, p.cellEnd(p.cellAt(display)));
+}
+
+int VerticalLayout::previousCursorPos(int docPos)
+{
+    const int block = blockOf(docPos);
+    const int local = docPos - blockPosition(block);
+    if (local == 0)
+        return std::max(0, docPos - 1);
+    const ParaLayout& p = paragraph(block);
+    const int display = toDisplay(block, local);
+    return blockPosition(block) + toLocal(block, p.cellStart(p.cellAt(display - 1)));
+}
+
+} // namespace penwick

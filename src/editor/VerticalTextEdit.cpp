@@ -1,0 +1,861 @@
+#include "VerticalTextEdit.h"
+
+#include "VerticalLayout.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QClipboard>
+#include <QGlyphRun>
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <unicode/ubrk.h>
+
+#include <algorithm>
+#include <cmath>
+
+using penwick::Cell;
+using penwick::ParaLayout;
+using penwick::ShapedGlyph;
+
+namespace {
+
+// The document must not lay itself out (that would cost as much as our own layout
+// again for nothing), but it only reports its changes while it has a layout.
+class NullDocumentLayout : public QAbstractTextDocumentLayout {
+public:
+    using QAbstractTextDocumentLayout::QAbstractTextDocumentLayout;
+    void draw(QPainter*, const PaintContext&) override {}
+    int hitTest(const QPointF&, Qt::HitTestAccuracy) const override { return -1; }
+    int pageCount() const override { return 1; }
+    QSizeF documentSize() const override { return {}; }
+    QRectF frameBoundingRect(QTextFrame*) const override { return {}; }
+    QRectF blockBoundingRect(const QTextBlock&) const override { return {}; }
+    void documentChanged(int, int, int) override {}
+};
+
+QString plain(QString text)
+{
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    text.replace(QChar::LineSeparator, u'\n');
+    return text;
+}
+
+} // namespace
+
+VerticalTextEdit::VerticalTextEdit(QWidget* parent)
+    : QAbstractScrollArea(parent), m_doc(new QTextDocument(this))
+{
+    m_doc->setDocumentLayout(new NullDocumentLayout(m_doc));
+    m_doc->setUndoRedoEnabled(true);
+    m_cursor = QTextCursor(m_doc);
+
+    // Manuscripts are written in mincho.
+    QFont f = font();
+    f.setFamilies({QStringLiteral("Noto Serif CJK JP")});
+    f.setStyleHint(QFont::Serif);
+    if (f.pointSizeF() > 0 && f.pointSizeF() < 14)
+        f.setPointSizeF(14);
+    setFont(f);
+    m_layout = std::make_unique<penwick::VerticalLayout>(m_doc, f);
+
+    connect(m_doc, &QTextDocument::contentsChange, this, &VerticalTextEdit::onContentsChange);
+    connect(m_doc, &QTextDocument::contentsChanged, this, &VerticalTextEdit::textChanged);
+    connect(m_doc, &QTextDocument::modificationChanged, this, &VerticalTextEdit::modificationChanged);
+
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setBackgroundRole(QPalette::Base);
+    // Columns run right to left: value 0 (the text's start) sits at the right edge.
+    horizontalScrollBar()->setInvertedAppearance(true);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+
+    m_idle.setSingleShot(true);
+    m_idle.setInterval(0);
+    connect(&m_idle, &QTimer::timeout, this, &VerticalTextEdit::idleLayout);
+    updateGeometryModel();
+}
+
+VerticalTextEdit::~VerticalTextEdit() = default;
+
+// --- Text, flags and direction -------------------------------------------------
+
+QString VerticalTextEdit::toPlainText() const
+{
+    return m_doc->toPlainText();
+}
+
+void VerticalTextEdit::setPlainText(const QString& text)
+{
+    m_preedit.clear();
+    m_doc->setPlainText(text);
+    m_doc->setModified(false);
+    m_cursor = QTextCursor(m_doc);
+    m_savedScroll[0] = m_savedScroll[1] = 0;
+    m_desiredU = -1;
+    updateScrollBars();
+    setScrollValue(0);
+    afterCursorChange();
+}
+
+bool VerticalTextEdit::isModified() const
+{
+    return m_doc->isModified();
+}
+
+void VerticalTextEdit::setModified(bool modified)
+{
+    m_doc->setModified(modified);
+}
+
+bool VerticalTextEdit::isVertical() const
+{
+    return m_vertical;
+}
+
+void VerticalTextEdit::setVertical(bool vertical)
+{
+    if (vertical == m_vertical)
+        return;
+    m_savedScroll[m_vertical] = scrollValue();
+    m_vertical = vertical;
+    m_layout->setVertical(vertical);
+    setHorizontalScrollBarPolicy(vertical ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+    updateGeometryModel();
+    setScrollValue(m_savedScroll[vertical]);
+    m_desiredU = -1;
+    ensureCaretVisible();
+    viewport()->update();
+    scheduleIdle();
+    QGuiApplication::inputMethod()->update(Qt::ImQueryAll);
+}
+
+qreal VerticalTextEdit::lineLength() const
+{
+    return m_layout->lineLength();
+}
+
+bool VerticalTextEdit::isLayoutComplete() const
+{
+    return m_layout->isComplete();
+}
+
+// --- Selection and editing commands ------------------------------------------------
+
+void VerticalTextEdit::selection(int* start, int* end) const
+{
+    if (start)
+        *start = m_cursor.selectionStart();
+    if (end)
+        *end = m_cursor.selectionEnd();
+}
+
+void VerticalTextEdit::setSelection(int start, int end)
+{
+    const int last = m_doc->characterCount() - 1;
+    m_cursor.setPosition(std::clamp(start, 0, last));
+    m_cursor.setPosition(std::clamp(end, 0, last), QTextCursor::KeepAnchor);
+    m_desiredU = -1;
+    afterCursorChange();
+}
+
+void VerticalTextEdit::replaceSelection(const QString& text)
+{
+    m_cursor.beginEditBlock();
+    if (m_cursor.hasSelection())
+        m_cursor.removeSelectedText();
+    m_cursor.insertText(text);
+    m_cursor.endEditBlock();
+    m_desiredU = -1;
+    afterCursorChange();
+}
+
+bool VerticalTextEdit::canUndo() const
+{
+    return m_doc->isUndoAvailable();
+}
+
+bool VerticalTextEdit::canPaste() const
+{
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    return data && data->hasText();
+}
+
+void VerticalTextEdit::undo()
+{
+    m_doc->undo(&m_cursor);
+    afterCursorChange();
+}
+
+void VerticalTextEdit::redo()
+{
+    m_doc->redo(&m_cursor);
+    afterCursorChange();
+}
+
+void VerticalTextEdit::copy()
+{
+    if (m_cursor.hasSelection())
+        QGuiApplication::clipboard()->setText(plain(m_cursor.selectedText()));
+}
+
+void VerticalTextEdit::cut()
+{
+    if (!m_cursor.hasSelection())
+        return;
+    copy();
+    m_cursor.removeSelectedText();
+    afterCursorChange();
+}
+
+void VerticalTextEdit::paste()
+{
+    QString text = QGuiApplication::clipboard()->text();
+    if (text.isEmpty())
+        return;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    insertText(text);
+}
+
+void VerticalTextEdit::selectAll()
+{
+    setSelection(0, m_doc->characterCount() - 1);
+}
+
+void VerticalTextEdit::insertText(const QString& text)
+{
+    m_cursor.insertText(text);
+    m_desiredU = -1;
+    afterCursorChange();
+}
+
+void VerticalTextEdit::setContextMenuHandler(std::function<void(QPoint)> handler)
+{
+    m_contextMenuHandler = std::move(handler);
+}
+
+// --- Layout bookkeeping ---------------------------------------------------------
+
+void VerticalTextEdit::onContentsChange(int pos, int removed, int added)
+{
+    m_layout->documentChanged(pos, removed, added);
+    if (!m_preedit.isEmpty())
+        m_layout->setPreedit(m_cursor.position(), m_preedit);
+    updateScrollBars();
+    scheduleIdle();
+    viewport()->update();
+}
+
+void VerticalTextEdit::scheduleIdle()
+{
+    if (!m_layout->isComplete() && !m_idle.isActive())
+        m_idle.start();
+}
+
+// Lays out the paragraphs nobody looks at yet, a slice at a time, keeping the first
+// visible paragraph where it is while estimates above it become exact.
+void VerticalTextEdit::idleLayout()
+{
+    const int firstVisible = std::max(0, int((scrollValue() - margin()) / m_layout->pitch()));
+    const int anchor = m_layout->blockAtLine(firstVisible);
+    const int before = m_layout->firstLineOf(anchor);
+    const bool more = m_layout->layoutSome(8);
+    const int after = m_layout->firstLineOf(anchor);
+    updateScrollBars();
+    if (after != before)
+        setScrollValue(scrollValue() + int((after - before) * m_layout->pitch()));
+    if (more)
+        m_idle.start();
+}
+
+int VerticalTextEdit::margin() const
+{
+    return int(std::lround(m_layout->em()));
+}
+
+int VerticalTextEdit::inlineStart() const
+{
+    return int(std::lround(m_layout->em() * 0.75));
+}
+
+int VerticalTextEdit::progressionExtent() const
+{
+    return m_vertical ? viewport()->width() : viewport()->height();
+}
+
+void VerticalTextEdit::updateGeometryModel()
+{
+    const int inlineExtent = m_vertical ? viewport()->height() : viewport()->width();
+    // Room at the line end for closing marks that hang past it.
+    const qreal inlineEnd = std::lround(m_layout->em() * 1.25);
+    m_layout->setLineLength(inlineExtent - inlineStart() - inlineEnd);
+    updateScrollBars();
+}
+
+void VerticalTextEdit::updateScrollBars()
+{
+    const int content = 2 * margin() + int(m_layout->totalLines() * m_layout->pitch());
+    const int extent = progressionExtent();
+    QScrollBar* bar = m_vertical ? horizontalScrollBar() : verticalScrollBar();
+    bar->setRange(0, std::max(0, content - extent));
+    bar->setPageStep(extent);
+    bar->setSingleStep(int(m_layout->pitch()));
+}
+
+int VerticalTextEdit::scrollValue() const
+{
+    return (m_vertical ? horizontalScrollBar() : verticalScrollBar())->value();
+}
+
+void VerticalTextEdit::setScrollValue(int value)
+{
+    (m_vertical ? horizontalScrollBar() : verticalScrollBar())->setValue(value);
+}
+
+QRectF VerticalTextEdit::lineRect(int globalLine) const
+{
+    const qreal pitch = m_layout->pitch();
+    if (m_vertical)
+        return QRectF(viewport()->width() - margin() - (globalLine + 1) * pitch + scrollValue(), 0,
+                      pitch, viewport()->height());
+    return QRectF(0, margin() + globalLine * pitch - scrollValue(), viewport()->width(), pitch);
+}
+
+void VerticalTextEdit::layoutVisible() const
+{
+    const qreal pitch = m_layout->pitch();
+    for (int round = 0; round < 4; ++round) {
+        const int total = m_layout->totalLines();
+        const int first = std::max(0, int((scrollValue() - margin()) / pitch));
+        const int last = std::min(total - 1, int((scrollValue() + progressionExtent() - margin()) / pitch));
+        bool changed = false;
+        for (int b = m_layout->blockAtLine(first); b < m_layout->blockCount() && m_layout->firstLineOf(b) <= last; ++b) {
+            if (!m_layout->isLaidOut(b)) {
+                m_layout->paragraph(b);
+                changed = true;
+            }
+        }
+        if (!changed)
+            return;
+    }
+}
+
+// --- Geometry -----------------------------------------------------------------------
+
+QRect VerticalTextEdit::cellRect(int position) const
+{
+    const auto place = m_layout->placeOf(std::clamp(position, 0, m_doc->characterCount() - 1));
+    const QRectF line = lineRect(place.line);
+    const qreal em = m_layout->em(), pitch = m_layout->pitch();
+    if (m_vertical)
+        return QRectF(line.x() + (pitch - em) / 2, inlineStart() + place.u, em, place.advance).toRect();
+    return QRectF(inlineStart() + place.u, line.y() + (pitch - em) / 2, place.advance, em).toRect();
+}
+
+int VerticalTextEdit::positionAt(const QPoint& point) const
+{
+    const qreal pitch = m_layout->pitch();
+    int line;
+    qreal u;
+    if (m_vertical) {
+        line = int(std::floor((viewport()->width() - margin() + scrollValue() - point.x()) / pitch));
+        u = point.y() - inlineStart();
+    } else {
+        line = int(std::floor((point.y() - margin() + scrollValue()) / pitch));
+        u = point.x() - inlineStart();
+    }
+    if (line < 0)
+        return 0;
+    if (line >= m_layout->totalLines())
+        return m_doc->characterCount() - 1;
+    return m_layout->hitTest(line, float(u));
+}
+
+QRectF VerticalTextEdit::caretRectAtDisplay(int block, int display) const
+{
+    const auto place = m_layout->placeOfDisplay(block, display);
+    const QRectF line = lineRect(place.line);
+    const qreal em = m_layout->em(), pitch = m_layout->pitch();
+    if (m_vertical)
+        return QRectF(line.x() + (pitch - em) / 2 - 2, inlineStart() + place.u - 1, em + 4, 2);
+    return QRectF(inlineStart() + place.u - 1, line.y() + (pitch - em) / 2 - 2, 2, em + 4);
+}
+
+QRect VerticalTextEdit::caretRect() const
+{
+    if (!m_preedit.isEmpty() && m_layout->preeditBlock() >= 0)
+        return caretRectAtDisplay(m_layout->preeditBlock(), m_layout->preeditLocal() + m_preeditCursor)
+            .toAlignedRect();
+    const int block = m_layout->blockOf(m_cursor.position());
+    const int local = m_cursor.position() - m_layout->blockPosition(block);
+    return caretRectAtDisplay(block, m_layout->toDisplay(block, local)).toAlignedRect();
+}
+
+QRect VerticalTextEdit::anchorRect() const
+{
+    const int block = m_layout->blockOf(m_cursor.anchor());
+    const int local = m_cursor.anchor() - m_layout->blockPosition(block);
+    return caretRectAtDisplay(block, m_layout->toDisplay(block, local)).toAlignedRect();
+}
+
+void VerticalTextEdit::ensureCaretVisible()
+{
+    const auto place = m_layout->placeOf(m_cursor.position());
+    updateScrollBars();
+    const int start = margin() + int(place.line * m_layout->pitch());
+    const int end = start + int(m_layout->pitch());
+    const int extent = progressionExtent();
+    int value = scrollValue();
+    if (end > value + extent)
+        value = end - extent + margin() / 2;
+    if (start < value)
+        value = start - margin() / 2;
+    setScrollValue(std::max(0, value));
+}
+
+QList<VerticalTextEdit::GlyphInfo> VerticalTextEdit::glyphsAt(int position) const
+{
+    QList<GlyphInfo> out;
+    const int block = m_layout->blockOf(position);
+    const ParaLayout& p = m_layout->paragraph(block);
+    const int k = p.cellAt(m_layout->toDisplay(block, position - m_layout->blockPosition(block)));
+    if (k >= p.cellCount())
+        return out;
+    const Cell& c = p.cell(k);
+    const auto& seg = p.segmentOfCell(k);
+    const QRectF line = lineRect(m_layout->firstLineOf(block) + c.line);
+    for (int g = c.firstGlyph; g < c.firstGlyph + c.glyphCount; ++g) {
+        const ShapedGlyph& sg = seg.glyphs[size_t(g)];
+        GlyphInfo info;
+        info.glyph = sg.id;
+        info.rotated = sg.rotated;
+        info.font = m_layout->shaper().rawFont(sg.font);
+        const QRectF bounds = info.font.boundingRect(sg.id);
+        if (!m_vertical) {
+            const qreal baseline = line.y() + (m_layout->pitch() - m_layout->em()) / 2 + m_layout->shaper().emBoxTop();
+            info.ink = bounds.translated(inlineStart() + c.u + sg.du, baseline + sg.dv);
+        } else if (sg.rotated) {
+            QTransform t;
+            t.translate(line.center().x(), inlineStart());
+            t.rotate(90);
+            info.ink = t.mapRect(bounds.translated(c.u + sg.du, -sg.dv));
+        } else {
+            info.ink = bounds.translated(line.center().x() + sg.dv, inlineStart() + c.u + sg.du);
+        }
+        out.append(info);
+    }
+    return out;
+}
+
+// --- Painting -------------------------------------------------------------------------
+
+void VerticalTextEdit::paintEvent(QPaintEvent*)
+{
+    layoutVisible();
+    QPainter painter(viewport());
+    const QPalette& pal = palette();
+    const qreal em = m_layout->em(), pitch = m_layout->pitch();
+    const int total = m_layout->totalLines();
+    const int first = std::max(0, int((scrollValue() - margin()) / pitch));
+    const int last = std::min(total - 1, int((scrollValue() + progressionExtent() - margin()) / pitch));
+    const int selStart = m_cursor.selectionStart(), selEnd = m_cursor.selectionEnd();
+    const qreal baselineShift = (pitch - em) / 2 + m_layout->shaper().emBoxTop();
+
+    struct Batch {
+        int font;
+        bool rotated;
+        bool selected;
+        QList<quint32> ids;
+        QList<QPointF> positions;
+    };
+    std::vector<Batch> batches;
+    auto batchFor = [&](int font, bool rotated, bool selected) -> Batch& {
+        for (Batch& b : batches)
+            if (b.font == font && b.rotated == rotated && b.selected == selected)
+                return b;
+        batches.push_back({font, rotated, selected, {}, {}});
+        return batches.back();
+    };
+
+    for (int b = m_layout->blockAtLine(std::max(0, first)); first <= last && b < m_layout->blockCount(); ++b) {
+        const int firstLine = m_layout->firstLineOf(b);
+        if (firstLine > last)
+            break;
+        const ParaLayout& p = m_layout->paragraph(b);
+        const int bpos = m_layout->blockPosition(b);
+        const int selA = m_layout->toDisplay(b, std::clamp(selStart - bpos, 0, p.length));
+        const int selB = m_layout->toDisplay(b, std::clamp(selEnd - bpos, 0, p.length + 1));
+        const bool hasPreedit = b == m_layout->preeditBlock();
+        const int preA = m_layout->preeditLocal(), preB = preA + m_layout->preeditLength();
+        for (int l = std::max(0, first - firstLine); l < p.lineCount() && firstLine + l <= last; ++l) {
+            const QRectF line = lineRect(firstLine + l);
+            const qreal centre = line.center().x();
+            const qreal baseline = line.y() + baselineShift;
+            for (Batch& batch : batches) {
+                batch.ids.clear();
+                batch.positions.clear();
+            }
+            for (int k = p.lineFirstCell[size_t(l)], end = p.lineEndCell(l); k < end; ++k) {
+                const Cell& c = p.cell(k);
+                const auto& seg = p.segmentOfCell(k);
+                const int pos = seg.start + c.pos;
+                const bool selected = pos >= selA && pos < selB && selA < selB;
+                const QRectF cell = m_vertical
+                    ? QRectF(line.x() + (pitch - em) / 2, inlineStart() + c.u, em, c.advance)
+                    : QRectF(inlineStart() + c.u, line.y() + (pitch - em) / 2, c.advance, em);
+                if (selected)
+                    painter.fillRect(cell.adjusted(m_vertical ? -2 : 0, m_vertical ? 0 : -2,
+                                                   m_vertical ? 2 : 0, m_vertical ? 0 : 2),
+                                     pal.highlight());
+                if (c.flags & penwick::Missing)
+                    painter.drawRect(cell.adjusted(2, 2, -2, -2));
+                if (hasPreedit && pos >= preA && pos < preB) {
+                    painter.setPen(pal.text().color());
+                    if (m_vertical)
+                        painter.drawLine(QPointF(cell.left() - 2, cell.top()), QPointF(cell.left() - 2, cell.bottom()));
+                    else
+                        painter.drawLine(QPointF(cell.left(), cell.bottom() + 2), QPointF(cell.right(), cell.bottom() + 2));
+                }
+                for (int g = c.firstGlyph; g < c.firstGlyph + c.glyphCount; ++g) {
+                    const ShapedGlyph& sg = seg.glyphs[size_t(g)];
+                    Batch& batch = batchFor(sg.font, sg.rotated, selected);
+                    batch.ids.append(sg.id);
+                    if (!m_vertical)
+                        batch.positions.append(QPointF(inlineStart() + c.u + sg.du, baseline + sg.dv));
+                    else if (sg.rotated)
+                        batch.positions.append(QPointF(c.u + sg.du, -sg.dv));
+                    else
+                        batch.positions.append(QPointF(centre + sg.dv, inlineStart() + c.u + sg.du));
+                }
+            }
+            for (const Batch& batch : batches) {
+                if (batch.ids.isEmpty())
+                    continue;
+                QGlyphRun run;
+                run.setRawFont(m_layout->shaper().rawFont(batch.font));
+                run.setGlyphIndexes(batch.ids);
+                run.setPositions(batch.positions);
+                painter.setPen(batch.selected ? pal.highlightedText().color() : pal.text().color());
+                if (batch.rotated) {
+                    painter.save();
+                    painter.translate(centre, inlineStart());
+                    painter.rotate(90);
+                    painter.drawGlyphRun(QPointF(0, 0), run);
+                    painter.restore();
+                } else {
+                    painter.drawGlyphRun(QPointF(0, 0), run);
+                }
+            }
+        }
+    }
+    if (hasFocus() && (m_preedit.isEmpty() || m_preeditCursorVisible))
+        painter.fillRect(caretRect(), pal.text());
+}
+
+// --- Events ---------------------------------------------------------------------------
+
+void VerticalTextEdit::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateGeometryModel();
+    viewport()->update();
+}
+
+void VerticalTextEdit::changeEvent(QEvent* event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange && m_layout) {
+        m_layout->setFont(font());
+        updateGeometryModel();
+        scheduleIdle();
+        viewport()->update();
+    }
+}
+
+void VerticalTextEdit::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void VerticalTextEdit::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
+void VerticalTextEdit::scrollContentsBy(int, int)
+{
+    viewport()->update();
+    QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle | Qt::ImAnchorRectangle);
+}
+
+void VerticalTextEdit::wheelEvent(QWheelEvent* event)
+{
+    const QPoint pixels = event->pixelDelta();
+    const QPoint angle = event->angleDelta();
+    int delta;
+    if (!pixels.isNull())
+        delta = pixels.y() != 0 ? pixels.y() : pixels.x();
+    else
+        delta = int((angle.y() != 0 ? angle.y() : angle.x()) * 3 * m_layout->pitch() / 120);
+    // Rolling the wheel towards the user reads on: leftwards when vertical.
+    setScrollValue(scrollValue() - delta);
+    event->accept();
+}
+
+void VerticalTextEdit::moveCursor(int position, bool keepAnchor, bool keepDesiredU)
+{
+    m_cursor.setPosition(std::clamp(position, 0, m_doc->characterCount() - 1),
+                         keepAnchor ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+    if (!keepDesiredU)
+        m_desiredU = -1;
+    afterCursorChange();
+}
+
+void VerticalTextEdit::moveLines(int delta, bool keepAnchor)
+{
+    const auto place = m_layout->placeOf(m_cursor.position());
+    if (m_desiredU < 0)
+        m_desiredU = place.u;
+    const int target = place.line + delta;
+    int pos;
+    if (target < 0)
+        pos = 0;
+    else if (target >= m_layout->totalLines())
+        pos = m_doc->characterCount() - 1;
+    else
+        pos = m_layout->hitTest(target, float(m_desiredU));
+    moveCursor(pos, keepAnchor, true);
+}
+
+void VerticalTextEdit::afterCursorChange()
+{
+    ensureCaretVisible();
+    viewport()->update();
+    if (m_cursor.anchor() != m_lastAnchor || m_cursor.position() != m_lastPosition) {
+        m_lastAnchor = m_cursor.anchor();
+        m_lastPosition = m_cursor.position();
+        emit selectionChanged();
+    }
+    QGuiApplication::inputMethod()->update(Qt::ImQueryInput);
+}
+
+void VerticalTextEdit::keyPressEvent(QKeyEvent* e)
+{
+    if (e == QKeySequence::Undo) { undo(); return; }
+    if (e == QKeySequence::Redo) { redo(); return; }
+    if (e == QKeySequence::Copy) { copy(); return; }
+    if (e == QKeySequence::Cut) { cut(); return; }
+    if (e == QKeySequence::Paste) { paste(); return; }
+    if (e == QKeySequence::SelectAll) { selectAll(); return; }
+
+    const bool shift = e->modifiers() & Qt::ShiftModifier;
+    const bool ctrl = e->modifiers() & Qt::ControlModifier;
+    const int pos = m_cursor.position();
+    const int key = e->key();
+    const int forward = m_vertical ? Qt::Key_Down : Qt::Key_Right;
+    const int back = m_vertical ? Qt::Key_Up : Qt::Key_Left;
+    const int nextLine = m_vertical ? Qt::Key_Left : Qt::Key_Down;
+    const int previousLine = m_vertical ? Qt::Key_Right : Qt::Key_Up;
+    const int linesPerPage = std::max(1, int(progressionExtent() / m_layout->pitch()) - 1);
+
+    if (key == forward) {
+        moveCursor(m_layout->nextCursorPos(pos), shift);
+    } else if (key == back) {
+        moveCursor(m_layout->previousCursorPos(pos), shift);
+    } else if (key == nextLine) {
+        moveLines(1, shift);
+    } else if (key == previousLine) {
+        moveLines(-1, shift);
+    } else if (key == Qt::Key_PageDown) {
+        moveLines(linesPerPage, shift);
+    } else if (key == Qt::Key_PageUp) {
+        moveLines(-linesPerPage, shift);
+    } else if (key == Qt::Key_Home) {
+        moveCursor(ctrl ? 0 : m_layout->lineStartPos(m_layout->placeOf(pos).line), shift);
+    } else if (key == Qt::Key_End) {
+        moveCursor(ctrl ? m_doc->characterCount() - 1 : m_layout->lineEndPos(m_layout->placeOf(pos).line), shift);
+    } else if (key == Qt::Key_Backspace || key == Qt::Key_Delete) {
+        if (!m_cursor.hasSelection()) {
+            const int other = key == Qt::Key_Backspace ? m_layout->previousCursorPos(pos) : m_layout->nextCursorPos(pos);
+            m_cursor.setPosition(other, QTextCursor::KeepAnchor);
+        }
+        m_cursor.removeSelectedText();
+        m_desiredU = -1;
+        afterCursorChange();
+    } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        insertText(QStringLiteral("\n"));
+    } else {
+        const QString text = e->text();
+        const bool printable = !text.isEmpty() && !(ctrl && !(e->modifiers() & Qt::AltModifier))
+            && std::all_of(text.begin(), text.end(), [](QChar c) { return c.isPrint() || c == u'\t'; });
+        if (!printable) {
+            QAbstractScrollArea::keyPressEvent(e);
+            return;
+        }
+        insertText(text);
+    }
+    e->accept();
+}
+
+void VerticalTextEdit::keyReleaseEvent(QKeyEvent* e)
+{
+    emit keyReleased(e->key());
+    QAbstractScrollArea::keyReleaseEvent(e);
+}
+
+void VerticalTextEdit::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::RightButton) {
+        // The application builds the menu; the selection stays as it is.
+        const QPoint global = e->globalPosition().toPoint();
+        emit contextMenuRequested(global);
+        if (m_contextMenuHandler)
+            m_contextMenuHandler(global);
+        e->accept();
+        return;
+    }
+    if (e->button() != Qt::LeftButton)
+        return;
+    if (!m_preedit.isEmpty())
+        QGuiApplication::inputMethod()->commit();
+    moveCursor(positionAt(e->position().toPoint()), e->modifiers() & Qt::ShiftModifier);
+}
+
+void VerticalTextEdit::mouseMoveEvent(QMouseEvent* e)
+{
+    if (e->buttons() & Qt::LeftButton)
+        moveCursor(positionAt(e->position().toPoint()), true);
+}
+
+void VerticalTextEdit::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton)
+        selectWordAt(positionAt(e->position().toPoint()));
+}
+
+void VerticalTextEdit::contextMenuEvent(QContextMenuEvent* e)
+{
+    // Mouse requests were answered on the button press.
+    if (e->reason() == QContextMenuEvent::Keyboard) {
+        const QPoint global = viewport()->mapToGlobal(caretRect().center());
+        emit contextMenuRequested(global);
+        if (m_contextMenuHandler)
+            m_contextMenuHandler(global);
+    }
+    e->accept();
+}
+
+// Japanese words have no spaces: ICU's dictionary-based word breaks find them.
+void VerticalTextEdit::selectWordAt(int position)
+{
+    const QTextBlock block = m_doc->findBlock(position);
+    const QString text = block.text();
+    const int local = position - block.position();
+    if (text.isEmpty())
+        return;
+    UErrorCode status = U_ZERO_ERROR;
+    UBreakIterator* words = ubrk_open(UBRK_WORD, "ja", reinterpret_cast<const UChar*>(text.utf16()),
+                                      int32_t(text.size()), &status);
+    if (U_FAILURE(status))
+        return;
+    int end = ubrk_following(words, std::min(local, int(text.size()) - 1));
+    int start = ubrk_preceding(words, end);
+    ubrk_close(words);
+    if (end == UBRK_DONE)
+        end = int(text.size());
+    if (start == UBRK_DONE)
+        start = 0;
+    m_cursor.setPosition(block.position() + start);
+    m_cursor.setPosition(block.position() + end, QTextCursor::KeepAnchor);
+    m_desiredU = -1;
+    afterCursorChange();
+}
+
+// --- Input methods --------------------------------------------------------------------
+
+void VerticalTextEdit::inputMethodEvent(QInputMethodEvent* e)
+{
+    const QString preedit = e->preeditString();
+    const bool edits = !e->commitString().isEmpty() || e->replacementLength() > 0;
+    m_preedit = preedit; // set first: a commit re-lays out its paragraph with the new preedit
+    m_preeditCursor = int(preedit.size());
+    m_preeditCursorVisible = true;
+    for (const auto& a : e->attributes()) {
+        if (a.type == QInputMethodEvent::Cursor) {
+            m_preeditCursor = std::clamp(a.start, 0, int(preedit.size()));
+            m_preeditCursorVisible = a.length > 0;
+        }
+    }
+    if (edits || (!preedit.isEmpty() && m_cursor.hasSelection())) {
+        m_cursor.beginEditBlock();
+        if (e->replacementLength() > 0) {
+            const int last = m_doc->characterCount() - 1;
+            const int from = std::clamp(m_cursor.position() + e->replacementStart(), 0, last);
+            m_cursor.setPosition(from);
+            m_cursor.setPosition(std::clamp(from + e->replacementLength(), 0, last), QTextCursor::KeepAnchor);
+        }
+        if (m_cursor.hasSelection())
+            m_cursor.removeSelectedText();
+        m_cursor.insertText(e->commitString());
+        m_cursor.endEditBlock();
+    }
+    m_layout->setPreedit(m_cursor.position(), m_preedit);
+    for (const auto& a : e->attributes()) {
+        if (a.type == QInputMethodEvent::Selection && m_preedit.isEmpty()) {
+            m_cursor.setPosition(a.start);
+            m_cursor.setPosition(a.start + a.length, QTextCursor::KeepAnchor);
+        }
+    }
+    updateScrollBars();
+    m_desiredU = -1;
+    afterCursorChange();
+    e->accept();
+}
+
+QVariant VerticalTextEdit::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    const QTextBlock block = m_cursor.block();
+    const int blockPos = block.position();
+    const QPoint offset = viewport()->geometry().topLeft();
+    switch (query) {
+    case Qt::ImEnabled:
+        return true;
+    case Qt::ImCursorRectangle:
+        return caretRect().translated(offset);
+    case Qt::ImAnchorRectangle:
+        return anchorRect().translated(offset);
+    case Qt::ImFont:
+        return font();
+    case Qt::ImCursorPosition:
+        return m_cursor.position() - blockPos;
+    case Qt::ImAnchorPosition:
+        return std::clamp(m_cursor.anchor() - blockPos, 0, block.length() - 1);
+    case Qt::ImAbsolutePosition:
+        return m_cursor.position();
+    case Qt::ImSurroundingText:
+        return block.text();
+    case Qt::ImCurrentSelection:
+        return plain(m_cursor.selectedText());
+    case Qt::ImTextBeforeCursor:
+        return block.text().left(m_cursor.position() - blockPos);
+    case Qt::ImTextAfterCursor:
+        return block.text().mid(m_cursor.position() - blockPos);
+    case Qt::ImHints:
+        return int(inputMethodHints());
+    case Qt::ImReadOnly:
+        return false;
+    default:
+        return QAbstractScrollArea::inputMethodQuery(query);
+    }
+}
