@@ -53,6 +53,7 @@ public:
     QList<GlyphInfo> glyphsAt(int position) const;
     qreal lineLength() const;
     bool isLayoutComplete() const;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 public slots:
     void undo();
@@ -80,7 +81,6 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
-    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void scrollContentsBy(int dx, int dy) override;
     void changeEvent(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
