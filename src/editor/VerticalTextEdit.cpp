@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 using penwick::Cell;
 using penwick::ParaLayout;
@@ -245,14 +246,48 @@ void VerticalTextEdit::setContextMenuHandler(std::function<void(QPoint)> handler
 
 // --- Layout bookkeeping ---------------------------------------------------------
 
+// Repaints only what moved: the changed paragraph from the line before the change
+// (kinsoku may pull a character back), or everything after it when lines were
+// added or removed.
 void VerticalTextEdit::onContentsChange(int pos, int removed, int added)
 {
+    const int linesBefore = m_layout->totalLines();
     m_layout->documentChanged(pos, removed, added);
     if (!m_preedit.isEmpty())
         m_layout->setPreedit(m_cursor.position(), m_preedit);
     updateScrollBars();
     scheduleIdle();
-    viewport()->update();
+    const int from = std::max(0, m_layout->placeOf(pos).line - 1);
+    int to = std::numeric_limits<int>::max();
+    if (m_layout->totalLines() == linesBefore) {
+        const int block = m_layout->blockOf(std::min(pos + added, m_doc->characterCount() - 1));
+        to = m_layout->firstLineOf(block + 1) - 1;
+    }
+    updateLines(from, to);
+}
+
+void VerticalTextEdit::updateLines(int from, int to)
+{
+    const QRectF first = lineRect(from);
+    QRectF area;
+    if (m_vertical) {
+        const qreal left = to == std::numeric_limits<int>::max() ? 0 : lineRect(to).left();
+        area = QRectF(QPointF(left, 0), QPointF(first.right() + 1, viewport()->height()));
+    } else {
+        const qreal bottom = to == std::numeric_limits<int>::max() ? viewport()->height() : lineRect(to).bottom();
+        area = QRectF(QPointF(0, first.top() - 1), QPointF(viewport()->width(), bottom + 1));
+    }
+    const QRect r = area.toAlignedRect().intersected(viewport()->rect());
+    if (!r.isEmpty())
+        viewport()->update(r);
+}
+
+int VerticalTextEdit::lineAtViewport(qreal coordinate) const
+{
+    const qreal pitch = m_layout->pitch();
+    if (m_vertical)
+        return int(std::floor((viewport()->width() - margin() + scrollValue() - coordinate) / pitch));
+    return int(std::floor((coordinate - margin() + scrollValue()) / pitch));
 }
 
 void VerticalTextEdit::scheduleIdle()
@@ -363,16 +398,8 @@ QRect VerticalTextEdit::cellRect(int position) const
 
 int VerticalTextEdit::positionAt(const QPoint& point) const
 {
-    const qreal pitch = m_layout->pitch();
-    int line;
-    qreal u;
-    if (m_vertical) {
-        line = int(std::floor((viewport()->width() - margin() + scrollValue() - point.x()) / pitch));
-        u = point.y() - inlineStart();
-    } else {
-        line = int(std::floor((point.y() - margin() + scrollValue()) / pitch));
-        u = point.x() - inlineStart();
-    }
+    const int line = lineAtViewport(m_vertical ? point.x() : point.y());
+    const qreal u = (m_vertical ? point.y() : point.x()) - inlineStart();
     if (line < 0)
         return 0;
     if (line >= m_layout->totalLines())
@@ -458,15 +485,16 @@ QList<VerticalTextEdit::GlyphInfo> VerticalTextEdit::glyphsAt(int position) cons
 
 // --- Painting -------------------------------------------------------------------------
 
-void VerticalTextEdit::paintEvent(QPaintEvent*)
+void VerticalTextEdit::paintEvent(QPaintEvent* event)
 {
     layoutVisible();
     QPainter painter(viewport());
     const QPalette& pal = palette();
     const qreal em = m_layout->em(), pitch = m_layout->pitch();
     const int total = m_layout->totalLines();
-    const int first = std::max(0, int((scrollValue() - margin()) / pitch));
-    const int last = std::min(total - 1, int((scrollValue() + progressionExtent() - margin()) / pitch));
+    const QRect dirty = event->rect();
+    const int first = std::max(0, lineAtViewport(m_vertical ? dirty.right() : dirty.top()));
+    const int last = std::min(total - 1, lineAtViewport(m_vertical ? dirty.left() : dirty.bottom()));
     const int selStart = m_cursor.selectionStart(), selEnd = m_cursor.selectionEnd();
     const qreal baselineShift = (pitch - em) / 2 + m_layout->shaper().emBoxTop();
 
@@ -557,8 +585,11 @@ void VerticalTextEdit::paintEvent(QPaintEvent*)
             }
         }
     }
-    if (hasFocus() && (m_preedit.isEmpty() || m_preeditCursorVisible))
-        painter.fillRect(caretRect(), pal.text());
+    m_paintedCaret = QRect();
+    if (hasFocus() && (m_preedit.isEmpty() || m_preeditCursorVisible)) {
+        m_paintedCaret = caretRect();
+        painter.fillRect(m_paintedCaret, pal.text());
+    }
 }
 
 // --- Events ---------------------------------------------------------------------------
@@ -641,7 +672,12 @@ void VerticalTextEdit::moveLines(int delta, bool keepAnchor)
 void VerticalTextEdit::afterCursorChange()
 {
     ensureCaretVisible();
-    viewport()->update();
+    if (m_cursor.hasSelection() || m_lastAnchor != m_lastPosition) {
+        viewport()->update();
+    } else {
+        viewport()->update(m_paintedCaret.adjusted(-2, -2, 2, 2));
+        viewport()->update(caretRect().adjusted(-2, -2, 2, 2));
+    }
     if (m_cursor.anchor() != m_lastAnchor || m_cursor.position() != m_lastPosition) {
         m_lastAnchor = m_cursor.anchor();
         m_lastPosition = m_cursor.position();
@@ -820,6 +856,7 @@ void VerticalTextEdit::inputMethodEvent(QInputMethodEvent* e)
     updateScrollBars();
     m_desiredU = -1;
     afterCursorChange();
+    viewport()->update();
     e->accept();
 }
 

@@ -102,6 +102,8 @@ private:
     QRect caretRect() const;
     QRect anchorRect() const;
     void layoutVisible() const;
+    int lineAtViewport(qreal coordinate) const;
+    void updateLines(int from, int to);
     void moveCursor(int position, bool keepAnchor, bool keepDesiredU = false);
     void moveLines(int delta, bool keepAnchor);
     void insertText(const QString& text);
@@ -119,5 +121,6 @@ private:
     bool m_preeditCursorVisible = true;
     QTimer m_idle;
     int m_lastAnchor = 0, m_lastPosition = 0;
+    QRect m_paintedCaret;
     std::function<void(QPoint)> m_contextMenuHandler;
 };
