@@ -173,6 +173,7 @@ void GlyphShaper::shape(QStringView paragraph, int start, int length, bool verti
         bool rotated;
     };
     std::vector<Attr> attrs;
+    std::vector<int> invisible; // controls and format characters: no ink, no room
     QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
     QTextBoundaryFinder lines(QTextBoundaryFinder::Line, text);
     int pos = 0;
@@ -186,6 +187,9 @@ void GlyphShaper::shape(QStringView paragraph, int start, int length, bool verti
         cell.flags = kinsokuClass(base);
         if (base == '\t' || QChar::category(base) == QChar::Separator_Space)
             cell.flags |= Space;
+        const auto category = QChar::category(base);
+        if ((category == QChar::Other_Control && base != '\t') || category == QChar::Other_Format)
+            invisible.push_back(int(out->cells.size()));
         const bool rotated = vertical && !isUpright(base);
         if (rotated)
             cell.flags |= RotatedCell;
@@ -270,6 +274,17 @@ void GlyphShaper::shape(QStringView paragraph, int start, int length, bool verti
         for (++ci; ci < cb; ++ci)
             out->cells[size_t(ci)].firstGlyph = int(out->glyphs.size());
         ca = cb;
+    }
+    for (int i : invisible) {
+        out->cells[size_t(i)].advance = 0;
+        out->cells[size_t(i)].glyphCount = 0;
+        out->cells[size_t(i)].flags &= quint8(~Missing);
+    }
+    for (Cell& c : out->cells) {
+        if (text[c.pos] == u'\t') { // a tab takes one cell, as on manuscript paper
+            c.advance = float(m_em);
+            c.glyphCount = 0;
+        }
     }
 }
 

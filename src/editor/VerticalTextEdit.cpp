@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextCharFormat>
 #include <QTextDocument>
 
 #include <unicode/ubrk.h>
@@ -547,7 +548,10 @@ void VerticalTextEdit::paintEvent(QPaintEvent* event)
                 if (c.flags & penwick::Missing)
                     painter.drawRect(cell.adjusted(2, 2, -2, -2));
                 if (hasPreedit && pos >= preA && pos < preB) {
-                    painter.setPen(pal.text().color());
+                    const bool focus = std::any_of(m_preeditFocus.begin(), m_preeditFocus.end(), [&](const auto& r) {
+                        return pos - preA >= r.first && pos - preA < r.first + r.second;
+                    });
+                    painter.setPen(QPen(pal.text().color(), focus ? 3 : 1));
                     if (m_vertical)
                         painter.drawLine(QPointF(cell.left() - 2, cell.top()), QPointF(cell.left() - 2, cell.bottom()));
                     else
@@ -827,10 +831,16 @@ void VerticalTextEdit::inputMethodEvent(QInputMethodEvent* e)
     m_preedit = preedit; // set first: a commit re-lays out its paragraph with the new preedit
     m_preeditCursor = int(preedit.size());
     m_preeditCursorVisible = true;
+    m_preeditFocus.clear();
     for (const auto& a : e->attributes()) {
         if (a.type == QInputMethodEvent::Cursor) {
             m_preeditCursor = std::clamp(a.start, 0, int(preedit.size()));
             m_preeditCursorVisible = a.length > 0;
+        } else if (a.type == QInputMethodEvent::TextFormat) {
+            // Input methods mark the clause under conversion with a background.
+            const QTextCharFormat f = qvariant_cast<QTextFormat>(a.value).toCharFormat();
+            if (f.hasProperty(QTextFormat::BackgroundBrush))
+                m_preeditFocus.append({a.start, a.length});
         }
     }
     if (edits || (!preedit.isEmpty() && m_cursor.hasSelection())) {

@@ -119,6 +119,7 @@ private:
     QString m_preedit;
     int m_preeditCursor = 0;
     bool m_preeditCursorVisible = true;
+    QList<QPair<int, int>> m_preeditFocus; // the clause being converted: start, length
     QTimer m_idle;
     int m_lastAnchor = 0, m_lastPosition = 0;
     QRect m_paintedCaret;

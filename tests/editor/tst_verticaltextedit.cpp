@@ -21,6 +21,7 @@ private slots:
     void glyphForms_data();
     void glyphForms();
     void clustersTakeOneCell();
+    void paintedInkMatchesTheGlyphs();
     void toggleKeepsEverything();
     void clickPicksTheNearerEdge_data();
     void clickPicksTheNearerEdge();
@@ -29,6 +30,8 @@ private slots:
     void preeditAndCommit();
     void editingCommands();
     void rightClickKeepsSelection();
+    void doubleClickSelectsAWord();
+    void controlsTakeNoRoom();
     void opensAtTheStartAndScrollsToTheCaret();
 
 private:
@@ -142,6 +145,37 @@ void TestVerticalTextEdit::glyphForms()
     // Whatever its form, the ink stays within the column.
     const QRect column = m_edit->cellRect(0);
     QVERIFY(ink.left() >= column.left() - 2 && ink.right() <= column.right() + 2);
+}
+
+// The pixels drawn, not only the computed glyph boxes: 。 upper right, 「 turned,
+// A turned inside its column.
+void TestVerticalTextEdit::paintedInkMatchesTheGlyphs()
+{
+    show(QStringLiteral("あ。「A"));
+    m_edit->setSelection(0, 0);
+    m_edit->clearFocus(); // no caret in the picture
+    const QImage image = m_edit->viewport()->grab().toImage();
+    auto inkIn = [&](const QRect& cell) {
+        QRect ink;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left() - 4; x <= cell.right() + 4; ++x)
+                if (qGray(image.pixel(x, y)) < 128)
+                    ink |= QRect(x, y, 1, 1);
+        return ink;
+    };
+    for (int p = 1; p <= 3; ++p) {
+        const QRect painted = inkIn(m_edit->cellRect(p));
+        const QRect computed = m_edit->glyphsAt(p).first().ink.toAlignedRect();
+        QVERIFY2(computed.adjusted(-2, -2, 2, 2).contains(painted),
+                 qPrintable(QStringLiteral("%1: painted %2,%3 %4x%5").arg(p).arg(painted.x()).arg(painted.y())
+                                .arg(painted.width()).arg(painted.height())));
+        QVERIFY(painted.width() * painted.height() > 0);
+    }
+    const QRect cell = m_edit->cellRect(1);
+    QVERIFY(inkIn(cell).center().x() > cell.center().x());
+    QVERIFY(inkIn(cell).center().y() < cell.center().y());
+    QVERIFY(inkIn(m_edit->cellRect(2)).width() > inkIn(m_edit->cellRect(2)).height());
+    QVERIFY(inkIn(m_edit->cellRect(3)).width() > inkIn(m_edit->cellRect(3)).height());
 }
 
 void TestVerticalTextEdit::clustersTakeOneCell()
@@ -364,6 +398,28 @@ void TestVerticalTextEdit::rightClickKeepsSelection()
     m_edit->selection(&start, &end);
     QCOMPARE(start, 1);
     QCOMPARE(end, 3);
+}
+
+void TestVerticalTextEdit::doubleClickSelectsAWord()
+{
+    show(QStringLiteral("吾輩は猫である。Hello world"));
+    QTest::mouseDClick(m_edit->viewport(), Qt::LeftButton, {}, m_edit->cellRect(1).center());
+    int start = -1, end = -1;
+    m_edit->selection(&start, &end);
+    QCOMPARE(start, 0);
+    QCOMPARE(end, 2); // 吾輩
+    QTest::mouseDClick(m_edit->viewport(), Qt::LeftButton, {}, m_edit->cellRect(10).center());
+    m_edit->selection(&start, &end);
+    QCOMPARE(start, 8);
+    QCOMPARE(end, 13); // Hello
+}
+
+void TestVerticalTextEdit::controlsTakeNoRoom()
+{
+    show(QStringLiteral("あ\u200Bい\u0001う"));
+    QCOMPARE(m_edit->cellRect(2).y(), m_edit->cellRect(0).bottom() + 1);
+    QCOMPARE(m_edit->cellRect(4).y(), m_edit->cellRect(2).bottom() + 1);
+    QVERIFY(m_edit->glyphsAt(1).isEmpty());
 }
 
 void TestVerticalTextEdit::opensAtTheStartAndScrollsToTheCaret()
