@@ -1,10 +1,10 @@
 #include "VerticalTextEdit.h"
 
+#include "GlyphPainter.h"
 #include "VerticalLayout.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
-#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QKeyEvent>
@@ -51,7 +51,7 @@ QString plain(QString text)
 } // namespace
 
 VerticalTextEdit::VerticalTextEdit(QWidget* parent)
-    : QAbstractScrollArea(parent), m_doc(new QTextDocument(this))
+    : QAbstractScrollArea(parent), m_doc(new QTextDocument(this)), m_painter(std::make_unique<penwick::GlyphPainter>())
 {
     m_doc->setDocumentLayout(new NullDocumentLayout(m_doc));
     m_doc->setUndoRedoEnabled(true);
@@ -285,10 +285,7 @@ void VerticalTextEdit::updateLines(int from, int to)
 
 int VerticalTextEdit::lineAtViewport(qreal coordinate) const
 {
-    const qreal pitch = m_layout->pitch();
-    if (m_vertical)
-        return int(std::floor((viewport()->width() - margin() + scrollValue() - coordinate) / pitch));
-    return int(std::floor((coordinate - margin() + scrollValue()) / pitch));
+    return geometry().lineAt(coordinate);
 }
 
 void VerticalTextEdit::scheduleIdle()
@@ -357,13 +354,23 @@ void VerticalTextEdit::setScrollValue(int value)
     (m_vertical ? horizontalScrollBar() : verticalScrollBar())->setValue(value);
 }
 
+penwick::ViewGeometry VerticalTextEdit::geometry() const
+{
+    penwick::ViewGeometry g;
+    g.vertical = m_vertical;
+    g.viewport = viewport()->size();
+    g.scroll = scrollValue();
+    g.em = m_layout->em();
+    g.pitch = m_layout->pitch();
+    g.emTop = m_layout->shaper().emBoxTop();
+    g.margin = margin();
+    g.inlineStart = inlineStart();
+    return g;
+}
+
 QRectF VerticalTextEdit::lineRect(int globalLine) const
 {
-    const qreal pitch = m_layout->pitch();
-    if (m_vertical)
-        return QRectF(viewport()->width() - margin() - (globalLine + 1) * pitch + scrollValue(), 0,
-                      pitch, viewport()->height());
-    return QRectF(0, margin() + globalLine * pitch - scrollValue(), viewport()->width(), pitch);
+    return geometry().lineRect(globalLine);
 }
 
 void VerticalTextEdit::layoutVisible() const
@@ -390,11 +397,7 @@ void VerticalTextEdit::layoutVisible() const
 QRect VerticalTextEdit::cellRect(int position) const
 {
     const auto place = m_layout->placeOf(std::clamp(position, 0, m_doc->characterCount() - 1));
-    const QRectF line = lineRect(place.line);
-    const qreal em = m_layout->em(), pitch = m_layout->pitch();
-    if (m_vertical)
-        return QRectF(line.x() + (pitch - em) / 2, inlineStart() + place.u, em, place.advance).toRect();
-    return QRectF(inlineStart() + place.u, line.y() + (pitch - em) / 2, place.advance, em).toRect();
+    return geometry().cellRect(place.line, place.u, place.advance).toRect();
 }
 
 int VerticalTextEdit::positionAt(const QPoint& point) const
@@ -411,11 +414,7 @@ int VerticalTextEdit::positionAt(const QPoint& point) const
 QRectF VerticalTextEdit::caretRectAtDisplay(int block, int display) const
 {
     const auto place = m_layout->placeOfDisplay(block, display);
-    const QRectF line = lineRect(place.line);
-    const qreal em = m_layout->em(), pitch = m_layout->pitch();
-    if (m_vertical)
-        return QRectF(line.x() + (pitch - em) / 2 - 2, inlineStart() + place.u - 1, em + 4, 2);
-    return QRectF(inlineStart() + place.u - 1, line.y() + (pitch - em) / 2 - 2, 2, em + 4);
+    return geometry().caretRect(place.line, place.u);
 }
 
 QRect VerticalTextEdit::caretRect() const
@@ -460,7 +459,8 @@ QList<VerticalTextEdit::GlyphInfo> VerticalTextEdit::glyphsAt(int position) cons
         return out;
     const Cell& c = p.cell(k);
     const auto& seg = p.segmentOfCell(k);
-    const QRectF line = lineRect(m_layout->firstLineOf(block) + c.line);
+    const penwick::ViewGeometry view = geometry();
+    const QRectF line = view.lineRect(m_layout->firstLineOf(block) + c.line);
     for (int g = c.firstGlyph; g < c.firstGlyph + c.glyphCount; ++g) {
         const ShapedGlyph& sg = seg.glyphs[size_t(g)];
         GlyphInfo info;
@@ -468,17 +468,10 @@ QList<VerticalTextEdit::GlyphInfo> VerticalTextEdit::glyphsAt(int position) cons
         info.rotated = sg.rotated;
         info.font = m_layout->shaper().rawFont(sg.font);
         const QRectF bounds = info.font.boundingRect(sg.id);
-        if (!m_vertical) {
-            const qreal baseline = line.y() + (m_layout->pitch() - m_layout->em()) / 2 + m_layout->shaper().emBoxTop();
-            info.ink = bounds.translated(inlineStart() + c.u + sg.du, baseline + sg.dv);
-        } else if (sg.rotated) {
-            QTransform t;
-            t.translate(line.center().x(), inlineStart());
-            t.rotate(90);
-            info.ink = t.mapRect(bounds.translated(c.u + sg.du, -sg.dv));
-        } else {
-            info.ink = bounds.translated(line.center().x() + sg.dv, inlineStart() + c.u + sg.du);
-        }
+        if (sg.rotated)
+            info.ink = view.rotatedFrame(line).mapRect(bounds.translated(penwick::ViewGeometry::rotatedOrigin(c, sg)));
+        else
+            info.ink = bounds.translated(view.glyphOrigin(line, c, sg));
         out.append(info);
     }
     return out;
@@ -491,104 +484,14 @@ void VerticalTextEdit::paintEvent(QPaintEvent* event)
     layoutVisible();
     QPainter painter(viewport());
     const QPalette& pal = palette();
-    const qreal em = m_layout->em(), pitch = m_layout->pitch();
-    const int total = m_layout->totalLines();
-    const QRect dirty = event->rect();
-    const int first = std::max(0, lineAtViewport(m_vertical ? dirty.right() : dirty.top()));
-    const int last = std::min(total - 1, lineAtViewport(m_vertical ? dirty.left() : dirty.bottom()));
-    const int selStart = m_cursor.selectionStart(), selEnd = m_cursor.selectionEnd();
-    const qreal baselineShift = (pitch - em) / 2 + m_layout->shaper().emBoxTop();
-
-    struct Batch {
-        int font;
-        bool rotated;
-        bool selected;
-        QList<quint32> ids;
-        QList<QPointF> positions;
-    };
-    std::vector<Batch> batches;
-    auto batchFor = [&](int font, bool rotated, bool selected) -> Batch& {
-        for (Batch& b : batches)
-            if (b.font == font && b.rotated == rotated && b.selected == selected)
-                return b;
-        batches.push_back({font, rotated, selected, {}, {}});
-        return batches.back();
-    };
-
-    for (int b = m_layout->blockAtLine(std::max(0, first)); first <= last && b < m_layout->blockCount(); ++b) {
-        const int firstLine = m_layout->firstLineOf(b);
-        if (firstLine > last)
-            break;
-        const ParaLayout& p = m_layout->paragraph(b);
-        const int bpos = m_layout->blockPosition(b);
-        const int selA = m_layout->toDisplay(b, std::clamp(selStart - bpos, 0, p.length));
-        const int selB = m_layout->toDisplay(b, std::clamp(selEnd - bpos, 0, p.length + 1));
-        const bool hasPreedit = b == m_layout->preeditBlock();
-        const int preA = m_layout->preeditLocal(), preB = preA + m_layout->preeditLength();
-        for (int l = std::max(0, first - firstLine); l < p.lineCount() && firstLine + l <= last; ++l) {
-            const QRectF line = lineRect(firstLine + l);
-            const qreal centre = line.center().x();
-            const qreal baseline = line.y() + baselineShift;
-            for (Batch& batch : batches) {
-                batch.ids.clear();
-                batch.positions.clear();
-            }
-            for (int k = p.lineFirstCell[size_t(l)], end = p.lineEndCell(l); k < end; ++k) {
-                const Cell& c = p.cell(k);
-                const auto& seg = p.segmentOfCell(k);
-                const int pos = seg.start + c.pos;
-                const bool selected = pos >= selA && pos < selB && selA < selB;
-                const QRectF cell = m_vertical
-                    ? QRectF(line.x() + (pitch - em) / 2, inlineStart() + c.u, em, c.advance)
-                    : QRectF(inlineStart() + c.u, line.y() + (pitch - em) / 2, c.advance, em);
-                if (selected)
-                    painter.fillRect(cell.adjusted(m_vertical ? -2 : 0, m_vertical ? 0 : -2,
-                                                   m_vertical ? 2 : 0, m_vertical ? 0 : 2),
-                                     pal.highlight());
-                if (c.flags & penwick::Missing)
-                    painter.drawRect(cell.adjusted(2, 2, -2, -2));
-                if (hasPreedit && pos >= preA && pos < preB) {
-                    const bool focus = std::any_of(m_preeditFocus.begin(), m_preeditFocus.end(), [&](const auto& r) {
-                        return pos - preA >= r.first && pos - preA < r.first + r.second;
-                    });
-                    painter.setPen(QPen(pal.text().color(), focus ? 3 : 1));
-                    if (m_vertical)
-                        painter.drawLine(QPointF(cell.left() - 2, cell.top()), QPointF(cell.left() - 2, cell.bottom()));
-                    else
-                        painter.drawLine(QPointF(cell.left(), cell.bottom() + 2), QPointF(cell.right(), cell.bottom() + 2));
-                }
-                for (int g = c.firstGlyph; g < c.firstGlyph + c.glyphCount; ++g) {
-                    const ShapedGlyph& sg = seg.glyphs[size_t(g)];
-                    Batch& batch = batchFor(sg.font, sg.rotated, selected);
-                    batch.ids.append(sg.id);
-                    if (!m_vertical)
-                        batch.positions.append(QPointF(inlineStart() + c.u + sg.du, baseline + sg.dv));
-                    else if (sg.rotated)
-                        batch.positions.append(QPointF(c.u + sg.du, -sg.dv));
-                    else
-                        batch.positions.append(QPointF(centre + sg.dv, inlineStart() + c.u + sg.du));
-                }
-            }
-            for (const Batch& batch : batches) {
-                if (batch.ids.isEmpty())
-                    continue;
-                QGlyphRun run;
-                run.setRawFont(m_layout->shaper().rawFont(batch.font));
-                run.setGlyphIndexes(batch.ids);
-                run.setPositions(batch.positions);
-                painter.setPen(batch.selected ? pal.highlightedText().color() : pal.text().color());
-                if (batch.rotated) {
-                    painter.save();
-                    painter.translate(centre, inlineStart());
-                    painter.rotate(90);
-                    painter.drawGlyphRun(QPointF(0, 0), run);
-                    painter.restore();
-                } else {
-                    painter.drawGlyphRun(QPointF(0, 0), run);
-                }
-            }
-        }
-    }
+    penwick::GlyphPainter::Marks marks;
+    marks.selectionStart = m_cursor.selectionStart();
+    marks.selectionEnd = m_cursor.selectionEnd();
+    marks.preeditFocus = m_preeditFocus;
+    marks.text = pal.text().color();
+    marks.highlightedText = pal.highlightedText().color();
+    marks.highlight = pal.highlight();
+    m_painter->paint(painter, *m_layout, geometry(), event->rect(), marks);
     m_paintedCaret = QRect();
     if (hasFocus() && (m_preedit.isEmpty() || m_preeditCursorVisible)) {
         m_paintedCaret = caretRect();

@@ -15,7 +15,9 @@
 class QTextDocument;
 
 namespace penwick {
+class GlyphPainter;
 class VerticalLayout;
+struct ViewGeometry;
 }
 
 class VerticalTextEdit : public QAbstractScrollArea {
@@ -97,6 +99,7 @@ private:
     int progressionExtent() const;
     int margin() const;
     int inlineStart() const;
+    penwick::ViewGeometry geometry() const;
     QRectF lineRect(int globalLine) const;
     QRectF caretRectAtDisplay(int block, int display) const;
     QRect caretRect() const;
@@ -113,6 +116,7 @@ private:
     QTextDocument* m_doc;
     QTextCursor m_cursor;
     std::unique_ptr<penwick::VerticalLayout> m_layout;
+    std::unique_ptr<penwick::GlyphPainter> m_painter;
     bool m_vertical = true;
     int m_savedScroll[2] = {0, 0};
     qreal m_desiredU = -1;
