@@ -254,6 +254,13 @@ void VerticalLayout::layoutBlock(int block, std::vector<std::unique_ptr<Segment>
             m_shaper->shape(view, start, end - start, m_vertical, seg.get());
             seg->key = key;
         }
+        // A reused piece may have started its old paragraph, where no break precedes it.
+        if (!seg->cells.empty()) {
+            if (start > 0)
+                seg->cells.front().flags |= BreakBefore;
+            else
+                seg->cells.front().flags &= quint8(~BreakBefore);
+        }
         p->segFirstCell.push_back(p->segFirstCell.back() + int(seg->cells.size()));
         p->segs.push_back(std::move(seg));
     };

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -21,8 +22,11 @@ private slots:
     void glyphForms_data();
     void glyphForms();
     void clustersTakeOneCell();
+    void missingCharactersFallBack();
+    void commitIsItsOwnUndoStep();
     void paintedInkMatchesTheGlyphs();
     void toggleKeepsEverything();
+    void editsLayOutLikeAFreshText();
     void clickPicksTheNearerEdge_data();
     void clickPicksTheNearerEdge();
     void arrowKeys_data();
@@ -189,6 +193,82 @@ void TestVerticalTextEdit::clustersTakeOneCell()
     // か + semi-voiced mark: one cell, so あ comes one cell after か.
     QCOMPARE(m_edit->cellRect(6).y(), m_edit->cellRect(4).bottom() + 1);
     QCOMPARE(m_edit->cellRect(5), m_edit->cellRect(4));
+}
+
+void TestVerticalTextEdit::missingCharactersFallBack()
+{
+    // Georgian is not in the mincho face; U+10FFFD is in no font at all.
+    show(QStringLiteral("あა\U0010FFFDい"));
+    QCOMPARE(m_edit->glyphsAt(0).first().font.familyName(), QStringLiteral("Noto Serif CJK JP"));
+    const auto georgian = m_edit->glyphsAt(1);
+    QCOMPARE(georgian.size(), 1);
+    QVERIFY(georgian.first().glyph != 0);
+    QVERIFY(georgian.first().font.familyName() != QStringLiteral("Noto Serif CJK JP"));
+    QVERIFY(m_edit->glyphsAt(2).isEmpty()); // glyph 0 is never drawn
+    QVERIFY(m_edit->cellRect(2).height() > 0);
+    QVERIFY(m_edit->cellRect(4).y() > m_edit->cellRect(2).y());
+}
+
+void TestVerticalTextEdit::commitIsItsOwnUndoStep()
+{
+    show(QString());
+    QTest::keyClicks(m_edit, QStringLiteral("ab"));
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("日本"));
+    QApplication::sendEvent(m_edit, &commit);
+    QCOMPARE(m_edit->toPlainText(), QStringLiteral("ab日本"));
+    m_edit->undo();
+    QCOMPARE(m_edit->toPlainText(), QStringLiteral("ab"));
+}
+
+// Edits re-shape only the pieces they touch; the result must be what laying out the
+// same text afresh gives.
+void TestVerticalTextEdit::editsLayOutLikeAFreshText()
+{
+    QString text;
+    for (int i = 0; i < 12; ++i)
+        text += QStringLiteral("　下人は、老婆をつき放すと、いきなり、太刀の鞘を払って、白い鋼の色をその眼の前へつきつけた。"
+                               "けれども、老婆は黙っている。Hello, world!「そうか。」\n");
+    show(text);
+    QRandomGenerator random(42);
+    const QStringList pieces = {QStringLiteral("あ"), QStringLiteral("。"), QStringLiteral("「"),
+                                QStringLiteral("ABC "), QStringLiteral("\n"), QStringLiteral("漢字、")};
+    VerticalTextEdit fresh;
+    fresh.setFont(m_edit->font());
+    fresh.resize(m_edit->size());
+    fresh.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fresh));
+    for (int round = 0; round < 150; ++round) {
+        const int length = int(m_edit->toPlainText().size());
+        const int at = int(random.bounded(length + 1));
+        switch (random.bounded(4)) {
+        case 0:
+            m_edit->setSelection(at, std::min(length, at + int(random.bounded(30))));
+            m_edit->replaceSelection(QString());
+            break;
+        case 1:
+            m_edit->undo();
+            break;
+        default:
+            m_edit->setSelection(at, at);
+            m_edit->replaceSelection(pieces[int(random.bounded(pieces.size()))]);
+        }
+        if (round % 10 != 9)
+            continue;
+        fresh.setPlainText(m_edit->toPlainText());
+        m_edit->setSelection(0, 0);
+        // Scroll bars come and go a moment later.
+        QTRY_COMPARE(fresh.viewport()->size(), m_edit->viewport()->size());
+        const int n = int(fresh.toPlainText().size());
+        const QPoint origin = m_edit->cellRect(0).topLeft(), freshOrigin = fresh.cellRect(0).topLeft();
+        for (int p = 0; p < n; ++p) {
+            QCOMPARE(m_edit->cellRect(p).translated(-origin), fresh.cellRect(p).translated(-freshOrigin));
+            const auto a = m_edit->glyphsAt(p), b = fresh.glyphsAt(p);
+            QCOMPARE(a.size(), b.size());
+            for (int g = 0; g < a.size(); ++g)
+                QCOMPARE(a[g].glyph, b[g].glyph);
+        }
+    }
 }
 
 void TestVerticalTextEdit::toggleKeepsEverything()
