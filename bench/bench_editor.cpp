@@ -4,12 +4,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QTextDocument>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <malloc.h>
 #include <memory>
 
@@ -73,6 +75,33 @@ void BM_OpenToFirstPaint(benchmark::State& state)
     }
 }
 
+// The layout done in idle time after opening: the longest slice and the total.
+void BM_IdleLayoutSlices(benchmark::State& state)
+{
+    const QString text = corpus(int(state.range(0)), false);
+    auto edit = makeEditor();
+    double longest = 0, total = 0;
+    int slices = 0;
+    for (auto _ : state) {
+        edit->setPlainText(text);
+        edit->viewport()->repaint();
+        longest = total = 0;
+        slices = 0;
+        QElapsedTimer clock;
+        while (!edit->isLayoutComplete()) {
+            clock.start();
+            QApplication::processEvents();
+            const double ms = double(clock.nsecsElapsed()) / 1e6;
+            longest = std::max(longest, ms);
+            total += ms;
+            ++slices;
+        }
+    }
+    state.counters["longest_ms"] = longest;
+    state.counters["total_ms"] = total;
+    state.counters["slices"] = slices;
+}
+
 // One typed character in the middle of the text: insertion, re-layout and the
 // repaint it schedules, as the event loop would run them.
 void keystroke(benchmark::State& state, bool oneParagraph)
@@ -131,6 +160,7 @@ void BM_MemoryLaidOut(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_OpenToFirstPaint)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_IdleLayoutSlices)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_Keystroke)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_KeystrokeOneParagraph)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ToggleDirection)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();

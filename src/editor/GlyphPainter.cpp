@@ -79,6 +79,13 @@ void GlyphPainter::paintLine(QPainter& painter, VerticalLayout& layout, const Vi
             batch.positions.append(sg.rotated ? ViewGeometry::rotatedOrigin(c, sg) : view.glyphOrigin(line, c, sg));
         }
     }
+    // A selected paragraph end shows as a narrow box after the last character.
+    if (l == p.lineCount() - 1 && selA < selB && p.length >= selA && p.length < selB) {
+        const int end = p.lineEndCell(l);
+        const qreal u = end > p.lineFirstCell[size_t(l)] ? p.cell(end - 1).u + p.cell(end - 1).advance : 0;
+        const QRectF cell = view.cellRect(lineNumber, u, view.em / 3);
+        painter.fillRect(vertical ? cell.adjusted(-2, 0, 2, 0) : cell.adjusted(0, -2, 0, 2), marks.highlight);
+    }
     for (const Batch& batch : m_batches) {
         if (batch.ids.isEmpty())
             continue;

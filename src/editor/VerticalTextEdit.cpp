@@ -76,8 +76,10 @@ VerticalTextEdit::VerticalTextEdit(QWidget* parent)
     viewport()->setBackgroundRole(QPalette::Base);
     // Columns run right to left: value 0 (the text's start) sits at the right edge.
     horizontalScrollBar()->setInvertedAppearance(true);
+    // A scroll bar that came and went as the text grows would change the column
+    // length under the writer's hands: it stays.
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     m_idle.setSingleShot(true);
     m_idle.setInterval(0);
@@ -129,8 +131,8 @@ void VerticalTextEdit::setVertical(bool vertical)
     m_savedScroll[m_vertical] = scrollValue();
     m_vertical = vertical;
     m_layout->setVertical(vertical);
-    setHorizontalScrollBarPolicy(vertical ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+    setHorizontalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
     updateGeometryModel();
     setScrollValue(m_savedScroll[vertical]);
     m_desiredU = -1;
@@ -301,7 +303,7 @@ void VerticalTextEdit::idleLayout()
     const int firstVisible = std::max(0, int((scrollValue() - margin()) / m_layout->pitch()));
     const int anchor = m_layout->blockAtLine(firstVisible);
     const int before = m_layout->firstLineOf(anchor);
-    const bool more = m_layout->layoutSome(8);
+    const bool more = m_layout->layoutSome(6); // a paragraph may overrun: slices stay near 8 ms
     const int after = m_layout->firstLineOf(anchor);
     updateScrollBars();
     if (after != before)
