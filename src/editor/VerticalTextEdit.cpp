@@ -5,7 +5,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QInputMethod>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -139,7 +139,7 @@ void VerticalTextEdit::setVertical(bool vertical)
     ensureCaretVisible();
     viewport()->update();
     scheduleIdle();
-    QGuiApplication::inputMethod()->update(Qt::ImQueryAll);
+    QApplication::inputMethod()->update(Qt::ImQueryAll);
 }
 
 qreal VerticalTextEdit::lineLength() const
@@ -189,7 +189,7 @@ bool VerticalTextEdit::canUndo() const
 
 bool VerticalTextEdit::canPaste() const
 {
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    const QMimeData* data = QApplication::clipboard()->mimeData();
     return data && data->hasText();
 }
 
@@ -208,7 +208,7 @@ void VerticalTextEdit::redo()
 void VerticalTextEdit::copy()
 {
     if (m_cursor.hasSelection())
-        QGuiApplication::clipboard()->setText(plain(m_cursor.selectedText()));
+        QApplication::clipboard()->setText(plain(m_cursor.selectedText()));
 }
 
 void VerticalTextEdit::cut()
@@ -222,7 +222,7 @@ void VerticalTextEdit::cut()
 
 void VerticalTextEdit::paste()
 {
-    QString text = QGuiApplication::clipboard()->text();
+    QString text = QApplication::clipboard()->text();
     if (text.isEmpty())
         return;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -497,7 +497,8 @@ void VerticalTextEdit::paintEvent(QPaintEvent* event)
     m_paintedCaret = QRect();
     if (hasFocus() && (m_preedit.isEmpty() || m_preeditCursorVisible)) {
         m_paintedCaret = caretRect();
-        painter.fillRect(m_paintedCaret, pal.text());
+        if (m_caretOn)
+            painter.fillRect(m_paintedCaret, pal.text());
     }
 }
 
@@ -521,22 +522,62 @@ void VerticalTextEdit::changeEvent(QEvent* event)
     }
 }
 
+// The editor's own keys must reach it even when the application has shortcuts on them.
+bool VerticalTextEdit::event(QEvent* e)
+{
+    if (e->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(e);
+        static const QKeySequence::StandardKey own[] = {QKeySequence::Undo, QKeySequence::Redo,
+            QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste, QKeySequence::SelectAll};
+        const bool plain = !(key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier));
+        const bool editing = (key->key() >= Qt::Key_Backspace && key->key() <= Qt::Key_PageDown)
+            || (!key->text().isEmpty() && key->text().front().isPrint());
+        if ((plain && editing) || std::any_of(std::begin(own), std::end(own), [&](auto k) { return key->matches(k); })) {
+            e->accept();
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(e);
+}
+
+void VerticalTextEdit::restartBlink()
+{
+    m_caretOn = true;
+    const int flash = QApplication::cursorFlashTime();
+    if (hasFocus() && flash > 0)
+        m_blink.start(flash / 2, this);
+    else
+        m_blink.stop();
+}
+
+void VerticalTextEdit::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() != m_blink.timerId()) {
+        QAbstractScrollArea::timerEvent(event);
+        return;
+    }
+    m_caretOn = !m_caretOn;
+    viewport()->update(m_paintedCaret.isNull() ? caretRect() : m_paintedCaret);
+}
+
 void VerticalTextEdit::focusInEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusInEvent(event);
+    restartBlink();
     viewport()->update();
 }
 
 void VerticalTextEdit::focusOutEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusOutEvent(event);
+    m_blink.stop();
     viewport()->update();
 }
 
 void VerticalTextEdit::scrollContentsBy(int, int)
 {
     viewport()->update();
-    QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle | Qt::ImAnchorRectangle);
+    QApplication::inputMethod()->update(Qt::ImCursorRectangle | Qt::ImAnchorRectangle);
 }
 
 void VerticalTextEdit::wheelEvent(QWheelEvent* event)
@@ -581,6 +622,8 @@ void VerticalTextEdit::moveLines(int delta, bool keepAnchor)
 void VerticalTextEdit::afterCursorChange()
 {
     ensureCaretVisible();
+    if (hasFocus())
+        restartBlink(); // the caret shows steadily while it moves
     if (m_cursor.hasSelection() || m_lastAnchor != m_lastPosition) {
         viewport()->update();
     } else {
@@ -592,7 +635,7 @@ void VerticalTextEdit::afterCursorChange()
         m_lastPosition = m_cursor.position();
         emit selectionChanged();
     }
-    QGuiApplication::inputMethod()->update(Qt::ImQueryInput);
+    QApplication::inputMethod()->update(Qt::ImQueryInput);
 }
 
 void VerticalTextEdit::keyPressEvent(QKeyEvent* e)
@@ -673,7 +716,7 @@ void VerticalTextEdit::mousePressEvent(QMouseEvent* e)
     if (e->button() != Qt::LeftButton)
         return;
     if (!m_preedit.isEmpty())
-        QGuiApplication::inputMethod()->commit();
+        QApplication::inputMethod()->commit();
     moveCursor(positionAt(e->position().toPoint()), e->modifiers() & Qt::ShiftModifier);
 }
 

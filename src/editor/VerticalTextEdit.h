@@ -5,6 +5,7 @@
 // own; the text, undo history and modified flag live in a QTextDocument.
 
 #include <QAbstractScrollArea>
+#include <QBasicTimer>
 #include <QRawFont>
 #include <QTextCursor>
 #include <QTimer>
@@ -73,6 +74,8 @@ signals:
     void contextMenuRequested(QPoint globalPos);
 
 protected:
+    bool event(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -111,6 +114,7 @@ private:
     void moveLines(int delta, bool keepAnchor);
     void insertText(const QString& text);
     void afterCursorChange();
+    void restartBlink();
     void selectWordAt(int position);
 
     QTextDocument* m_doc;
@@ -127,5 +131,7 @@ private:
     QTimer m_idle;
     int m_lastAnchor = 0, m_lastPosition = 0;
     QRect m_paintedCaret;
+    QBasicTimer m_blink;
+    bool m_caretOn = true;
     std::function<void(QPoint)> m_contextMenuHandler;
 };

@@ -3,6 +3,7 @@
 // loses nothing.
 #include "VerticalTextEdit.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -34,6 +35,7 @@ private slots:
     void preeditAndCommit();
     void editingCommands();
     void rightClickKeepsSelection();
+    void editingKeysWinOverShortcuts();
     void doubleClickSelectsAWord();
     void controlsTakeNoRoom();
     void opensAtTheStartAndScrollsToTheCaret();
@@ -478,6 +480,25 @@ void TestVerticalTextEdit::rightClickKeepsSelection()
     m_edit->selection(&start, &end);
     QCOMPARE(start, 1);
     QCOMPARE(end, 3);
+}
+
+void TestVerticalTextEdit::editingKeysWinOverShortcuts()
+{
+    QWidget window;
+    auto* edit = new VerticalTextEdit(&window);
+    edit->resize(300, 300);
+    auto* action = new QAction(&window);
+    action->setShortcut(QKeySequence::Delete);
+    window.addAction(action);
+    QSignalSpy triggered(action, &QAction::triggered);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    edit->setFocus();
+    edit->setPlainText(QStringLiteral("あい"));
+    edit->setSelection(0, 0);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QCOMPARE(edit->toPlainText(), QStringLiteral("い"));
+    QCOMPARE(triggered.count(), 0);
 }
 
 void TestVerticalTextEdit::doubleClickSelectsAWord()
