@@ -162,7 +162,7 @@ void BM_MemoryLaidOut(benchmark::State& state)
 BENCHMARK(BM_OpenToFirstPaint)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_IdleLayoutSlices)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_Keystroke)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_KeystrokeOneParagraph)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_KeystrokeOneParagraph)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ToggleDirection)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_MemoryLaidOut)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1);
 

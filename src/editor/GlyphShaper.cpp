@@ -35,6 +35,12 @@ bool isUpright(char32_t c)
     return vo == U_VO_UPRIGHT || vo == U_VO_TRANSFORMED_UPRIGHT;
 }
 
+bool isWide(char32_t c)
+{
+    const int w = u_getIntPropertyValue(UChar32(c), UCHAR_EAST_ASIAN_WIDTH);
+    return w == U_EA_WIDE || w == U_EA_FULLWIDTH;
+}
+
 char32_t codePointAt(QStringView s, int i)
 {
     const QChar c = s[i];
@@ -42,11 +48,6 @@ char32_t codePointAt(QStringView s, int i)
         return QChar::surrogateToUcs4(c, s[i + 1]);
     return c.unicode();
 }
-
-// Characters that hang past the line end rather than start a wrapped line, and
-// (by category Ps/Pi) those that never end one. The default set of the counter,
-// widened with the usual closing brackets and sentence marks.
-const QString kNoStart = QStringLiteral(u"、。，．・：；？！」』）】〉》〕］｝〙〗〟’”»　,.;:!?)]}");
 
 } // namespace
 
@@ -61,14 +62,34 @@ struct GlyphShaper::Face {
     }
 };
 
-quint8 GlyphShaper::kinsokuClass(char32_t c)
+// The counter's default set widened with the usual brackets and sentence marks.
+QString GlyphShaper::defaultKinsoku()
 {
-    const auto cat = QChar::category(c);
-    if (cat == QChar::Punctuation_Open || cat == QChar::Punctuation_InitialQuote)
-        return NoEnd;
-    if (c < 0x10000 && kNoStart.contains(QChar(char16_t(c))))
-        return NoStart;
-    return 0;
+    return QStringLiteral(u"、。，．・：；？！」』）】〉》〕］｝〙〗〟’”»　,.;:!?)]}「『（【〈《〔［｛〘〖〝‘“«([{");
+}
+
+void GlyphShaper::setKinsoku(const QString& characters)
+{
+    std::fill(m_kinsokuBmp.begin(), m_kinsokuBmp.end(), 0);
+    m_kinsokuOther.clear();
+    for (char32_t c : characters.toUcs4()) {
+        const auto cat = QChar::category(c);
+        if (cat == QChar::Other_Control || cat == QChar::Other_Format || cat == QChar::Separator_Line
+            || cat == QChar::Separator_Paragraph)
+            continue;
+        const quint8 cls = (cat == QChar::Punctuation_Open || cat == QChar::Punctuation_InitialQuote) ? NoEnd : NoStart;
+        if (c < 0x10000)
+            m_kinsokuBmp[c] = cls;
+        else
+            m_kinsokuOther.insert(c, cls);
+    }
+}
+
+quint8 GlyphShaper::kinsokuClass(char32_t c) const
+{
+    if (c < 0x10000)
+        return m_kinsokuBmp[c];
+    return m_kinsokuOther.value(c, 0);
 }
 
 GlyphShaper::GlyphShaper(const QFont& font) : m_font(font)
@@ -92,6 +113,7 @@ GlyphShaper::GlyphShaper(const QFont& font) : m_font(font)
         m_emBottom = m_em * -0.12;
     }
     m_buffer = hb_buffer_create();
+    setKinsoku(defaultKinsoku());
 }
 
 GlyphShaper::~GlyphShaper()
@@ -188,8 +210,11 @@ void GlyphShaper::shape(QStringView paragraph, int start, int length, bool verti
         if (base == '\t' || QChar::category(base) == QChar::Separator_Space)
             cell.flags |= Space;
         const auto category = QChar::category(base);
-        if ((category == QChar::Other_Control && base != '\t') || category == QChar::Other_Format)
+        if ((category == QChar::Other_Control && base != '\t') || category == QChar::Other_Format
+            || category == QChar::Separator_Line)
             invisible.push_back(int(out->cells.size()));
+        if (base == 0x0B || base == 0x0C || base == 0x85 || base == 0x2028)
+            cell.flags |= ForcedBreak;
         const bool rotated = vertical && !isUpright(base);
         if (rotated)
             cell.flags |= RotatedCell;
@@ -197,15 +222,23 @@ void GlyphShaper::shape(QStringView paragraph, int start, int length, bool verti
         attrs.push_back({fontFor(base), rotated});
         pos = next;
     }
+    // Between two full-width characters the kinsoku classes alone decide (Unicode's
+    // own rules would keep 「 from ending a line even when the writer allows it);
+    // elsewhere, as between Latin words, Unicode line breaking does.
+    bool previousWide = false;
     for (Cell& c : out->cells) {
+        const bool wide = isWide(codePointAt(text, c.pos));
         if (c.pos == 0) {
             if (start > 0)
                 c.flags |= BreakBefore;
-            continue;
-        }
-        lines.setPosition(c.pos);
-        if (lines.boundaryReasons() & QTextBoundaryFinder::BreakOpportunity)
+        } else if (wide && previousWide) {
             c.flags |= BreakBefore;
+        } else {
+            lines.setPosition(c.pos);
+            if (lines.boundaryReasons() & QTextBoundaryFinder::BreakOpportunity)
+                c.flags |= BreakBefore;
+        }
+        previousWide = wide;
     }
 
     // Runs of cells sharing font and orientation, each shaped with its context.

@@ -32,7 +32,8 @@ enum CellFlag : quint8 {
     BreakBefore = 4,  // a line break opportunity precedes this cell
     Space = 8,
     RotatedCell = 16,
-    Missing = 32      // no font has the character: drawn as an empty box
+    Missing = 32,     // no font has the character: drawn as an empty box
+    ForcedBreak = 64  // a line separator inside the paragraph: the line ends after it
 };
 
 struct Cell {
@@ -72,8 +73,11 @@ public:
     // Shapes paragraph[start, start + length) (start and end on cluster boundaries).
     void shape(QStringView paragraph, int start, int length, bool vertical, Segment* out);
 
-    // The kinsoku classes of a character (see CellFlag).
-    static quint8 kinsokuClass(char32_t c);
+    // Characters that may not start (or, opening brackets and quotes by their
+    // general category Ps/Pi, may not end) a line, as the counter's kinsoku string.
+    void setKinsoku(const QString& characters);
+    static QString defaultKinsoku();
+    quint8 kinsokuClass(char32_t c) const;
 
 private:
     struct Face;
@@ -84,6 +88,8 @@ private:
     qreal m_em = 0, m_emTop = 0, m_emBottom = 0;
     std::vector<std::unique_ptr<Face>> m_faces;
     QHash<char32_t, int> m_fallback;
+    std::vector<quint8> m_kinsokuBmp = std::vector<quint8>(0x10000, 0);
+    QHash<char32_t, quint8> m_kinsokuOther;
     hb_buffer_t* m_buffer = nullptr;
 };
 

@@ -35,6 +35,8 @@ std::vector<int> LineBreaker::breakLines(const std::vector<Cell*>& cells, float 
     while (i < n) {
         if (i == lineStart || u + cells[i]->advance <= limit) {
             place(i++);
+            if ((cells[i - 1]->flags & ForcedBreak) && i < n)
+                newLine(i);
             continue;
         }
         if (cells[i]->flags & (NoStart | Space)) {

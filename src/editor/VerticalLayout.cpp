@@ -96,6 +96,7 @@ void VerticalLayout::setFont(const QFont& font)
 {
     m_font = font;
     m_shaper = std::make_unique<GlyphShaper>(font);
+    m_shaper->setKinsoku(m_kinsoku);
     m_pitch = std::round(m_shaper->em() * 1.75);
     resetAll();
 }
@@ -105,6 +106,13 @@ void VerticalLayout::setVertical(bool vertical)
     if (vertical == m_vertical)
         return;
     m_vertical = vertical;
+    resetAll();
+}
+
+void VerticalLayout::setKinsoku(const QString& characters)
+{
+    m_kinsoku = characters;
+    m_shaper->setKinsoku(characters);
     resetAll();
 }
 

@@ -47,6 +47,8 @@ public:
     void setVertical(bool vertical);
     bool isVertical() const { return m_vertical; }
     void setLineLength(qreal length);
+    void setKinsoku(const QString& characters);
+    QString kinsoku() const { return m_kinsoku; }
     qreal lineLength() const { return m_lineLength; }
     qreal em() const { return m_shaper->em(); }
     qreal pitch() const { return m_pitch; }
@@ -111,6 +113,7 @@ private:
     bool m_prefixDirty = true;
     int m_unlaid = 0;
     int m_idleNext = 0;
+    QString m_kinsoku = GlyphShaper::defaultKinsoku();
     QString m_preedit;
     int m_preeditBlock = -1;
     int m_preeditLocal = 0;

@@ -16,7 +16,7 @@ private slots:
 
 // One character per cell, advance 1: 'a' an ideograph (breakable on both sides),
 // '.' a closing mark, '(' an opening bracket, 'w' a letter inside a word (no break
-// before it), ' ' a space, 'W' a letter starting a word.
+// before it), ' ' a space, 'W' a letter starting a word, '|' a line separator.
 static std::vector<Cell> cellsFor(const QString& pattern)
 {
     std::vector<Cell> cells;
@@ -30,6 +30,7 @@ static std::vector<Cell> cellsFor(const QString& pattern)
         case '(': c.flags = NoEnd | BreakBefore; break;
         case ' ': c.flags = Space; break;
         case 'W': c.flags = BreakBefore; break;
+        case '|': c.flags = ForcedBreak | BreakBefore; break;
         default: break;
         }
         cells.push_back(c);
@@ -57,6 +58,8 @@ void TestLineBreaker::breaks_data()
     QTest::newRow("space hangs") << "Www Ww" << 3 << QList<int>{0, 4};
     QTest::newRow("long word is cut") << "Wwwwww" << 4 << QList<int>{0, 4};
     QTest::newRow("one cell per line") << "a.a" << 1 << QList<int>{0, 2};
+    QTest::newRow("line separator") << "a|aa" << 3 << QList<int>{0, 2};
+    QTest::newRow("line separator at the end") << "aa|" << 3 << QList<int>{0};
 }
 
 void TestLineBreaker::breaks()

@@ -104,6 +104,16 @@ void TestVerticalTextEdit::kinsokuAtTheColumnEnd()
     show(QString(n - 1, QChar(u'あ')) + QStringLiteral("「い」"));
     QVERIFY(m_edit->cellRect(n - 1).x() < m_edit->cellRect(0).x());
     QCOMPARE(m_edit->cellRect(n - 1).y(), m_edit->cellRect(0).y());
+    // The set is the counter's kinsoku string: without 「 in it, 「 may end a column.
+    m_edit->setKinsokuCharacters(QStringLiteral("、。"));
+    QCOMPARE(m_edit->cellRect(n - 1).x(), m_edit->cellRect(0).x());
+    m_edit->setKinsokuCharacters(QString());
+    show(QString(n, QChar(u'あ')) + QStringLiteral("。"));
+    QVERIFY(m_edit->cellRect(n).x() < m_edit->cellRect(0).x()); // no hanging without kinsoku
+    // A line separator inside a paragraph ends the column.
+    show(QStringLiteral("あ\u2028い"));
+    QVERIFY(m_edit->cellRect(2).x() < m_edit->cellRect(0).x());
+    QCOMPARE(m_edit->cellRect(2).y(), m_edit->cellRect(0).y());
 }
 
 void TestVerticalTextEdit::glyphForms_data()
