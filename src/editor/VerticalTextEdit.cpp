@@ -98,7 +98,10 @@ QString VerticalTextEdit::toPlainText() const
 
 void VerticalTextEdit::setPlainText(const QString& text)
 {
-    m_preedit.clear();
+    if (!m_preedit.isEmpty()) { // a composition in the old text has nowhere to go
+        m_preedit.clear();
+        QApplication::inputMethod()->reset();
+    }
     m_doc->setPlainText(text);
     m_doc->setModified(false);
     m_cursor = QTextCursor(m_doc);
@@ -301,7 +304,7 @@ void VerticalTextEdit::updateLines(int from, int to)
 
 int VerticalTextEdit::lineAtViewport(qreal coordinate) const
 {
-    return geometry().lineAt(coordinate);
+    return viewGeometry().lineAt(coordinate);
 }
 
 void VerticalTextEdit::scheduleIdle()
@@ -370,7 +373,7 @@ void VerticalTextEdit::setScrollValue(int value)
     (m_vertical ? horizontalScrollBar() : verticalScrollBar())->setValue(value);
 }
 
-penwick::ViewGeometry VerticalTextEdit::geometry() const
+penwick::ViewGeometry VerticalTextEdit::viewGeometry() const
 {
     penwick::ViewGeometry g;
     g.vertical = m_vertical;
@@ -386,7 +389,7 @@ penwick::ViewGeometry VerticalTextEdit::geometry() const
 
 QRectF VerticalTextEdit::lineRect(int globalLine) const
 {
-    return geometry().lineRect(globalLine);
+    return viewGeometry().lineRect(globalLine);
 }
 
 void VerticalTextEdit::layoutVisible() const
@@ -413,7 +416,7 @@ void VerticalTextEdit::layoutVisible() const
 QRect VerticalTextEdit::cellRect(int position) const
 {
     const auto place = m_layout->placeOf(std::clamp(position, 0, m_doc->characterCount() - 1));
-    return geometry().cellRect(place.line, place.u, place.advance).toRect();
+    return viewGeometry().cellRect(place.line, place.u, place.advance).toRect();
 }
 
 int VerticalTextEdit::positionAt(const QPoint& point) const
@@ -430,7 +433,7 @@ int VerticalTextEdit::positionAt(const QPoint& point) const
 QRectF VerticalTextEdit::caretRectAtDisplay(int block, int display) const
 {
     const auto place = m_layout->placeOfDisplay(block, display);
-    return geometry().caretRect(place.line, place.u);
+    return viewGeometry().caretRect(place.line, place.u);
 }
 
 QRect VerticalTextEdit::caretRect() const
@@ -475,7 +478,7 @@ QList<VerticalTextEdit::GlyphInfo> VerticalTextEdit::glyphsAt(int position) cons
         return out;
     const Cell& c = p.cell(k);
     const auto& seg = p.segmentOfCell(k);
-    const penwick::ViewGeometry view = geometry();
+    const penwick::ViewGeometry view = viewGeometry();
     const QRectF line = view.lineRect(m_layout->firstLineOf(block) + c.line);
     for (int g = c.firstGlyph; g < c.firstGlyph + c.glyphCount; ++g) {
         const ShapedGlyph& sg = seg.glyphs[size_t(g)];
@@ -507,7 +510,7 @@ void VerticalTextEdit::paintEvent(QPaintEvent* event)
     marks.text = pal.text().color();
     marks.highlightedText = pal.highlightedText().color();
     marks.highlight = pal.highlight();
-    m_painter->paint(painter, *m_layout, geometry(), event->rect(), marks);
+    m_painter->paint(painter, *m_layout, viewGeometry(), event->rect(), marks);
     m_paintedCaret = QRect();
     if (hasFocus() && (m_preedit.isEmpty() || m_preeditCursorVisible)) {
         m_paintedCaret = caretRect();

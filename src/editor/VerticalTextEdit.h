@@ -106,7 +106,7 @@ private:
     int progressionExtent() const;
     int margin() const;
     int inlineStart() const;
-    penwick::ViewGeometry geometry() const;
+    penwick::ViewGeometry viewGeometry() const;
     QRectF lineRect(int globalLine) const;
     QRectF caretRectAtDisplay(int block, int display) const;
     QRect caretRect() const;
