@@ -105,6 +105,7 @@ void VerticalTextEdit::setPlainText(const QString& text)
     m_doc->setPlainText(text);
     m_doc->setModified(false);
     m_cursor = QTextCursor(m_doc);
+    m_typingRun = false;
     m_savedScroll[0] = m_savedScroll[1] = 0;
     m_desiredU = -1;
     updateScrollBars();
@@ -182,8 +183,7 @@ void VerticalTextEdit::selection(int* start, int* end) const
 void VerticalTextEdit::setSelection(int start, int end)
 {
     const int last = m_doc->characterCount() - 1;
-    m_cursor.setPosition(std::clamp(start, 0, last));
-    m_cursor.setPosition(std::clamp(end, 0, last), QTextCursor::KeepAnchor);
+    placeCursor(std::clamp(start, 0, last), std::clamp(end, 0, last));
     m_desiredU = -1;
     afterCursorChange();
 }
@@ -195,6 +195,7 @@ void VerticalTextEdit::replaceSelection(const QString& text)
         m_cursor.removeSelectedText();
     m_cursor.insertText(text);
     m_cursor.endEditBlock();
+    m_typingRun = false;
     m_desiredU = -1;
     afterCursorChange();
 }
@@ -212,12 +213,14 @@ bool VerticalTextEdit::canPaste() const
 
 void VerticalTextEdit::undo()
 {
+    m_typingRun = false;
     m_doc->undo(&m_cursor);
     afterCursorChange();
 }
 
 void VerticalTextEdit::redo()
 {
+    m_typingRun = false;
     m_doc->redo(&m_cursor);
     afterCursorChange();
 }
@@ -233,7 +236,10 @@ void VerticalTextEdit::cut()
     if (!m_cursor.hasSelection())
         return;
     copy();
+    m_cursor.beginEditBlock();
     m_cursor.removeSelectedText();
+    m_cursor.endEditBlock();
+    m_typingRun = false;
     afterCursorChange();
 }
 
@@ -244,7 +250,7 @@ void VerticalTextEdit::paste()
         return;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
-    insertText(text);
+    replaceSelection(text);
 }
 
 void VerticalTextEdit::selectAll()
@@ -252,11 +258,31 @@ void VerticalTextEdit::selectAll()
     setSelection(0, m_doc->characterCount() - 1);
 }
 
-void VerticalTextEdit::insertText(const QString& text)
+// Consecutive typed characters make one undo step, as in other editors.
+void VerticalTextEdit::typeText(const QString& text)
 {
+    if (m_typingRun)
+        m_cursor.joinPreviousEditBlock();
+    else
+        m_cursor.beginEditBlock();
     m_cursor.insertText(text);
+    m_cursor.endEditBlock();
+    m_typingRun = true;
     m_desiredU = -1;
     afterCursorChange();
+}
+
+// QTextCursor measures the caret on Qt's own line layout after every move and edit,
+// itemizing the whole paragraph each time (slow in a long one); inside an edit
+// block it does not. An empty edit block also closes the typing run for undo.
+void VerticalTextEdit::placeCursor(int anchor, int position)
+{
+    m_cursor.beginEditBlock();
+    m_cursor.setPosition(anchor);
+    if (position != anchor)
+        m_cursor.setPosition(position, QTextCursor::KeepAnchor);
+    m_cursor.endEditBlock();
+    m_typingRun = false;
 }
 
 void VerticalTextEdit::setContextMenuHandler(std::function<void(QPoint)> handler)
@@ -613,8 +639,8 @@ void VerticalTextEdit::wheelEvent(QWheelEvent* event)
 
 void VerticalTextEdit::moveCursor(int position, bool keepAnchor, bool keepDesiredU)
 {
-    m_cursor.setPosition(std::clamp(position, 0, m_doc->characterCount() - 1),
-                         keepAnchor ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+    const int to = std::clamp(position, 0, m_doc->characterCount() - 1);
+    placeCursor(keepAnchor ? m_cursor.anchor() : to, to);
     if (!keepDesiredU)
         m_desiredU = -1;
     afterCursorChange();
@@ -691,15 +717,18 @@ void VerticalTextEdit::keyPressEvent(QKeyEvent* e)
     } else if (key == Qt::Key_End) {
         moveCursor(ctrl ? m_doc->characterCount() - 1 : m_layout->lineEndPos(m_layout->placeOf(pos).line), shift);
     } else if (key == Qt::Key_Backspace || key == Qt::Key_Delete) {
+        m_cursor.beginEditBlock();
         if (!m_cursor.hasSelection()) {
             const int other = key == Qt::Key_Backspace ? m_layout->previousCursorPos(pos) : m_layout->nextCursorPos(pos);
             m_cursor.setPosition(other, QTextCursor::KeepAnchor);
         }
         m_cursor.removeSelectedText();
+        m_cursor.endEditBlock();
+        m_typingRun = false;
         m_desiredU = -1;
         afterCursorChange();
     } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        insertText(QStringLiteral("\n"));
+        replaceSelection(QStringLiteral("\n"));
     } else {
         const QString text = e->text();
         const bool printable = !text.isEmpty() && !(ctrl && !(e->modifiers() & Qt::AltModifier))
@@ -708,7 +737,7 @@ void VerticalTextEdit::keyPressEvent(QKeyEvent* e)
             QAbstractScrollArea::keyPressEvent(e);
             return;
         }
-        insertText(text);
+        typeText(text);
     }
     e->accept();
 }
@@ -781,8 +810,7 @@ void VerticalTextEdit::selectWordAt(int position)
         end = int(text.size());
     if (start == UBRK_DONE)
         start = 0;
-    m_cursor.setPosition(block.position() + start);
-    m_cursor.setPosition(block.position() + end, QTextCursor::KeepAnchor);
+    placeCursor(block.position() + start, block.position() + end);
     m_desiredU = -1;
     afterCursorChange();
 }
@@ -820,12 +848,13 @@ void VerticalTextEdit::inputMethodEvent(QInputMethodEvent* e)
             m_cursor.removeSelectedText();
         m_cursor.insertText(e->commitString());
         m_cursor.endEditBlock();
+        m_typingRun = false;
     }
     m_layout->setPreedit(m_cursor.position(), m_preedit);
     for (const auto& a : e->attributes()) {
         if (a.type == QInputMethodEvent::Selection && m_preedit.isEmpty()) {
-            m_cursor.setPosition(a.start);
-            m_cursor.setPosition(a.start + a.length, QTextCursor::KeepAnchor);
+            const int last = m_doc->characterCount() - 1;
+            placeCursor(std::clamp(a.start, 0, last), std::clamp(a.start + a.length, 0, last));
         }
     }
     updateScrollBars();

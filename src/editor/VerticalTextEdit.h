@@ -116,7 +116,8 @@ private:
     void updateLines(int from, int to);
     void moveCursor(int position, bool keepAnchor, bool keepDesiredU = false);
     void moveLines(int delta, bool keepAnchor);
-    void insertText(const QString& text);
+    void typeText(const QString& text);
+    void placeCursor(int anchor, int position);
     void afterCursorChange();
     void restartBlink();
     void selectWordAt(int position);
@@ -128,6 +129,7 @@ private:
     bool m_vertical = true;
     int m_savedScroll[2] = {0, 0};
     qreal m_desiredU = -1;
+    bool m_typingRun = false;
     QString m_preedit;
     int m_preeditCursor = 0;
     bool m_preeditCursorVisible = true;

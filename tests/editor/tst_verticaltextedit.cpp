@@ -473,6 +473,17 @@ void TestVerticalTextEdit::editingCommands()
     m_edit->setPlainText(QStringLiteral("新しい"));
     QVERIFY(!m_edit->isModified());
     QVERIFY(!m_edit->canUndo());
+
+    // A run of typed characters is one undo step; moving the caret ends the run.
+    m_edit->setSelection(3, 3);
+    QTest::keyClicks(m_edit, QStringLiteral("abc"));
+    QTest::keyClick(m_edit, Qt::Key_Up);
+    QTest::keyClicks(m_edit, QStringLiteral("de"));
+    QCOMPARE(m_edit->toPlainText(), QStringLiteral("新しいabdec"));
+    m_edit->undo();
+    QCOMPARE(m_edit->toPlainText(), QStringLiteral("新しいabc"));
+    m_edit->undo();
+    QCOMPARE(m_edit->toPlainText(), QStringLiteral("新しい"));
 }
 
 void TestVerticalTextEdit::rightClickKeepsSelection()
