@@ -63,7 +63,7 @@ void finishLayout(VerticalTextEdit& edit)
 
 void BM_OpenToFirstPaint(benchmark::State& state)
 {
-    const QString text = corpus(int(state.range(0)), false);
+    const QString text = corpus(int(state.range(0)), state.range(1) != 0);
     auto edit = makeEditor();
     for (auto _ : state) {
         edit->setPlainText(text);
@@ -159,7 +159,7 @@ void BM_MemoryLaidOut(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_OpenToFirstPaint)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_OpenToFirstPaint)->Args({1000000, 0})->Args({1000000, 1})->ArgNames({"chars", "one_paragraph"})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_IdleLayoutSlices)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_Keystroke)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_KeystrokeOneParagraph)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
