@@ -27,7 +27,7 @@ void GlyphPainter::paint(QPainter& painter, VerticalLayout& layout, const ViewGe
         const int firstLine = layout.firstLineOf(b);
         if (firstLine > last)
             break;
-        const ParaLayout& p = layout.paragraph(b);
+        const ParaLayout& p = layout.paragraphThroughLine(b, last - firstLine);
         for (int l = std::max(0, first - firstLine); l < p.lineCount() && firstLine + l <= last; ++l)
             paintLine(painter, layout, view, b, l, marks);
     }
@@ -36,7 +36,7 @@ void GlyphPainter::paint(QPainter& painter, VerticalLayout& layout, const ViewGe
 void GlyphPainter::paintLine(QPainter& painter, VerticalLayout& layout, const ViewGeometry& view, int block,
                              int l, const Marks& marks)
 {
-    const ParaLayout& p = layout.paragraph(block);
+    const ParaLayout& p = layout.paragraphThroughLine(block, l);
     const int lineNumber = layout.firstLineOf(block) + l;
     const QRectF line = view.lineRect(lineNumber);
     const int bpos = layout.blockPosition(block);

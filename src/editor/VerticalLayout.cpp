@@ -125,7 +125,8 @@ void VerticalLayout::setLineLength(qreal length)
     for (Slot& s : m_paras) {
         if (s.layout) {
             rebreak(*s.layout);
-            s.lines = s.layout->lineCount();
+            s.lines = s.layout->lineCount()
+                + (s.layout->complete() ? 0 : estimate(s.layout->length - s.layout->shaped));
         } else {
             s.lines = estimate(s.length);
         }
@@ -176,11 +177,13 @@ void VerticalLayout::documentChanged(int pos, int removed, int added)
     std::vector<std::unique_ptr<Segment>> donors;
     for (int i = first; i < first + oldRange; ++i) {
         Slot& s = m_paras[size_t(i)];
+        if (!s.layout || !s.layout->complete())
+            --m_unlaid;
         if (s.layout) {
             for (auto& seg : s.layout->segs)
                 donors.push_back(std::move(seg));
-        } else {
-            --m_unlaid;
+            for (auto& entry : s.layout->pool)
+                donors.push_back(std::move(entry.second));
         }
     }
     m_paras.erase(m_paras.begin() + first, m_paras.begin() + first + oldRange);
@@ -213,23 +216,36 @@ void VerticalLayout::setPreedit(int docPos, const QString& text)
         std::vector<std::unique_ptr<Segment>> donors;
         Slot& s = m_paras[size_t(b)];
         if (s.layout) {
+            if (s.layout->complete())
+                ++m_unlaid;
             for (auto& seg : s.layout->segs)
                 donors.push_back(std::move(seg));
+            for (auto& entry : s.layout->pool)
+                donors.push_back(std::move(entry.second));
             s.layout.reset();
-            ++m_unlaid;
         }
         layoutBlock(b, &donors);
     }
 }
 
-void VerticalLayout::rebreak(ParaLayout& p)
+// Re-breaks from a line on: earlier lines are final as they are.
+void VerticalLayout::rebreak(ParaLayout& p, int fromLine)
 {
+    fromLine = std::clamp(fromLine, 0, p.lineCount() - 1);
+    const int fromCell = p.lineFirstCell[size_t(fromLine)];
     std::vector<Cell*> cells;
-    cells.reserve(size_t(p.cellCount()));
-    for (auto& seg : p.segs)
-        for (Cell& c : seg->cells)
-            cells.push_back(&c);
-    p.lineFirstCell = LineBreaker::breakLines(cells, float(m_lineLength));
+    cells.reserve(size_t(p.cellCount() - fromCell));
+    for (int s = std::max(0, p.segmentOf(fromCell)); s < int(p.segs.size()); ++s) {
+        auto& seg = *p.segs[size_t(s)];
+        for (size_t k = size_t(std::max(0, fromCell - p.segFirstCell[size_t(s)])); k < seg.cells.size(); ++k)
+            cells.push_back(&seg.cells[k]);
+    }
+    const auto starts = LineBreaker::breakLines(cells, float(m_lineLength));
+    p.lineFirstCell.resize(size_t(fromLine));
+    for (int start : starts)
+        p.lineFirstCell.push_back(fromCell + start);
+    for (Cell* c : cells)
+        c->line += fromLine;
 }
 
 void VerticalLayout::layoutBlock(int block, std::vector<std::unique_ptr<Segment>>* donors)
@@ -237,25 +253,37 @@ void VerticalLayout::layoutBlock(int block, std::vector<std::unique_ptr<Segment>
     Slot& slot = m_paras[size_t(block)];
     if (slot.layout)
         return;
-    QString text = m_doc->findBlockByNumber(block).text();
+    auto p = std::make_unique<ParaLayout>();
+    p->text = m_doc->findBlockByNumber(block).text();
     if (block == m_preeditBlock)
-        text.insert(m_preeditLocal, m_preedit);
-    std::unordered_multimap<size_t, std::unique_ptr<Segment>> pool;
+        p->text.insert(m_preeditLocal, m_preedit);
+    p->length = int(p->text.size());
     if (donors) {
         for (auto& seg : *donors)
             if (seg)
-                pool.emplace(seg->key, std::move(seg));
+                p->pool.emplace(seg->key, std::move(seg));
     }
-    auto p = std::make_unique<ParaLayout>();
-    p->length = int(text.size());
-    const QStringView view(text);
+    slot.layout = std::move(p);
+    continueBlock(block);
+}
+
+// Shapes the next chunk of a paragraph (reusing pieces of its old text where they
+// match) and breaks its lines from the last, still open one.
+void VerticalLayout::continueBlock(int block)
+{
+    constexpr int kChunk = 8192;
+    Slot& slot = m_paras[size_t(block)];
+    ParaLayout& p = *slot.layout;
+    if (p.done)
+        return;
+    const QStringView view(p.text);
     auto addSegment = [&](int start, int end) {
         const size_t key = qHash(view.mid(start, end - start)) ^ size_t(end - start);
         std::unique_ptr<Segment> seg;
-        auto it = pool.find(key);
-        if (it != pool.end() && it->second->length == end - start) {
+        auto it = p.pool.find(key);
+        if (it != p.pool.end() && it->second->length == end - start) {
             seg = std::move(it->second);
-            pool.erase(it);
+            p.pool.erase(it);
             seg->start = start;
         } else {
             seg = std::make_unique<Segment>();
@@ -269,12 +297,14 @@ void VerticalLayout::layoutBlock(int block, std::vector<std::unique_ptr<Segment>
             else
                 seg->cells.front().flags &= quint8(~BreakBefore);
         }
-        p->segFirstCell.push_back(p->segFirstCell.back() + int(seg->cells.size()));
-        p->segs.push_back(std::move(seg));
+        p.segFirstCell.push_back(p.segFirstCell.back() + int(seg->cells.size()));
+        p.segs.push_back(std::move(seg));
+        p.shaped = end;
     };
-    int segStart = 0;
-    const int n = p->length;
-    for (int i = 1; i < n; ++i) {
+    const int n = p.length;
+    const int goal = std::min(n, p.shaped + kChunk);
+    int segStart = p.shaped;
+    for (int i = segStart + 1; i < n && segStart < goal; ++i) {
         const int len = i - segStart;
         if (((len >= kMinSegment && endsSegment(view[i - 1])) || len >= kMaxSegment)
             && startsCluster(view, i)) {
@@ -282,19 +312,45 @@ void VerticalLayout::layoutBlock(int block, std::vector<std::unique_ptr<Segment>
             segStart = i;
         }
     }
-    if (segStart < n)
+    if (segStart < goal || (segStart < n && n - segStart < kMinSegment))
         addSegment(segStart, n);
-    rebreak(*p);
-    slot.lines = p->lineCount();
-    slot.layout = std::move(p);
-    --m_unlaid;
+    rebreak(p, p.lineCount() - 1);
+    if (p.complete()) {
+        p.done = true;
+        p.text = QString();
+        p.pool.clear();
+        --m_unlaid;
+        slot.lines = p.lineCount();
+    } else {
+        slot.lines = p.lineCount() + estimate(n - p.shaped);
+    }
     m_prefixDirty = true;
 }
 
 const ParaLayout& VerticalLayout::paragraph(int block)
 {
     layoutBlock(block, nullptr);
+    while (!m_paras[size_t(block)].layout->complete())
+        continueBlock(block);
     return *m_paras[size_t(block)].layout;
+}
+
+const ParaLayout& VerticalLayout::paragraphThroughLine(int block, int line)
+{
+    layoutBlock(block, nullptr);
+    ParaLayout& p = *m_paras[size_t(block)].layout;
+    while (!p.complete() && line >= p.lineCount() - 1)
+        continueBlock(block);
+    return p;
+}
+
+const ParaLayout& VerticalLayout::paragraphThrough(int block, int display)
+{
+    layoutBlock(block, nullptr);
+    ParaLayout& p = *m_paras[size_t(block)].layout;
+    while (!p.complete() && (display >= p.shaped || p.cell(p.cellAt(display)).line >= p.lineCount() - 1))
+        continueBlock(block);
+    return p;
 }
 
 bool VerticalLayout::layoutSome(int budgetMs)
@@ -305,7 +361,13 @@ bool VerticalLayout::layoutSome(int budgetMs)
     while (m_unlaid > 0 && clock.elapsed() < budgetMs) {
         if (m_idleNext >= n)
             m_idleNext = 0;
-        layoutBlock(m_idleNext++, nullptr);
+        Slot& slot = m_paras[size_t(m_idleNext)];
+        if (!slot.layout)
+            layoutBlock(m_idleNext, nullptr);
+        else if (!slot.layout->complete())
+            continueBlock(m_idleNext);
+        if (slot.layout->complete())
+            ++m_idleNext;
     }
     return m_unlaid > 0;
 }
@@ -370,7 +432,7 @@ int VerticalLayout::toLocal(int block, int display) const
 
 VerticalLayout::Place VerticalLayout::placeOfDisplay(int block, int display)
 {
-    const ParaLayout& p = paragraph(block);
+    const ParaLayout& p = paragraphThrough(block, display);
     const int first = firstLineOf(block);
     const int k = p.cellAt(display);
     if (k >= p.cellCount()) {
@@ -392,7 +454,7 @@ VerticalLayout::Place VerticalLayout::placeOf(int docPos)
 int VerticalLayout::hitTest(int globalLine, float u)
 {
     const int block = blockAtLine(std::clamp(globalLine, 0, std::max(0, totalLines() - 1)));
-    const ParaLayout& p = paragraph(block);
+    const ParaLayout& p = paragraphThroughLine(block, globalLine - firstLineOf(block));
     const int line = std::clamp(globalLine - firstLineOf(block), 0, p.lineCount() - 1);
     int display = p.length;
     const int end = p.lineEndCell(line);
@@ -410,7 +472,7 @@ int VerticalLayout::hitTest(int globalLine, float u)
 int VerticalLayout::lineStartPos(int globalLine)
 {
     const int block = blockAtLine(globalLine);
-    const ParaLayout& p = paragraph(block);
+    const ParaLayout& p = paragraphThroughLine(block, globalLine - firstLineOf(block));
     const int line = std::clamp(globalLine - firstLineOf(block), 0, p.lineCount() - 1);
     return blockPosition(block) + toLocal(block, p.cellStart(p.lineFirstCell[size_t(line)]));
 }
@@ -418,7 +480,7 @@ int VerticalLayout::lineStartPos(int globalLine)
 int VerticalLayout::lineEndPos(int globalLine)
 {
     const int block = blockAtLine(globalLine);
-    const ParaLayout& p = paragraph(block);
+    const ParaLayout& p = paragraphThroughLine(block, globalLine - firstLineOf(block));
     const int line = std::clamp(globalLine - firstLineOf(block), 0, p.lineCount() - 1);
     // A wrapped line ends before its last character: after it is the next line's start.
     const int end = line + 1 < p.lineCount() ? std::max(p.lineFirstCell[size_t(line)], p.lineEndCell(line) - 1)
@@ -430,8 +492,8 @@ int VerticalLayout::nextCursorPos(int docPos)
 {
     const int block = blockOf(docPos);
     const int local = docPos - blockPosition(block);
-    const ParaLayout& p = paragraph(block);
     const int display = toDisplay(block, local);
+    const ParaLayout& p = paragraphThrough(block, display);
     if (display >= p.length)
         return std::min(docPos + 1, m_doc->characterCount() - 1);
     return blockPosition(block) + toLocal(block, p.cellEnd(p.cellAt(display)));
@@ -443,8 +505,8 @@ int VerticalLayout::previousCursorPos(int docPos)
     const int local = docPos - blockPosition(block);
     if (local == 0)
         return std::max(0, docPos - 1);
-    const ParaLayout& p = paragraph(block);
     const int display = toDisplay(block, local);
+    const ParaLayout& p = paragraphThrough(block, display);
     return blockPosition(block) + toLocal(block, p.cellStart(p.cellAt(display - 1)));
 }
 

@@ -12,17 +12,26 @@
 #include <QString>
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class QTextDocument;
 
 namespace penwick {
 
+// A paragraph's layout. A long one is laid out a chunk at a time: until complete,
+// only its text up to `shaped` has cells, and all its lines but the last are final.
 struct ParaLayout {
     std::vector<std::unique_ptr<Segment>> segs;
     std::vector<int> segFirstCell{0}; // one more entry than segs
     std::vector<int> lineFirstCell{0};
     int length = 0; // display length: the block's text plus any preedit
+    int shaped = 0;
+    bool done = false; // complete and counted as such
+    QString text;   // kept while incomplete
+    std::unordered_multimap<size_t, std::unique_ptr<Segment>> pool; // shaped pieces of the old text
+
+    bool complete() const { return shaped >= length; }
 
     int cellCount() const { return segFirstCell.back(); }
     int lineCount() const { return int(lineFirstCell.size()); }
@@ -67,8 +76,11 @@ public:
     int totalLines();
     int firstLineOf(int block);
     int blockAtLine(int globalLine);
-    bool isLaidOut(int block) const { return m_paras[size_t(block)].layout != nullptr; }
+    // A paragraph laid out completely, or at least through one of its lines or up to
+    // a display position (whose cell's line is then final).
     const ParaLayout& paragraph(int block);
+    const ParaLayout& paragraphThroughLine(int block, int line);
+    const ParaLayout& paragraphThrough(int block, int display);
     // Lays out paragraphs not yet laid out for about budgetMs; false when all are done.
     bool layoutSome(int budgetMs);
     bool isComplete() const { return m_unlaid == 0; }
@@ -98,7 +110,8 @@ private:
     };
     int estimate(int length) const;
     void layoutBlock(int block, std::vector<std::unique_ptr<Segment>>* donors);
-    void rebreak(ParaLayout& p);
+    void continueBlock(int block);
+    void rebreak(ParaLayout& p, int fromLine = 0);
     void resetAll();
     void updatePrefix();
 

@@ -425,14 +425,9 @@ void VerticalTextEdit::layoutVisible() const
         const int total = m_layout->totalLines();
         const int first = std::max(0, int((scrollValue() - margin()) / pitch));
         const int last = std::min(total - 1, int((scrollValue() + progressionExtent() - margin()) / pitch));
-        bool changed = false;
-        for (int b = m_layout->blockAtLine(first); b < m_layout->blockCount() && m_layout->firstLineOf(b) <= last; ++b) {
-            if (!m_layout->isLaidOut(b)) {
-                m_layout->paragraph(b);
-                changed = true;
-            }
-        }
-        if (!changed)
+        for (int b = m_layout->blockAtLine(first); b < m_layout->blockCount() && m_layout->firstLineOf(b) <= last; ++b)
+            m_layout->paragraphThroughLine(b, last - m_layout->firstLineOf(b));
+        if (m_layout->totalLines() == total)
             return;
     }
 }
@@ -498,8 +493,9 @@ QList<VerticalTextEdit::GlyphInfo> VerticalTextEdit::glyphsAt(int position) cons
 {
     QList<GlyphInfo> out;
     const int block = m_layout->blockOf(position);
-    const ParaLayout& p = m_layout->paragraph(block);
-    const int k = p.cellAt(m_layout->toDisplay(block, position - m_layout->blockPosition(block)));
+    const int display = m_layout->toDisplay(block, position - m_layout->blockPosition(block));
+    const ParaLayout& p = m_layout->paragraphThrough(block, display);
+    const int k = p.cellAt(display);
     if (k >= p.cellCount())
         return out;
     const Cell& c = p.cell(k);

@@ -28,6 +28,7 @@ private slots:
     void paintedInkMatchesTheGlyphs();
     void toggleKeepsEverything();
     void editsLayOutLikeAFreshText();
+    void longParagraphsLayOutInChunks();
     void clickPicksTheNearerEdge_data();
     void clickPicksTheNearerEdge();
     void arrowKeys_data();
@@ -281,6 +282,33 @@ void TestVerticalTextEdit::editsLayOutLikeAFreshText()
                 QCOMPARE(a[g].glyph, b[g].glyph);
         }
     }
+}
+
+// A long paragraph is laid out a chunk at a time; the lines must come out as if it
+// had been laid out at once, also after an edit in its middle.
+void TestVerticalTextEdit::longParagraphsLayOutInChunks()
+{
+    QString text;
+    while (text.size() < 40000)
+        text += QStringLiteral("下人は、老婆をつき放すと、いきなり太刀の鞘を払って「白い鋼の色」をその眼の前へつきつけた。Hello, world! ");
+    show(text);
+    QVERIFY(!m_edit->isLayoutComplete()); // only the start is laid out before the first paint
+    VerticalTextEdit atOnce;
+    atOnce.setFont(m_edit->font());
+    atOnce.resize(m_edit->size());
+    atOnce.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&atOnce));
+    for (int round = 0; round < 2; ++round) {
+        atOnce.setPlainText(m_edit->toPlainText());
+        const int n = int(atOnce.toPlainText().size());
+        atOnce.cellRect(n); // lays the whole paragraph out in one go
+        const QPoint a = atOnce.cellRect(0).topLeft(), b = m_edit->cellRect(0).topLeft();
+        for (int p = 0; p < n; p += 7) // in order: chunk after chunk
+            QCOMPARE(m_edit->cellRect(p).translated(-b), atOnce.cellRect(p).translated(-a));
+        m_edit->setSelection(20000, 20003);
+        m_edit->replaceSelection(QStringLiteral("「あ」"));
+    }
+    QTRY_VERIFY(m_edit->isLayoutComplete());
 }
 
 void TestVerticalTextEdit::toggleKeepsEverything()
