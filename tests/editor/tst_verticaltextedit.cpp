@@ -303,8 +303,21 @@ void TestVerticalTextEdit::longParagraphsLayOutInChunks()
         const int n = int(atOnce.toPlainText().size());
         atOnce.cellRect(n); // lays the whole paragraph out in one go
         const QPoint a = atOnce.cellRect(0).topLeft(), b = m_edit->cellRect(0).topLeft();
-        for (int p = 0; p < n; p += 7) // in order: chunk after chunk
-            QCOMPARE(m_edit->cellRect(p).translated(-b), atOnce.cellRect(p).translated(-a));
+        int step = 0; // column pitch, once seen
+        QRect previous = m_edit->cellRect(0);
+        for (int p = 0; p < n; ++p) { // in order: chunk after chunk
+            const QRect cell = m_edit->cellRect(p);
+            QCOMPARE(cell.translated(-b), atOnce.cellRect(p).translated(-a));
+            // Columns follow one another without gaps.
+            const int dx = cell.x() - previous.x();
+            if (dx != 0) {
+                if (!step)
+                    step = dx;
+                QCOMPARE(dx, step);
+                QCOMPARE(cell.y(), b.y());
+            }
+            previous = cell;
+        }
         m_edit->setSelection(20000, 20003);
         m_edit->replaceSelection(QStringLiteral("「あ」"));
     }
