@@ -483,9 +483,9 @@ void VerticalTextEdit::ensureCaretVisible()
     const int extent = progressionExtent();
     int value = scrollValue();
     if (end > value + extent)
-        value = end - extent + margin() / 2;
+        value = end - extent + margin();
     if (start < value)
-        value = start - margin() / 2;
+        value = start - margin();
     setScrollValue(std::max(0, value));
 }
 
@@ -591,6 +591,18 @@ void VerticalTextEdit::restartBlink()
 
 void VerticalTextEdit::timerEvent(QTimerEvent* event)
 {
+    if (event->timerId() == m_dragScroll.timerId()) {
+        // Selecting past the view's edge scrolls on, a line at a time.
+        const QRect view = viewport()->rect();
+        const int towardsEnd = m_vertical ? (m_dragPoint.x() < view.left() ? 1 : m_dragPoint.x() > view.right() ? -1 : 0)
+                                          : (m_dragPoint.y() > view.bottom() ? 1 : m_dragPoint.y() < view.top() ? -1 : 0);
+        setScrollValue(scrollValue() + towardsEnd * int(m_layout->pitch()));
+        const QPoint inside(std::clamp(m_dragPoint.x(), view.left(), view.right()),
+                            std::clamp(m_dragPoint.y(), view.top(), view.bottom()));
+        placeCursor(m_cursor.anchor(), positionAt(inside));
+        viewport()->update();
+        return;
+    }
     if (event->timerId() != m_blink.timerId()) {
         QAbstractScrollArea::timerEvent(event);
         return;
@@ -764,8 +776,20 @@ void VerticalTextEdit::mousePressEvent(QMouseEvent* e)
 
 void VerticalTextEdit::mouseMoveEvent(QMouseEvent* e)
 {
-    if (e->buttons() & Qt::LeftButton)
-        moveCursor(positionAt(e->position().toPoint()), true);
+    if (!(e->buttons() & Qt::LeftButton))
+        return;
+    m_dragPoint = e->position().toPoint();
+    moveCursor(positionAt(m_dragPoint), true);
+    if (viewport()->rect().contains(m_dragPoint))
+        m_dragScroll.stop();
+    else if (!m_dragScroll.isActive())
+        m_dragScroll.start(50, this);
+}
+
+void VerticalTextEdit::mouseReleaseEvent(QMouseEvent* e)
+{
+    m_dragScroll.stop();
+    QAbstractScrollArea::mouseReleaseEvent(e);
 }
 
 void VerticalTextEdit::mouseDoubleClickEvent(QMouseEvent* e)

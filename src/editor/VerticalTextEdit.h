@@ -86,6 +86,7 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
@@ -138,6 +139,8 @@ private:
     int m_lastAnchor = 0, m_lastPosition = 0;
     QRect m_paintedCaret;
     QBasicTimer m_blink;
+    QBasicTimer m_dragScroll; // while a drag selection is held beyond the view
+    QPoint m_dragPoint;
     bool m_caretOn = true;
     std::function<void(QPoint)> m_contextMenuHandler;
 };

@@ -600,6 +600,19 @@ void TestVerticalTextEdit::opensAtTheStartAndScrollsToTheCaret()
     QTest::keyClicks(m_edit, QStringLiteral("a"));
     QVERIFY(bar->value() > 0);
     QVERIFY(m_edit->viewport()->rect().contains(m_edit->cellRect(int(text.size()))));
+    // Dragging a selection past the left edge scrolls on through the columns.
+    m_edit->setSelection(0, 0);
+    QCOMPARE(bar->value(), 0);
+    QTest::mousePress(m_edit->viewport(), Qt::LeftButton, {}, m_edit->cellRect(1).center());
+    QMouseEvent beyond(QEvent::MouseMove, QPointF(-20, 100), m_edit->viewport()->mapToGlobal(QPointF(-20, 100)),
+                       Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_edit->viewport(), &beyond);
+    QTRY_VERIFY(bar->value() > 3 * m_edit->cellRect(0).width());
+    QTest::mouseRelease(m_edit->viewport(), Qt::LeftButton, {}, QPoint(-20, 100));
+    int start = -1, end = -1;
+    m_edit->selection(&start, &end);
+    QCOMPARE(start, 1);
+    QVERIFY(end > 100);
     // The wheel moves along the columns: towards the start when rolled away.
     const int value = bar->value();
     QWheelEvent wheel(QPointF(10, 10), m_edit->viewport()->mapToGlobal(QPointF(10, 10)), QPoint(),
