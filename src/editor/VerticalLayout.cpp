@@ -198,8 +198,15 @@ void VerticalLayout::documentChanged(int pos, int removed, int added)
     m_unlaid += newRange;
     m_prefixDirty = true;
     if (newRange <= 4 && !donors.empty()) {
-        for (int i = first; i <= last; ++i)
+        // Splitting a paragraph keeps the shaping of both halves.
+        std::vector<std::unique_ptr<Segment>> leftovers;
+        m_leftovers = &leftovers;
+        for (int i = first; i <= last && !donors.empty(); ++i) {
             layoutBlock(i, &donors);
+            donors = std::move(leftovers);
+            leftovers.clear();
+        }
+        m_leftovers = nullptr;
     }
     m_idleNext = std::min(m_idleNext, first);
 }
@@ -318,6 +325,10 @@ void VerticalLayout::continueBlock(int block)
     if (p.complete()) {
         p.done = true;
         p.text = QString();
+        if (m_leftovers) {
+            for (auto& entry : p.pool)
+                m_leftovers->push_back(std::move(entry.second));
+        }
         p.pool.clear();
         --m_unlaid;
         slot.lines = p.lineCount();

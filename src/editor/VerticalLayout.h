@@ -125,6 +125,8 @@ private:
     std::vector<int> m_lineStart; // prefix sums of Slot::lines
     bool m_prefixDirty = true;
     int m_unlaid = 0;
+    // While an edit lays out its paragraphs: pieces one did not use, for the next.
+    std::vector<std::unique_ptr<Segment>>* m_leftovers = nullptr;
     int m_idleNext = 0;
     QString m_kinsoku = GlyphShaper::defaultKinsoku();
     QString m_preedit;
