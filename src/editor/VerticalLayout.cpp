@@ -156,7 +156,7 @@ void VerticalLayout::resetAll()
 
 void VerticalLayout::documentChanged(int pos, int removed, int added)
 {
-    Q_UNUSED(removed);
+    const int preeditBlock = m_preeditBlock;
     if (m_preeditBlock >= 0) { // the widget sets it again where the caret now is
         m_preedit.clear();
         m_preeditBlock = -1;
@@ -170,6 +170,12 @@ void VerticalLayout::documentChanged(int pos, int removed, int added)
     const int oldRange = newRange - (newCount - oldCount);
     if (first < 0 || oldRange < 1 || first + oldRange > oldCount) {
         resetAll();
+        return;
+    }
+    if (oldRange == 1 && newRange == 1 && m_paras[size_t(first)].layout && preeditBlock != first) {
+        editInPlace(first, pos - blockPosition(first), removed, added);
+        m_prefixDirty = true;
+        m_idleNext = std::min(m_idleNext, first);
         return;
     }
     // The old layouts' segments are offered to the new paragraphs: text that did
@@ -286,11 +292,8 @@ void VerticalLayout::continueBlock(int block)
     const QStringView view(p.text);
     auto addSegment = [&](int start, int end) {
         const size_t key = qHash(view.mid(start, end - start)) ^ size_t(end - start);
-        std::unique_ptr<Segment> seg;
-        auto it = p.pool.find(key);
-        if (it != p.pool.end() && it->second->length == end - start) {
-            seg = std::move(it->second);
-            p.pool.erase(it);
+        std::unique_ptr<Segment> seg = reusable(p, start, end - start, key);
+        if (seg) {
             seg->start = start;
         } else {
             seg = std::make_unique<Segment>();
@@ -325,6 +328,7 @@ void VerticalLayout::continueBlock(int block)
     if (p.complete()) {
         p.done = true;
         p.text = QString();
+        p.suffix.clear();
         if (m_leftovers) {
             for (auto& entry : p.pool)
                 m_leftovers->push_back(std::move(entry.second));
@@ -336,6 +340,72 @@ void VerticalLayout::continueBlock(int block)
         slot.lines = p.lineCount() + estimate(n - p.shaped);
     }
     m_prefixDirty = true;
+}
+
+// An old piece for the text at [start, start + length): first the one the edit
+// left in place after it, else any with the same text.
+std::unique_ptr<Segment> VerticalLayout::reusable(ParaLayout& p, int start, int length, size_t key)
+{
+    while (p.suffixNext < p.suffix.size() && p.suffix[p.suffixNext]->start + p.suffixShift < start)
+        ++p.suffixNext;
+    if (p.suffixNext < p.suffix.size()) {
+        auto& next = p.suffix[p.suffixNext];
+        if (next->start + p.suffixShift == start && next->length == length)
+            return std::move(p.suffix[p.suffixNext++]);
+    }
+    auto it = p.pool.find(key);
+    if (it == p.pool.end() || it->second->length != length)
+        return nullptr;
+    auto seg = std::move(it->second);
+    p.pool.erase(it);
+    return seg;
+}
+
+// An edit inside one paragraph: the pieces before it and the lines they fill stay
+// as they are (but the last line or two, which kinsoku may change); the pieces after
+// it come back where the text lines up again. Only the edited stretch is shaped.
+void VerticalLayout::editInPlace(int block, int local, int removed, int added)
+{
+    Slot& slot = m_paras[size_t(block)];
+    std::unique_ptr<ParaLayout> old = std::move(slot.layout);
+    if (old->done)
+        ++m_unlaid;
+    auto p = std::make_unique<ParaLayout>();
+    p->text = m_doc->findBlockByNumber(block).text();
+    p->length = int(p->text.size());
+    slot.length = p->length;
+
+    size_t keep = 0; // pieces that end before the edit (their end was decided by unchanged text)
+    while (keep < old->segs.size() && old->segs[keep]->start + old->segs[keep]->length < local)
+        ++keep;
+    int keepLines = 0;
+    if (keep > 0) {
+        const int lastKept = old->segFirstCell[keep] - 1;
+        keepLines = std::max(0, old->cell(lastKept).line - 1);
+    }
+    p->lineFirstCell.assign(old->lineFirstCell.begin(), old->lineFirstCell.begin() + keepLines + 1);
+    for (size_t i = 0; i < keep; ++i) {
+        p->shaped = old->segs[i]->start + old->segs[i]->length;
+        p->segFirstCell.push_back(p->segFirstCell.back() + int(old->segs[i]->cells.size()));
+        p->segs.push_back(std::move(old->segs[i]));
+    }
+    p->suffixShift = added - removed;
+    p->pool = std::move(old->pool);
+    for (size_t i = keep; i < old->segs.size(); ++i) {
+        auto& seg = old->segs[i];
+        if (seg->start >= local + removed)
+            p->suffix.push_back(std::move(seg));
+        else
+            p->pool.emplace(seg->key, std::move(seg));
+    }
+    for (auto& seg : old->suffix)
+        if (seg && seg->start + old->suffixShift >= local + removed) {
+            seg->start += old->suffixShift; // into this edit's coordinates
+            p->suffix.push_back(std::move(seg));
+        }
+    std::sort(p->suffix.begin(), p->suffix.end(), [](const auto& a, const auto& b) { return a->start < b->start; });
+    slot.layout = std::move(p);
+    continueBlock(block);
 }
 
 const ParaLayout& VerticalLayout::paragraph(int block)

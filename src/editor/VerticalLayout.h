@@ -30,6 +30,11 @@ struct ParaLayout {
     bool done = false; // complete and counted as such
     QString text;   // kept while incomplete
     std::unordered_multimap<size_t, std::unique_ptr<Segment>> pool; // shaped pieces of the old text
+    // After an edit inside the paragraph: the old pieces after it, in order, with
+    // their old starts; each reappears shifted by suffixShift.
+    std::vector<std::unique_ptr<Segment>> suffix;
+    size_t suffixNext = 0;
+    int suffixShift = 0;
 
     bool complete() const { return shaped >= length; }
 
@@ -111,6 +116,8 @@ private:
     int estimate(int length) const;
     void layoutBlock(int block, std::vector<std::unique_ptr<Segment>>* donors);
     void continueBlock(int block);
+    void editInPlace(int block, int local, int removed, int added);
+    std::unique_ptr<Segment> reusable(ParaLayout& p, int start, int length, size_t key);
     void rebreak(ParaLayout& p, int fromLine = 0);
     void resetAll();
     void updatePrefix();

@@ -299,7 +299,14 @@ void TestVerticalTextEdit::longParagraphsLayOutInChunks()
     atOnce.resize(m_edit->size());
     atOnce.show();
     QVERIFY(QTest::qWaitForWindowExposed(&atOnce));
-    for (int round = 0; round < 2; ++round) {
+    struct Edit {
+        int start, end;
+        QString text;
+    };
+    const Edit edits[] = {{20000, 20003, QStringLiteral("「あ」")}, {5000, 5100, QString()},
+                          {39000, 39000, QStringLiteral("。")}, {12000, 12000, QStringLiteral("新しい文。")},
+                          {12001, 12001, QStringLiteral("x")}, {30000, 30000, QStringLiteral("\n")}};
+    for (int round = 0; round < 7; ++round) {
         atOnce.setPlainText(m_edit->toPlainText());
         const int n = int(atOnce.toPlainText().size());
         atOnce.cellRect(n); // lays the whole paragraph out in one go
@@ -319,8 +326,13 @@ void TestVerticalTextEdit::longParagraphsLayOutInChunks()
             }
             previous = cell;
         }
-        m_edit->setSelection(20000, 20003);
-        m_edit->replaceSelection(QStringLiteral("「あ」"));
+        if (round == 6)
+            break;
+        const Edit& edit = edits[round];
+        m_edit->setSelection(edit.start, edit.end);
+        m_edit->replaceSelection(edit.text);
+        if (round == 3)
+            QTRY_VERIFY(m_edit->isLayoutComplete()); // the next edit meets a complete layout
     }
     QTRY_VERIFY(m_edit->isLayoutComplete());
 }
