@@ -190,6 +190,8 @@ void VerticalLayout::documentChanged(int pos, int removed, int added)
                 donors.push_back(std::move(seg));
             for (auto& entry : s.layout->pool)
                 donors.push_back(std::move(entry.second));
+            for (auto& seg : s.layout->suffix)
+                donors.push_back(std::move(seg)); // null where already taken
         }
     }
     m_paras.erase(m_paras.begin() + first, m_paras.begin() + first + oldRange);
@@ -235,6 +237,8 @@ void VerticalLayout::setPreedit(int docPos, const QString& text)
                 donors.push_back(std::move(seg));
             for (auto& entry : s.layout->pool)
                 donors.push_back(std::move(entry.second));
+            for (auto& seg : s.layout->suffix)
+                donors.push_back(std::move(seg)); // null where already taken
             s.layout.reset();
         }
         layoutBlock(b, &donors);
