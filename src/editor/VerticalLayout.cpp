@@ -156,11 +156,11 @@ void VerticalLayout::resetAll()
 
 void VerticalLayout::documentChanged(int pos, int removed, int added)
 {
+    // The widget shows the preedit again where the caret now is; the paragraph
+    // that showed it must be laid out again without it.
     const int preeditBlock = m_preeditBlock;
-    if (m_preeditBlock >= 0) { // the widget sets it again where the caret now is
-        m_preedit.clear();
-        m_preeditBlock = -1;
-    }
+    m_preedit.clear();
+    m_preeditBlock = -1;
     const int oldCount = int(m_paras.size());
     const int newCount = m_doc->blockCount();
     const int first = blockOf(pos);
@@ -172,6 +172,8 @@ void VerticalLayout::documentChanged(int pos, int removed, int added)
         resetAll();
         return;
     }
+    if (preeditBlock >= 0 && (preeditBlock < first || preeditBlock >= first + oldRange))
+        dropLayout(preeditBlock < first ? preeditBlock : preeditBlock + newCount - oldCount);
     if (oldRange == 1 && newRange == 1 && m_paras[size_t(first)].layout && preeditBlock != first) {
         editInPlace(first, pos - blockPosition(first), removed, added);
         m_prefixDirty = true;
@@ -217,6 +219,21 @@ void VerticalLayout::documentChanged(int pos, int removed, int added)
         m_leftovers = nullptr;
     }
     m_idleNext = std::min(m_idleNext, first);
+}
+
+void VerticalLayout::dropLayout(int block)
+{
+    if (block < 0 || block >= blockCount())
+        return;
+    Slot& s = m_paras[size_t(block)];
+    if (!s.layout)
+        return;
+    if (s.layout->done)
+        ++m_unlaid;
+    s.layout.reset();
+    s.lines = estimate(s.length);
+    m_prefixDirty = true;
+    m_idleNext = std::min(m_idleNext, block);
 }
 
 void VerticalLayout::setPreedit(int docPos, const QString& text)

@@ -117,6 +117,7 @@ private:
     void layoutBlock(int block, std::vector<std::unique_ptr<Segment>>* donors);
     void continueBlock(int block);
     void editInPlace(int block, int local, int removed, int added);
+    void dropLayout(int block);
     std::unique_ptr<Segment> reusable(ParaLayout& p, int start, int length, size_t key);
     void rebreak(ParaLayout& p, int fromLine = 0);
     void resetAll();

@@ -672,6 +672,15 @@ void VerticalTextEdit::moveLines(int delta, bool keepAnchor)
 
 void VerticalTextEdit::afterCursorChange()
 {
+    // The composition is shown at the caret, wherever the caret went.
+    if (!m_preedit.isEmpty()) {
+        const int pos = m_cursor.position();
+        const int block = m_layout->blockOf(pos);
+        if (block != m_layout->preeditBlock() || pos - m_layout->blockPosition(block) != m_layout->preeditLocal()) {
+            m_layout->setPreedit(pos, m_preedit);
+            viewport()->update();
+        }
+    }
     ensureCaretVisible();
     if (hasFocus())
         restartBlink(); // the caret shows steadily while it moves

@@ -495,6 +495,18 @@ void TestVerticalTextEdit::preeditAndCommit()
     m_edit->undo();
     QCOMPARE(m_edit->toPlainText(), QStringLiteral("あい"));
     QVERIFY(m_edit->inputMethodQuery(Qt::ImEnabled).toBool());
+
+    // The composition follows the caret into another paragraph and leaves no trace.
+    show(QStringLiteral("あいう\nかきく"));
+    m_edit->setSelection(1, 1);
+    QApplication::sendEvent(m_edit, &preedit);
+    m_edit->setSelection(5, 5);
+    QVERIFY(m_edit->cellRect(5).y() > m_edit->cellRect(4).bottom() + 2 * followerBefore.height());
+    QCOMPARE(m_edit->cellRect(2).y(), m_edit->cellRect(1).bottom() + 1);
+    QInputMethodEvent cancel;
+    QApplication::sendEvent(m_edit, &cancel);
+    QCOMPARE(m_edit->toPlainText(), QStringLiteral("あいう\nかきく"));
+    QCOMPARE(m_edit->cellRect(5).y(), m_edit->cellRect(4).bottom() + 1);
 }
 
 void TestVerticalTextEdit::editingCommands()
