@@ -173,7 +173,7 @@ void VerticalLayout::documentChanged(int pos, int removed, int added)
         return;
     }
     if (preeditBlock >= 0 && (preeditBlock < first || preeditBlock >= first + oldRange))
-        dropLayout(preeditBlock < first ? preeditBlock : preeditBlock + newCount - oldCount);
+        dropLayout(preeditBlock); // still numbered as before the change
     if (oldRange == 1 && newRange == 1 && m_paras[size_t(first)].layout && preeditBlock != first) {
         editInPlace(first, pos - blockPosition(first), removed, added);
         m_prefixDirty = true;
