@@ -254,7 +254,7 @@ void TestVerticalTextEdit::editsLayOutLikeAFreshText()
     for (int round = 0; round < 150; ++round) {
         const int length = int(m_edit->toPlainText().size());
         const int at = int(random.bounded(length + 1));
-        switch (random.bounded(4)) {
+        switch (random.bounded(7)) {
         case 0:
             m_edit->setSelection(at, std::min(length, at + int(random.bounded(30))));
             m_edit->replaceSelection(QString());
@@ -262,12 +262,22 @@ void TestVerticalTextEdit::editsLayOutLikeAFreshText()
         case 1:
             m_edit->undo();
             break;
+        case 2: { // a composition, left open while the editing goes on
+            QInputMethodEvent compose(QStringLiteral("にほ"), {});
+            QApplication::sendEvent(m_edit, &compose);
+            break;
+        }
+        case 3:
+            QTest::keyClick(m_edit, random.bounded(2) ? Qt::Key_Left : Qt::Key_Down);
+            break;
         default:
             m_edit->setSelection(at, at);
             m_edit->replaceSelection(pieces[int(random.bounded(pieces.size()))]);
         }
         if (round % 10 != 9)
             continue;
+        QInputMethodEvent cancel;
+        QApplication::sendEvent(m_edit, &cancel);
         fresh.setPlainText(m_edit->toPlainText());
         m_edit->setSelection(0, 0);
         // Scroll bars come and go a moment later.
