@@ -160,6 +160,24 @@ private slots:
         QCOMPARE(readFile(out), QByteArray("old export"));
     }
 
+    void badNodeCostsOnlyItsOwnPart()
+    {
+        // A chapter with one attribute has no include flag: a DOM failure, shown by its
+        // result-code text, and the chapters after it are still exported.
+        QByteArray xml(kExample);
+        xml.replace("<chapter title=\"B\"", "<chapter title=\"bad\"/><chapter title=\"B\"");
+        projectPath = writeFile(QStringLiteral("bad.xml"), xml);
+        prompts->answerPath(projectPath);
+        frame->GetAction(ID_PROJECT_OPEN)->trigger();
+        frame->SetActiveView(tree);
+        prompts->clear();
+        const QString out = dir.filePath(QStringLiteral("bad.txt"));
+        prompts->answer(PromptAnswer::Ok);
+        QVERIFY(exportTo(out));
+        QCOMPARE(prompts->texts(), QStringList{QString::fromStdString(penwick::ResultCodeText(penwick::E_POINTER))});
+        QCOMPARE(readFile(out), QByteArray("AAA\n\np1\n\n\nBBB\n"));
+    }
+
     void failedProjectSaveStopsTheExport()
     {
         QVERIFY(openExample());
