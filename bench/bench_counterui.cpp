@@ -117,6 +117,18 @@ void BM_CounterFullCount(benchmark::State& state)
 }
 BENCHMARK(BM_CounterFullCount)->Unit(benchmark::kMillisecond);
 
+// The project save both commands make first (the atomic writer syncs the file).
+void BM_SaveLargeProject(benchmark::State& state)
+{
+    Session s;
+    if (!s.start())
+        state.SkipWithError("open failed");
+    for (auto _ : state)
+        if (!s.tree->SaveXMLToFile())
+            state.SkipWithError("save failed");
+}
+BENCHMARK(BM_SaveLargeProject)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv)
