@@ -64,7 +64,24 @@ QByteArray ReadAll(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Writes the file, its folder made first.
+bool WriteAll(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
 std::string Native(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+// A lock file naming pid on this host.
+bool WriteLock(const QString& project, long pid)
+{
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    return WriteAll(QString::fromStdString(ProjectLock::lockPath(Native(project))),
+                    QByteArray::number(qint64(pid)) + ' ' + host + '\n');
+}
 
 }  // namespace
 
@@ -110,10 +127,7 @@ private slots:
     void init()
     {
         project = home.filePath(QStringLiteral("novel.xml"));
-        QFile f(project);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(kNovel);
-        f.close();
+        QVERIFY(WriteAll(project, kNovel));
         QDir(home.filePath(QStringLiteral("data"))).removeRecursively();
         QFile::remove(QString::fromStdString(ProjectLock::lockPath(Native(project))));
         start({QStringLiteral("--project"), project});
@@ -129,11 +143,7 @@ private slots:
     {
         const QString path = SafetyKeeper::SettingsPath();
         QCOMPARE(path, home.filePath(QStringLiteral("config/penwick/penwick.conf")));
-        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("[safety]\nbackups=false\nlock=false\nkeepBackups=3\nrecoveryIntervalSeconds=0\n");
-        f.close();
+        QVERIFY(WriteAll(path, "[safety]\nbackups=false\nlock=false\nkeepBackups=3\nrecoveryIntervalSeconds=0\n"));
         const penwick::SafetySettings s = SafetyKeeper::ReadSettings();
         QFile::remove(path);
         QVERIFY(!s.backups && s.recovery && !s.lock);
@@ -276,13 +286,7 @@ private slots:
         if (child == 0)
             _exit(0);
         QCOMPARE(waitpid(child, nullptr, 0), child);   // its PID is gone now
-        char host[256] = {};
-        gethostname(host, sizeof host - 1);
-        const QString lock = QString::fromStdString(ProjectLock::lockPath(Native(project)));
-        QFile f(lock);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray::number(child) + ' ' + host + '\n');
-        f.close();
+        QVERIFY(WriteLock(project, child));
         start();
         QVERIFY(tree->OpenProjectFile(project));
         QCOMPARE(prompts->shown.size(), 0);
@@ -299,12 +303,7 @@ private slots:
     {
         QFETCH(bool, anyway);
         app.reset();
-        char host[256] = {};
-        gethostname(host, sizeof host - 1);
-        QFile f(QString::fromStdString(ProjectLock::lockPath(Native(project))));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray::number(getppid()) + ' ' + host + '\n');
-        f.close();
+        QVERIFY(WriteLock(project, getppid()));   // the process that runs this test: alive
         start();
         prompts->answer(anyway ? PromptAnswer::Yes : PromptAnswer::No);
         QCOMPARE(tree->OpenProjectFile(project), anyway);
@@ -343,11 +342,7 @@ private slots:
     {
         app.reset();
         const QString conf = SafetyKeeper::SettingsPath();
-        QVERIFY(QDir().mkpath(QFileInfo(conf).path()));
-        QFile f(conf);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("[safety]\nrecoveryIntervalSeconds=1\n");
-        f.close();
+        QVERIFY(WriteAll(conf, "[safety]\nrecoveryIntervalSeconds=1\n"));
 
         const QString typed = QStringLiteral("消えない言葉");
         QProcess penwick;
