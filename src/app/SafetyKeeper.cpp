@@ -13,7 +13,6 @@
 #include "VellTreeView.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
