@@ -14,6 +14,7 @@
 #include <QCloseEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSettings>
 #include <QSplitter>
 
 CMainFrame::CMainFrame(CVellApp* app, CVellDoc* doc) : m_pApp(app), m_pDocument(doc)
@@ -22,6 +23,7 @@ CMainFrame::CMainFrame(CVellApp* app, CVellDoc* doc) : m_pApp(app), m_pDocument(
     resize(800, 600);
     m_pCommands = std::make_unique<CommandRegistry>(this);
     OnCreateClient();
+    RestoreWindowState();
     m_pSafety = new SafetyKeeper(this);
     BuildMenus();
     m_pDocument->SetEditView(m_pEditView);
@@ -210,10 +212,40 @@ bool CMainFrame::OnClose()
     return m_pDocument->SaveModified();
 }
 
+void CMainFrame::RestoreWindowState()
+{
+    QSettings settings(SafetyKeeper::SettingsPath(), QSettings::IniFormat);
+    settings.beginGroup(QStringLiteral("window"));
+    const QSize size = settings.value(QStringLiteral("size")).toSize();
+    if (size.width() >= 200 && size.height() >= 150)
+        resize(size);
+    if (settings.contains(QStringLiteral("pos")))
+        move(settings.value(QStringLiteral("pos")).toPoint());
+    if (settings.value(QStringLiteral("maximized")).toBool())
+        setWindowState(windowState() | Qt::WindowMaximized);
+    const QList<QVariant> sizes = settings.value(QStringLiteral("splitter")).toList();
+    if (sizes.size() == 2 && sizes[0].toInt() > 0 && sizes[1].toInt() > 0)
+        m_wndSplitter->setSizes({sizes[0].toInt(), sizes[1].toInt()});
+}
+
+void CMainFrame::SaveWindowState() const
+{
+    QSettings settings(SafetyKeeper::SettingsPath(), QSettings::IniFormat);
+    settings.beginGroup(QStringLiteral("window"));
+    // The normal geometry, so that a maximised window comes back maximised over its old size.
+    const QRect normal = isMaximized() ? normalGeometry() : geometry();
+    settings.setValue(QStringLiteral("size"), normal.size());
+    settings.setValue(QStringLiteral("pos"), pos());
+    settings.setValue(QStringLiteral("maximized"), isMaximized());
+    const QList<int> sizes = m_wndSplitter->sizes();
+    settings.setValue(QStringLiteral("splitter"), QVariantList{sizes.value(0), sizes.value(1)});
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
     if (OnClose()) {
         m_pSafety->ProjectClosed();
+        SaveWindowState();
         event->accept();
     }
     else

@@ -72,6 +72,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Window size and the splitter position, kept in the settings file between runs.
+    void RestoreWindowState();
+    void SaveWindowState() const;
     void OnCreateClient();
     void BuildMenus();
     void UpdateMenu(QMenu* menu);

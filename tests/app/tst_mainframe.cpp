@@ -5,6 +5,7 @@
 #include "CVellDoc.h"
 #include "CVellEditView.h"
 #include "CommandIds.h"
+#include "SafetyKeeper.h"
 #include "ScriptedPrompts.h"
 #include "VellTreeView.h"
 
@@ -17,6 +18,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -210,6 +212,28 @@ private slots:
         QVERIFY(!frame->RouteCommand(ID_EDIT_COPY));
         QVERIFY(frame->RouteCommand(ID_EDIT_UNDO));
         QCOMPARE(edit->toPlainText(), QStringLiteral("あいうえお"));
+    }
+
+    void windowSizeAndSplitterAreRemembered()
+    {
+        const QString path = SafetyKeeper::SettingsPath();
+        frame->resize(700, 520);   // inside the offscreen screen (800x600)
+        auto* splitter = qobject_cast<QSplitter*>(frame->centralWidget());
+        splitter->setSizes({310, 390});
+        QTRY_COMPARE(splitter->sizes().first(), 310);
+        QTRY_COMPARE(frame->size(), QSize(700, 520));
+        QVERIFY(frame->close());   // nothing modified: no question
+        app = std::make_unique<CVellApp>(std::make_unique<ScriptedPrompts>());
+        QVERIFY(app->InitInstance({}));
+        CMainFrame* again = app->GetMainWnd();
+        QVERIFY(QTest::qWaitForWindowExposed(again));
+        QCOMPARE(again->size(), QSize(700, 520));
+        QCOMPARE(qobject_cast<QSplitter*>(again->centralWidget())->sizes().first(), 310);
+        QVERIFY(again->GetEditView()->isVertical());   // the editor still opens vertical
+        // Leave the other tests their defaults.
+        QSettings(path, QSettings::IniFormat).remove(QStringLiteral("window"));
+        app.reset();
+        init();
     }
 
     void directionToggleFromEitherPane()
