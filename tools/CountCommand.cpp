@@ -6,7 +6,7 @@
 #include "ResultCode.h"
 #include "TextAssembly.h"
 #include "XmlEncoding.h"
-#include "counter.h"
+#include "CounterReport.h"
 
 #include <charconv>
 #include <cstdio>
@@ -16,11 +16,7 @@ namespace penwick::cli {
 
 namespace {
 
-struct CountOptions {
-    int vertical = 20;
-    int horizontal = 20;
-    int mode = 1;
-    std::string kinsoku = PENWICK_DEFAULT_KINSOKU;
+struct CountOptions : CountSettings {
     bool json = false;
     bool textFile = false;
     std::string path;
@@ -69,25 +65,16 @@ bool ParseCountArgs(const Args& args, CountOptions* o)
     return !o->path.empty();
 }
 
-CountResult CountOne(const std::string& text, const CountOptions& o)
-{
-    return CountText(text.data(), text.size(), o.kinsoku.data(), o.kinsoku.size(), o.vertical,
-                     o.horizontal, o.mode);
-}
-
-std::string Format(const char* format, const CountResult& r, int chapter = -1)
+std::string Json(const CountResult& r, int chapter = 0)
 {
     char buf[160];
-    if (chapter >= 0)
-        std::snprintf(buf, sizeof buf, format, chapter, r.nSheets, r.nLines, r.nChars);
+    if (chapter > 0)
+        std::snprintf(buf, sizeof buf, "{\"chapter\":%d,\"sheets\":%d,\"lines\":%d,\"chars\":%d}", chapter,
+                      r.nSheets, r.nLines, r.nChars);
     else
-        std::snprintf(buf, sizeof buf, format, r.nSheets, r.nLines, r.nChars);
+        std::snprintf(buf, sizeof buf, "{\"sheets\":%d,\"lines\":%d,\"chars\":%d}", r.nSheets, r.nLines,
+                      r.nChars);
     return buf;
-}
-
-std::string Json(const CountResult& r)
-{
-    return Format("{\"sheets\":%d,\"lines\":%d,\"chars\":%d}", r);
 }
 
 int CountTextFile(const CountOptions& o)
@@ -98,8 +85,8 @@ int CountTextFile(const CountOptions& o)
         std::cerr << "penwick-cli: " << read.message << '\n';
         return 1;
     }
-    const CountResult r = CountOne(DecodeTextFile(bytes).utf8, o);
-    std::cout << (o.json ? Json(r) : Format("%d枚と%d行 %d文字", r)) << '\n';
+    const CountResult r = CountOneText(DecodeTextFile(bytes).utf8, o);
+    std::cout << (o.json ? Json(r) : FormatCount(r)) << '\n';
     return 0;
 }
 
@@ -121,21 +108,16 @@ int Count(const Args& args)
     std::vector<std::string> chapters;
     if (!GetAllChapterTexts(doc, ReportTo(o.path), &chapters))
         return 1;
-    // The same calls as the counter dialog: each chapter, then all of them joined.
-    std::string report, all;
-    std::string json = "{\"chapters\":[";
-    for (std::size_t i = 0; i < chapters.size(); ++i) {
-        const CountResult r = CountOne(chapters[i], o);
-        report += Format("Chapter[%d] \t %d枚と%d行 %d文字\n", r, int(i + 1));
-        json += Format(i ? ",{\"chapter\":%d,\"sheets\":%d,\"lines\":%d,\"chars\":%d}"
-                         : "{\"chapter\":%d,\"sheets\":%d,\"lines\":%d,\"chars\":%d}",
-                       r, int(i + 1));
-        all += chapters[i];
+    // The same calls and texts as the counter dialog, with LF line ends.
+    const ProjectCounts counts = CountChapters(chapters, o);
+    if (!o.json) {
+        std::cout << FormatReport(counts, "\n");
+        return 0;
     }
-    const CountResult total = CountOne(all, o);
-    report += Format("\n総計 \t \t %d枚と%d行 %d文字\n", total);
-    json += "],\"total\":" + Json(total) + "}\n";
-    std::cout << (o.json ? json : report);
+    std::string json = "{\"chapters\":[";
+    for (std::size_t i = 0; i < counts.chapters.size(); ++i)
+        json += (i ? "," : "") + Json(counts.chapters[i], int(i + 1));
+    std::cout << json << "],\"total\":" << Json(counts.total) << "}\n";
     return 0;
 }
 
