@@ -1,0 +1,182 @@
+// The window side: start-up to a shown window, building the tree of the
+// 1,000,000-character, 3,300-node project, and the peak memory with it open.
+//
+//   QT_QPA_PLATFORM=offscreen build/release/bin/bench_app
+#include "CMainFrame.h"
+#include "CVellApp.h"
+#include "Prompts.h"
+#include "ProjectGenerator.h"
+#include "VellTreeView.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+namespace {
+
+// Nothing may ask anything during a benchmark; an answer that ends every question.
+class SilentPrompts : public Prompts {
+public:
+    PromptAnswer messageBox(const QString&, const QString&, PromptIcon, PromptButtons) override
+    {
+        ++asked;
+        return PromptAnswer::Cancel;
+    }
+    QString openFilePath(const QString&, const QString&) override { return {}; }
+    QString saveFilePath(const QString&, const QString&) override { return {}; }
+    int execDialog(QDialog&) override { return QDialog::Rejected; }
+    int asked = 0;
+};
+
+std::unique_ptr<CVellApp> StartApp(SilentPrompts** prompts = nullptr)
+{
+    auto silent = std::make_unique<SilentPrompts>();
+    if (prompts)
+        *prompts = silent.get();
+    auto app = std::make_unique<CVellApp>(std::move(silent));
+    app->InitInstance({});
+    return app;
+}
+
+const std::string& LargeProjectPath()
+{
+    static const std::string path = [] {
+        const std::string p = (std::filesystem::temp_directory_path() / "penwick-bench-app.xml").string();
+        std::ofstream(p, std::ios::binary) << penwick::bench::GenerateLargeProject(PENWICK_CORPUS_DIR);
+        return p;
+    }();
+    return path;
+}
+
+// What the open command does once the file is chosen: load, clear, build.
+bool OpenLargeProject(VellTreeView* tree)
+{
+    return tree->OpenProjectFile(QString::fromStdString(LargeProjectPath()));
+}
+
+long VmHWMKiB()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::atol(line.c_str() + 6);
+    return -1;
+}
+
+// Runs first, so the high-water mark is the program's with the project open and
+// painted, not what later benchmarks add.
+void BM_PeakMemoryWithLargeProjectOpen(benchmark::State& state)
+{
+    long kib = 0;
+    for (auto _ : state) {
+        auto app = StartApp();
+        if (!OpenLargeProject(app->GetMainWnd()->GetTreeView()))
+            state.SkipWithError("open failed");
+        if (!QTest::qWaitForWindowExposed(app->GetMainWnd()))
+            state.SkipWithError("window not exposed");
+        app->GetMainWnd()->repaint();
+        QCoreApplication::processEvents();
+        kib = VmHWMKiB();
+    }
+    state.counters["VmHWM_MB"] = double(kib) / 1024.0;
+}
+BENCHMARK(BM_PeakMemoryWithLargeProjectOpen)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// A fresh process up to its shown window: what the user waits for.
+void BM_StartupProcess(benchmark::State& state)
+{
+    const QString exe = QStringLiteral(PENWICK_BIN_DIR "/penwick");
+    for (auto _ : state) {
+        QProcess p;
+        p.start(exe, {QStringLiteral("--quit-after-show")});
+        if (!p.waitForFinished(10000) || p.exitCode() != 0)
+            state.SkipWithError("penwick did not start and quit");
+    }
+}
+BENCHMARK(BM_StartupProcess)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// In a running Qt application: the application object, its window and panes, the
+// template load, shown and exposed.
+void BM_StartupToShownWindow(benchmark::State& state)
+{
+    for (auto _ : state) {
+        auto app = StartApp();
+        if (!QTest::qWaitForWindowExposed(app->GetMainWnd()))
+            state.SkipWithError("window not exposed");
+        state.PauseTiming();
+        app.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartupToShownWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// RefreshTree alone on the loaded 3,300-node document.
+void BM_BuildTree(benchmark::State& state)
+{
+    auto app = StartApp();
+    VellTreeView* tree = app->GetMainWnd()->GetTreeView();
+    if (!OpenLargeProject(tree))
+        state.SkipWithError("open failed");
+    for (auto _ : state) {
+        state.PauseTiming();
+        tree->DeleteTreeItem(nullptr);
+        state.ResumeTiming();
+        if (!tree->RefreshTree())
+            state.SkipWithError("build failed");
+    }
+    state.counters["items"] = double(tree->topLevelItemCount());
+}
+BENCHMARK(BM_BuildTree)->Unit(benchmark::kMillisecond);
+
+// Clearing the tree, loading the file and building the tree: the work of opening.
+void BM_OpenLargeProject(benchmark::State& state)
+{
+    auto app = StartApp();
+    VellTreeView* tree = app->GetMainWnd()->GetTreeView();
+    for (auto _ : state)
+        if (!OpenLargeProject(tree))
+            state.SkipWithError("open failed");
+}
+BENCHMARK(BM_OpenLargeProject)->Unit(benchmark::kMillisecond);
+
+// Deleting every item of the large tree.
+void BM_DeleteAllItems(benchmark::State& state)
+{
+    auto app = StartApp();
+    VellTreeView* tree = app->GetMainWnd()->GetTreeView();
+    if (!OpenLargeProject(tree))
+        state.SkipWithError("open failed");
+    for (auto _ : state) {
+        state.PauseTiming();
+        tree->RefreshTree();
+        state.ResumeTiming();
+        tree->DeleteTreeItem(nullptr);
+    }
+}
+BENCHMARK(BM_DeleteAllItems)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qapp(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::filesystem::remove(LargeProjectPath());
+    return 0;
+}

@@ -1,0 +1,85 @@
+// The main window: the tree (left, 200 px at start) and the editor (right) side by side
+// in a splitter, the main menu, the command routing and the close sequence. It owns the
+// project-modified flag.
+//
+// Command routing: a command goes to the active view (the pane that last had the focus),
+// then the text document, this frame and the application; the first that handles it
+// decides. Menus ask the update rules before they open, and a command asks its rule
+// once more right before it runs, whether it came from a menu or a key.
+#pragma once
+
+#include "CommandTarget.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class CommandRegistry;
+class CVellApp;
+class CVellDoc;
+class CVellEditView;
+class Prompts;
+class QAction;
+class QMenu;
+class QSplitter;
+class VellTreeView;
+
+class CMainFrame : public QMainWindow, public CommandTarget {
+    Q_OBJECT
+public:
+    CMainFrame(CVellApp* app, CVellDoc* doc);
+    ~CMainFrame() override;
+
+    VellTreeView* GetTreeView() const { return m_pTreeView; }
+    CVellEditView* GetEditView() const { return m_pEditView; }
+    CVellDoc* GetActiveDocument() const { return m_pDocument; }
+    CVellApp* GetApp() const { return m_pApp; }
+    Prompts& prompts() const;
+
+    // The pane commands go to first; the tree until a pane gets the focus.
+    CommandTarget* GetActiveView() const { return m_pActiveView; }
+    void SetActiveView(CommandTarget* view);
+
+    // Asks the route whether id is enabled now (no handler: disabled).
+    bool IsCommandEnabled(int id);
+    // Runs id through the route when its update rule allows; true when it ran.
+    bool RouteCommand(int id);
+
+    QAction* GetAction(int id) const;
+    // The top-level menus of the menu bar, in order.
+    QList<QMenu*> GetMenus() const;
+
+    // A caption set by the project commands; it stays until the text document's title
+    // changes, which brings back the automatic "title - Penwick".
+    void SetWindowText(const QString& caption);
+    void OnUpdateFrameTitle();
+
+    // The close sequence with its two questions; true when the window may close.
+    bool OnClose();
+    void OnViewDirection();
+
+    // CommandTarget
+    bool HandlesCommand(int id) const override;
+    void RunCommand(int id) override;
+
+    bool m_bProjectModified = false;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void OnCreateClient();
+    void BuildMenus();
+    void UpdateMenu(QMenu* menu);
+    void OnFocusChanged(QWidget* old, QWidget* now);
+    CommandTarget* FindHandler(int id) const;
+
+    CVellApp* m_pApp;
+    CVellDoc* m_pDocument;
+    std::unique_ptr<CommandRegistry> m_pCommands;
+    QSplitter* m_wndSplitter = nullptr;
+    VellTreeView* m_pTreeView = nullptr;
+    CVellEditView* m_pEditView = nullptr;
+    CommandTarget* m_pActiveView = nullptr;
+    QList<QMenu*> m_menus;
+};

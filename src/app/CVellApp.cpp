@@ -1,0 +1,125 @@
+#include "CVellApp.h"
+
+#include "CAboutDlg.h"
+#include "CMainFrame.h"
+#include "CVellDoc.h"
+#include "CommandIds.h"
+#include "QtPrompts.h"
+#include "VellTreeView.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+namespace {
+CVellApp* g_app = nullptr;
+}
+
+CVellApp::CVellApp(std::unique_ptr<Prompts> prompts)
+    : m_pPrompts(prompts ? std::move(prompts) : std::make_unique<QtPrompts>())
+{
+    g_app = this;
+}
+
+CVellApp::~CVellApp()
+{
+    m_pMainWnd.reset();  // its views point into the document
+    m_pDocument.reset();
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+CVellApp* CVellApp::instance() { return g_app; }
+
+bool CVellApp::LoadTranslations()
+{
+    static QTranslator* translator = nullptr;
+    if (translator)
+        return true;
+    auto* t = new QTranslator(qApp);
+    if (!t->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete t;
+        return false;
+    }
+    QCoreApplication::installTranslator(t);
+    translator = t;
+    return true;
+}
+
+bool CVellApp::InitInstance(const QStringList& arguments)
+{
+    LoadTranslations();
+    QCoreApplication::setApplicationName(QStringLiteral("Penwick"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/penwick.png")));
+
+    m_pDocument = std::make_unique<CVellDoc>(this);
+    m_pMainWnd = std::make_unique<CMainFrame>(this, m_pDocument.get());
+
+    // A file named on the command line is opened as the text document; one that cannot
+    // be read ends the program after the message. "--project FILE" opens a project as
+    // the open command would, without its dialog.
+    QString file, project;
+    for (int i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--project") && i + 1 < arguments.size())
+            project = arguments[++i];
+        else if (!arguments[i].startsWith(QLatin1String("--")) && file.isEmpty())
+            file = arguments[i];
+    }
+    if (file.isEmpty())
+        m_pDocument->OnNewDocument();
+    else if (!m_pDocument->OnOpenDocument(file))
+        return false;
+
+    m_pMainWnd->show();
+    if (!project.isEmpty())
+        m_pMainWnd->GetTreeView()->OpenProjectFile(project);
+    return true;
+}
+
+void CVellApp::OnFileNew()
+{
+    // The editor may hold a node's text typed but not yet stored; it goes into its node
+    // before the editor is emptied, as a selection change would store it.
+    if (!m_bTextFileOpen)
+        m_pMainWnd->GetTreeView()->SaveTextToDOM();
+    if (m_pDocument->SaveModified())
+        m_pDocument->OnNewDocument();
+}
+
+void CVellApp::OnFileOpen()
+{
+    OnFileNew();
+    const QString path = m_pPrompts->openFilePath(CVellDoc::FileFilter(), QString());
+    if (!path.isEmpty())
+        m_pDocument->OnOpenDocument(path);
+    m_bTextFileOpen = true;
+}
+
+void CVellApp::OnAppAbout()
+{
+    CAboutDlg dlg(m_pMainWnd.get());
+    m_pPrompts->execDialog(dlg);
+}
+
+void CVellApp::OnAppExit()
+{
+    if (m_pMainWnd)
+        m_pMainWnd->close();
+}
+
+bool CVellApp::HandlesCommand(int id) const
+{
+    return id == ID_APP_ABOUT || id == ID_FILE_OPEN || id == ID_FILE_NEW || id == ID_APP_EXIT;
+}
+
+void CVellApp::RunCommand(int id)
+{
+    switch (id) {
+    case ID_APP_ABOUT: OnAppAbout(); break;
+    case ID_FILE_OPEN: OnFileOpen(); break;
+    case ID_FILE_NEW: OnFileNew(); break;
+    case ID_APP_EXIT: OnAppExit(); break;
+    default: break;
+    }
+}

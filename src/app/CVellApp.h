@@ -1,0 +1,57 @@
+// The application object: starts the program (translations, the document, the main
+// window, the command line) and handles the application-wide commands: File > New and
+// Open of text documents, the About box and Exit.
+#pragma once
+
+#include "CommandTarget.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include "Prompts.h"
+
+#include <memory>
+
+class CMainFrame;
+class CVellDoc;
+class Prompts;
+
+class CVellApp : public QObject, public CommandTarget {
+    Q_OBJECT
+public:
+    // prompts: where questions and dialogs go; null means the real dialogs.
+    explicit CVellApp(std::unique_ptr<Prompts> prompts = nullptr);
+    ~CVellApp() override;
+
+    // Creates the document and the main window, opens a file named on the command line
+    // as the text document and shows the window. False when the program should end.
+    bool InitInstance(const QStringList& arguments);
+
+    // The one application object of the run (the latest constructed).
+    static CVellApp* instance();
+
+    Prompts& prompts() const { return *m_pPrompts; }
+    CMainFrame* GetMainWnd() const { return m_pMainWnd.get(); }
+    CVellDoc* GetDocument() const { return m_pDocument.get(); }
+
+    void OnFileNew();
+    void OnFileOpen();
+    void OnAppAbout();
+    void OnAppExit();
+
+    // Qt's own Japanese texts (はい, いいえ, キャンセル ...); false when none are installed.
+    static bool LoadTranslations();
+
+    // CommandTarget
+    bool HandlesCommand(int id) const override;
+    void RunCommand(int id) override;
+
+    // Set once the user opened a separate text file into the editor (File > Open, even
+    // when its dialog was cancelled); the next store of editor text into a node asks first.
+    bool m_bTextFileOpen = false;
+
+private:
+    std::unique_ptr<Prompts> m_pPrompts;
+    std::unique_ptr<CVellDoc> m_pDocument;
+    std::unique_ptr<CMainFrame> m_pMainWnd;
+};

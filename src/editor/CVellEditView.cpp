@@ -1,0 +1,307 @@
+#include "CVellEditView.h"
+
+#include "CMainFrame.h"
+#include "CommandIds.h"
+#include "FindReplaceDialog.h"
+#include "FindTarget.h"
+#include "Prompts.h"
+#include "TextFinder.h"
+#include "VellTreeView.h"
+
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+// The control behind the view. It offers the vertical text widget's names; the
+// QPlainTextEdit below stands in for that widget until it is part of the build.
+class EditControl : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit EditControl(QWidget* parent) : QPlainTextEdit(parent)
+    {
+        setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(this, &QWidget::customContextMenuRequested, this,
+                [this](const QPoint& pos) { emit contextMenuRequested(viewport()->mapToGlobal(pos)); });
+    }
+
+    QString toPlainText() const
+    {
+        // QTextDocument::toPlainText turns no-break spaces into spaces; a writer's text
+        // must come back as typed.
+        QString text = document()->toRawText();
+        text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+        return text;
+    }
+    void setPlainText(const QString& text)
+    {
+        QPlainTextEdit::setPlainText(text);  // also empties the undo history
+        document()->setModified(false);
+    }
+    bool isModified() const { return document()->isModified(); }
+    void setModified(bool modified) { document()->setModified(modified); }
+    bool isVertical() const { return m_vertical; }
+    void setVertical(bool vertical) { m_vertical = vertical; }
+    void selection(int* start, int* end) const
+    {
+        const QTextCursor c = textCursor();
+        if (start)
+            *start = c.selectionStart();
+        if (end)
+            *end = c.selectionEnd();
+    }
+    void setSelection(int start, int end)
+    {
+        const int last = document()->characterCount() - 1;
+        QTextCursor c = textCursor();
+        c.setPosition(std::clamp(start, 0, last));
+        c.setPosition(std::clamp(end < 0 ? last : end, 0, last), QTextCursor::KeepAnchor);
+        setTextCursor(c);
+    }
+    void replaceSelection(const QString& text) { textCursor().insertText(text); }
+    bool canUndo() const { return document()->isUndoAvailable(); }
+    void ensureCaretVisible() { ensureCursorVisible(); }
+
+signals:
+    void keyReleased(int key);
+    void contextMenuRequested(QPoint globalPos);
+
+protected:
+    void keyReleaseEvent(QKeyEvent* event) override
+    {
+        QPlainTextEdit::keyReleaseEvent(event);
+        emit keyReleased(event->key());
+    }
+
+private:
+    bool m_vertical = true;  // the editor starts in vertical writing
+};
+
+namespace {
+
+// Find and replace reach the editor through the control's own names.
+class EditFindTarget : public FindTarget {
+public:
+    explicit EditFindTarget(EditControl* edit) : m_edit(edit) {}
+    QTextDocument* document() const override { return m_edit->document(); }
+    void selection(int* start, int* end) const override { m_edit->selection(start, end); }
+    void setSelection(int start, int end) override { m_edit->setSelection(start, end); }
+    void ensureCaretVisible() override { m_edit->ensureCaretVisible(); }
+    void focusEditor() override { m_edit->setFocus(Qt::OtherFocusReason); }
+
+private:
+    EditControl* m_edit;
+};
+
+}  // namespace
+
+CVellEditView::CVellEditView(CMainFrame* frame, QWidget* parent)
+    : QWidget(parent),
+      m_pFrame(frame),
+      m_pEdit(new EditControl(this)),
+      m_pFindTarget(std::make_unique<EditFindTarget>(m_pEdit)),
+      m_pFinder(std::make_unique<TextFinder>([this](const QString& text) {
+          if (m_pFrame)
+              m_pFrame->prompts().message(text, PromptIcon::None, PromptButtons::Ok);
+      }))
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_pEdit);
+    setFocusProxy(m_pEdit);
+    connect(m_pEdit, &EditControl::keyReleased, this, &CVellEditView::keyReleased);
+    connect(m_pEdit, &EditControl::contextMenuRequested, this, &CVellEditView::ShowPopupMenu);
+}
+
+CVellEditView::~CVellEditView() = default;
+
+QString CVellEditView::toPlainText() const { return m_pEdit->toPlainText(); }
+void CVellEditView::setPlainText(const QString& text) { m_pEdit->setPlainText(text); }
+bool CVellEditView::isModified() const { return m_pEdit->isModified(); }
+void CVellEditView::setModified(bool modified) { m_pEdit->setModified(modified); }
+bool CVellEditView::isVertical() const { return m_pEdit->isVertical(); }
+void CVellEditView::setVertical(bool vertical) { m_pEdit->setVertical(vertical); }
+void CVellEditView::selection(int* start, int* end) const { m_pEdit->selection(start, end); }
+void CVellEditView::setSelection(int start, int end) { m_pEdit->setSelection(start, end); }
+void CVellEditView::replaceSelection(const QString& text) { m_pEdit->replaceSelection(text); }
+bool CVellEditView::canUndo() const { return m_pEdit->canUndo(); }
+bool CVellEditView::canPaste() const { return m_pEdit->canPaste(); }
+
+int CVellEditView::findText(const QString& what, int from, int to, bool matchCase,
+                            bool wholeWord, int* length) const
+{
+    if (length)
+        *length = 0;
+    if (what.isEmpty())
+        return -1;
+    QTextDocument::FindFlags flags;
+    if (matchCase)
+        flags |= QTextDocument::FindCaseSensitively;
+    if (wholeWord)
+        flags |= QTextDocument::FindWholeWords;
+    const QTextCursor found = m_pEdit->document()->find(what, std::max(from, 0), flags);
+    if (found.isNull() || (to >= 0 && found.selectionEnd() > to))
+        return -1;
+    if (length)
+        *length = found.selectionEnd() - found.selectionStart();
+    return found.selectionStart();
+}
+
+QWidget* CVellEditView::control() const { return m_pEdit; }
+
+void CVellEditView::undo() { m_pEdit->undo(); }
+void CVellEditView::redo() { m_pEdit->redo(); }
+void CVellEditView::cut() { m_pEdit->cut(); }
+void CVellEditView::copy() { m_pEdit->copy(); }
+void CVellEditView::paste() { m_pEdit->paste(); }
+void CVellEditView::selectAll() { m_pEdit->selectAll(); }
+
+VellTreeView* CVellEditView::GetTreeView() const { return m_pFrame ? m_pFrame->GetTreeView() : nullptr; }
+
+namespace {
+
+// The project commands work the same from this pane as from the tree.
+bool IsForwarded(int id)
+{
+    return id == ID_PROJECT_OPEN || id == ID_PROJECT_SAVE || id == ID_PROJECT_SAVEAS ||
+           id == ID_PROJECT_NEW || id == ID_PROJECT_TITLE;
+}
+
+}  // namespace
+
+bool CVellEditView::HandlesCommand(int id) const
+{
+    switch (id) {
+    case ID_EDIT_UNDO:
+    case ID_EDIT_CUT:
+    case ID_EDIT_COPY:
+    case ID_EDIT_PASTE:
+    case ID_EDIT_SELECT_ALL:
+    case ID_EDIT_FIND:
+    case ID_EDIT_REPLACE:
+    case ID_EDIT_REPEAT:
+    case ID_COUNTER:
+        return true;
+    default:
+        return IsForwarded(id);
+    }
+}
+
+void CVellEditView::UpdateCommand(int id, CommandUi& ui)
+{
+    int start = 0, end = 0;
+    switch (id) {
+    case ID_EDIT_UNDO:
+        ui.enabled = canUndo();
+        break;
+    case ID_EDIT_CUT:
+    case ID_EDIT_COPY:
+        selection(&start, &end);
+        ui.enabled = start != end;
+        break;
+    case ID_EDIT_PASTE:
+        ui.enabled = canPaste();
+        break;
+    case ID_EDIT_SELECT_ALL:
+        ui.enabled = !m_pEdit->document()->isEmpty();
+        break;
+    case ID_EDIT_FIND:
+    case ID_EDIT_REPLACE:
+        ui.enabled = !m_pEdit->document()->isEmpty();
+        break;
+    case ID_EDIT_REPEAT:
+        ui.enabled = !m_pEdit->document()->isEmpty() && m_pFinder->hasLastFind();
+        break;
+    case ID_COUNTER:
+        // The counter is not part of this editor yet.
+        ui.enabled = false;
+        break;
+    default:
+        if (IsForwarded(id)) {
+            if (VellTreeView* tree = GetTreeView())
+                tree->UpdateCommand(id, ui);
+            else
+                ui.enabled = false;
+        }
+        break;
+    }
+}
+
+void CVellEditView::RunCommand(int id)
+{
+    switch (id) {
+    case ID_EDIT_UNDO: undo(); break;
+    case ID_EDIT_CUT: cut(); break;
+    case ID_EDIT_COPY: copy(); break;
+    case ID_EDIT_PASTE: paste(); break;
+    case ID_EDIT_SELECT_ALL: selectAll(); break;
+    case ID_EDIT_FIND: OnEditFind(); break;
+    case ID_EDIT_REPLACE: OnEditReplace(); break;
+    case ID_EDIT_REPEAT: m_pFinder->repeatLastFind(*m_pFindTarget); break;
+    default:
+        if (IsForwarded(id))
+            if (VellTreeView* tree = GetTreeView())
+                tree->RunCommand(id);
+        break;
+    }
+}
+
+FindReplaceDialog* CVellEditView::OpenFindDialog(bool replace)
+{
+    auto* dialog = new FindReplaceDialog(replace ? FindReplaceDialog::Replace : FindReplaceDialog::Find, this);
+    // Each notice names its dialog and carries its fields; the view keeps no dialog.
+    connect(dialog, &FindReplaceDialog::findReplace, this,
+            [this](FindReplaceDialog* d, unsigned flags) { m_pFinder->onFindReplace(*m_pFindTarget, d, flags); });
+    dialog->show();
+    return dialog;
+}
+
+FindReplaceDialog* CVellEditView::OnEditFind() { return OpenFindDialog(false); }
+FindReplaceDialog* CVellEditView::OnEditReplace() { return OpenFindDialog(true); }
+
+QMenu* CVellEditView::CreatePopupMenu(QWidget* parent)
+{
+    struct Item { int id; const char* caption; };
+    static const Item items[] = {
+        {ID_EDIT_UNDO, "元に戻す(&U)"}, {0, nullptr},
+        {ID_EDIT_CUT, "切り取り(&T)"}, {ID_EDIT_COPY, "ｺﾋﾟｰ(&C)"},
+        {ID_EDIT_PASTE, "貼り付け(&P)"}, {ID_EDIT_SELECT_ALL, "すべて選択(&L)"}, {0, nullptr},
+        {ID_EDIT_FIND, "検索(&F)..."}, {ID_EDIT_REPLACE, "置換(&E)"},
+    };
+    int start = 0, end = 0;
+    selection(&start, &end);
+    auto* menu = new QMenu(parent);
+    menu->setObjectName(QStringLiteral("POPUP1"));
+    for (const Item& item : items) {
+        if (!item.id) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* a = menu->addAction(QString::fromUtf8(item.caption));
+        a->setData(item.id);
+        // This menu's enabling is its own: the control's answers, not the update rules.
+        if (item.id == ID_EDIT_UNDO)
+            a->setEnabled(canUndo());
+        else if (item.id == ID_EDIT_PASTE)
+            a->setEnabled(canPaste());
+        else if (item.id == ID_EDIT_CUT || item.id == ID_EDIT_COPY)
+            a->setEnabled(start != end);
+        const int id = item.id;
+        connect(a, &QAction::triggered, this, [this, id] { RunCommand(id); });
+    }
+    return menu;
+}
+
+void CVellEditView::ShowPopupMenu(const QPoint& globalPos)
+{
+    QMenu* menu = CreatePopupMenu(this);
+    menu->exec(globalPos);
+    delete menu;
+}
+
+#include "CVellEditView.moc"

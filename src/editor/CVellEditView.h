@@ -1,0 +1,96 @@
+// The right-hand pane: the editor that shows the text of the selected project node, or a
+// separately opened text document.
+//
+// The rest of the program only uses the narrow surface below (whole text, modified flag,
+// direction, selection, range search, replacing the selection, undo/paste queries). It is
+// shaped after the vertical text widget (VerticalTextEdit), and the view only calls the
+// control through those same names, so the control inside is exchanged by changing the
+// base of EditControl. Until that widget is in, a QPlainTextEdit stands in and the
+// direction is only recorded.
+#pragma once
+
+#include "CommandTarget.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class CMainFrame;
+class EditControl;
+class FindReplaceDialog;
+class FindTarget;
+class QMenu;
+class TextFinder;
+class VellTreeView;
+
+class CVellEditView : public QWidget, public CommandTarget {
+    Q_OBJECT
+public:
+    explicit CVellEditView(CMainFrame* frame, QWidget* parent = nullptr);
+    ~CVellEditView() override;
+
+    // Replacing the whole text starts a fresh history: no undo, not modified.
+    QString toPlainText() const;
+    void setPlainText(const QString& text);
+
+    bool isModified() const;
+    void setModified(bool modified);
+
+    // Vertical writing (top to bottom, lines right to left); the editor starts vertical.
+    bool isVertical() const;
+    void setVertical(bool vertical);
+
+    // Character positions; start == end is the caret.
+    void selection(int* start, int* end) const;
+    void setSelection(int start, int end);
+    void replaceSelection(const QString& text);
+
+    bool canUndo() const;
+    bool canPaste() const;
+
+    // Searches forward for what inside [from, to] (to < 0: up to the end). Answers the
+    // position of the first occurrence lying wholly in the range and its length, or -1.
+    int findText(const QString& what, int from, int to, bool matchCase, bool wholeWord,
+                 int* length) const;
+
+    // The control itself, for focus tracking and tests.
+    QWidget* control() const;
+
+    // The edit context menu ("POPUP1"), enabled as the control answers right now. The
+    // caller runs it; a chosen entry's command comes back through RunCommand.
+    QMenu* CreatePopupMenu(QWidget* parent);
+
+    // The project tree beside this editor.
+    VellTreeView* GetTreeView() const;
+
+    // A new modeless Find or Replace dialog on this editor; it goes away on its own when
+    // closed. Every dialog starts empty.
+    FindReplaceDialog* OnEditFind();
+    FindReplaceDialog* OnEditReplace();
+
+    // CommandTarget
+    bool HandlesCommand(int id) const override;
+    void UpdateCommand(int id, CommandUi& ui) override;
+    void RunCommand(int id) override;
+
+public slots:
+    void undo();
+    void redo();
+    void cut();
+    void copy();
+    void paste();
+    void selectAll();
+
+signals:
+    void keyReleased(int key);
+
+private:
+    void ShowPopupMenu(const QPoint& globalPos);
+
+    FindReplaceDialog* OpenFindDialog(bool replace);
+
+    CMainFrame* m_pFrame;
+    EditControl* m_pEdit;
+    std::unique_ptr<FindTarget> m_pFindTarget;
+    std::unique_ptr<TextFinder> m_pFinder;   // remembers only the last Find Next, for F3
+};

@@ -1,0 +1,150 @@
+// The left pane: the project outline. It owns the project's DOM document for the whole
+// run and mirrors it item by item: every item stands for one element and carries it.
+// Nodes are found from items, never the other way round.
+//
+// Every operation that touches the DOM runs inside one guarded region and reports a
+// failure itself (a message box captioned Penwick with an OK button); callers only see
+// the failure result. Walks over the tree are iterative: project files may nest as deep
+// as the DOM service allows.
+#pragma once
+
+#include "CommandTarget.h"
+#include "DomDocument.h"
+#include "FileIO.h"
+#include "ProjectSafety.h"
+#include "TreeGuard.h"
+
+#include <QString>
+#include <QTreeWidget>
+
+#include <memory>
+#include <new>
+
+class CMainFrame;
+class CVellEditView;
+class Prompts;
+
+class VellTreeView : public QTreeWidget, public CommandTarget {
+    Q_OBJECT
+public:
+    // Loads the project template into the document; a missing or broken template leaves
+    // the document empty and says nothing (the first new project reports it).
+    explicit VellTreeView(CMainFrame* frame, QWidget* parent = nullptr);
+    ~VellTreeView() override;
+
+    // Loads m_strProjectPath into the document. On failure the reason is shown and the
+    // document keeps what it held. (Opening a project goes through OpenProjectFile.)
+    bool InitDomDocument();
+    // Reads the project title and adds one item per element with attributes, in document
+    // order. Never deletes items; leaves no current item.
+    bool RefreshTree();
+    // Adds the item for node and, below it, its whole subtree.
+    bool FillXMLTree(penwick::DomNode node, QTreeWidgetItem* parent, QTreeWidgetItem* insertAfter);
+    // Adds the item for one node; null when the node gets none (text, no attributes) or
+    // after a reported failure. insertAfter null appends; InsertFirst() puts it first.
+    QTreeWidgetItem* AddNodeToTree(penwick::DomNode node, QTreeWidgetItem* parent,
+                                   QTreeWidgetItem* insertAfter);
+    // Deletes the item with its subtree, deepest first; null deletes every item.
+    void DeleteTreeItem(QTreeWidgetItem* item);
+
+    // ---- selection and text (VellTreeViewSync.cpp) ----
+    // The tree's selection moved: store the editor's text into the node left, load the
+    // text of the node entered and rewrite the caption.
+    void OnSelChanged();
+    // Loads the current item's node text into the editor and clears its modified flag.
+    void SetEditViewText();
+    // Stores the editor's text into the current item's node when it was changed (or
+    // the user takes a separately opened text as the node's text).
+    void SaveTextToDOM();
+    // The one save path: stores the editor's text, then writes the document to
+    // m_strProjectPath (asking for one when there is none) atomically. True only when
+    // the file was written; the modified states are cleared only then.
+    bool SaveXMLToFile();
+    // Asks for a project file name to save under; true after storing it in m_strProjectPath.
+    bool GetSaveFilePath();
+    // The item the tree shows selected, or null.
+    QTreeWidgetItem* GetSelectedItem() const;
+
+    // ---- project commands (VellTreeViewProject.cpp) ----
+    void MakeNewProject();
+    void OnProjectOpen();
+    void OnProjectSave();
+    void OnProjectSaveAs();
+    void ChangeProjectTitle();
+    // Opens a project file without the dialog (also "penwick --project FILE"). The project
+    // shown before stays, with its path and document, unless the file loads and builds.
+    bool OpenProjectFile(const QString& path);
+    // Asks for an existing project file; the path chosen, or empty.
+    QString GetOpenFilePath();
+
+    // Where project saves write through; tests put a faulty one here.
+    void SetFileOps(penwick::FileOps* ops) { m_pFileOps = ops; }
+
+    // The three caption forms.
+    static QString NodeCaption(const QString& projectTitle, const QString& nodeTitle);
+    static QString ProjectCaption(const QString& projectTitle);
+    static QString NewProjectCaption();
+
+    CVellEditView* GetEditView();
+
+    // The element an item stands for; null for null or a foreign item.
+    static penwick::DomNode NodeOf(const QTreeWidgetItem* item);
+    // The insert-after marker that puts a new item first among its siblings.
+    static QTreeWidgetItem* InsertFirst();
+
+    // The project file filter of both project file dialogs.
+    static QString ProjectFileFilter();
+
+    // CommandTarget
+    bool HandlesCommand(int id) const override;
+    void UpdateCommand(int id, CommandUi& ui) override;
+    void RunCommand(int id) override;
+
+    QString m_strProjectPath;                 // empty until opened or saved under a name
+    QString m_strTemplatePath;                // default.xml beside the program (or in share/)
+    bool m_bDeleting = false;                 // set around item removal: selection changes are ignored
+    QTreeWidgetItem* m_hSelectedItem = nullptr;  // the item whose text the editor holds
+    CVellEditView* m_pEditView = nullptr;     // found on first need
+    QString m_strProjectTitle;                // the document element's first attribute
+    std::unique_ptr<penwick::DomDocument> m_pDomDoc;
+
+protected:
+    // Runs work as one guarded region; reports a failure once and answers false.
+    template <class Work>
+    bool Guarded(const char* catchAllText, Work&& work);
+    void ReportResult(penwick::HRESULT hr);
+    void ReportText(const QString& text);
+    Prompts& prompts() const;
+
+    // The save question of open and new project; false when the command must stop
+    // (Cancel, or Yes and the save did not happen).
+    bool PromptSaveChanges();
+    // The project file as last read or written, to notice another program's changes.
+    void RememberDiskState();
+    QString m_strDiskStatePath;
+    penwick::FileStamp m_diskState;
+
+    CMainFrame* m_pFrame;
+    penwick::FileOps* m_pFileOps;
+
+private:
+    struct CommandEntry;
+    static void DestroyItems(const QList<QTreeWidgetItem*>& roots);
+    static const CommandEntry* FindCommand(int id);
+};
+
+template <class Work>
+bool VellTreeView::Guarded(const char* catchAllText, Work&& work)
+{
+    try {
+        work();
+        return true;
+    } catch (const penwick::DomFailure& failure) {
+        ReportResult(failure.hr);
+    } catch (const std::bad_alloc&) {
+        ReportResult(penwick::E_OUTOFMEMORY);
+    } catch (...) {
+        ReportText(QString::fromUtf8(catchAllText));
+    }
+    return false;
+}

@@ -1,0 +1,145 @@
+// The project commands: new, open, save, save as and the title. A command collects its
+// answers first; nothing is discarded, replaced or closed unless the step before it
+// (saving, loading, building) really happened.
+#include "VellTreeView.h"
+
+#include "CMainFrame.h"
+#include "CProjectTitleDlg.h"
+#include "CVellEditView.h"
+#include "Prompts.h"
+#include "ProjectFormat.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+using namespace penwick;
+
+namespace {
+
+const char kRestartText[] =
+    "ツリービューを正常に初期化できませんでした。このアプリケーションの再起動を推奨します。";
+
+}  // namespace
+
+bool VellTreeView::PromptSaveChanges()
+{
+    CVellEditView* edit = GetEditView();
+    if (!m_pFrame->m_bProjectModified && !(edit && edit->isModified()))
+        return true;
+    switch (prompts().message(QStringLiteral("現在開いているプロジェクトは変更されています。保存しますか？"),
+                              PromptIcon::Exclamation, PromptButtons::YesNoCancel)) {
+    case PromptAnswer::Yes:
+        // A save that did not happen (dialog cancelled, write failed) keeps the work.
+        return SaveXMLToFile();
+    case PromptAnswer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString VellTreeView::GetOpenFilePath()
+{
+    return prompts().openFilePath(ProjectFileFilter(), QStringLiteral("xml"));
+}
+
+void VellTreeView::OnProjectOpen()
+{
+    if (!PromptSaveChanges())
+        return;
+    const QString path = GetOpenFilePath();
+    if (!path.isEmpty())
+        OpenProjectFile(path);
+}
+
+bool VellTreeView::OpenProjectFile(const QString& path)
+{
+    // The file goes into a document of its own first: the one shown stays, with its path,
+    // until the new one has loaded and can be built.
+    auto loaded = std::make_unique<DomDocument>();
+    const Status status = loaded->load(QFile::encodeName(path).toStdString());
+    if (!status) {
+        ReportText(QString::fromStdString(status.message.empty() ? ResultCodeText(status.hr) : status.message));
+        return false;
+    }
+    std::string title;
+    if (const HRESULT hr = format::ReadProjectTitle(*loaded, &title); FAILED(hr)) {
+        // What building the tree would report, without having torn down the one shown.
+        ReportResult(hr);
+        prompts().message(QString::fromUtf8(kRestartText));
+        return false;
+    }
+
+    m_bDeleting = true;
+    DeleteTreeItem(nullptr);
+    m_bDeleting = false;
+    m_pDomDoc = std::move(loaded);
+    m_strProjectPath = QFileInfo(path).absoluteFilePath();
+    RememberDiskState();
+    if (!RefreshTree()) {
+        prompts().message(QString::fromUtf8(kRestartText));
+        return false;
+    }
+    m_pFrame->SetWindowText(ProjectCaption(m_strProjectTitle));
+    if (CVellEditView* edit = GetEditView())
+        edit->setPlainText(QString());
+    m_pFrame->m_bProjectModified = false;
+    return true;
+}
+
+void VellTreeView::MakeNewProject()
+{
+    if (!PromptSaveChanges())
+        return;
+    auto fresh = std::make_unique<DomDocument>();
+    const bool loaded = Guarded("Failed in VellTreeView::MakeNewProject", [&] {
+        if (!fresh->load(QFile::encodeName(m_strTemplatePath).toStdString()))
+            throw std::runtime_error("template");
+    });
+    // Without a template there is nothing to start from; the project shown stays.
+    if (!loaded)
+        return;
+    m_bDeleting = true;
+    DeleteTreeItem(nullptr);
+    m_bDeleting = false;
+    m_pDomDoc = std::move(fresh);
+    m_pFrame->SetWindowText(NewProjectCaption());
+    m_strProjectPath.clear();
+    m_strDiskStatePath.clear();
+    if (!RefreshTree()) {
+        prompts().message(QString::fromUtf8(kRestartText));
+        return;
+    }
+    if (CVellEditView* edit = GetEditView())
+        edit->setPlainText(QString());
+    m_pFrame->m_bProjectModified = false;
+}
+
+void VellTreeView::OnProjectSave() { SaveXMLToFile(); }
+
+void VellTreeView::OnProjectSaveAs()
+{
+    const QString previous = m_strProjectPath;
+    if (!GetSaveFilePath())
+        return;
+    // A save as that failed leaves the project where it was.
+    if (!SaveXMLToFile())
+        m_strProjectPath = previous;
+}
+
+void VellTreeView::ChangeProjectTitle()
+{
+    CProjectTitleDlg dlg(m_strProjectTitle, this);
+    if (prompts().execDialog(dlg) != QDialog::Accepted)
+        return;
+    const QString title = dlg.title();
+    if (title.isEmpty())
+        return;
+    Guarded("Failed in VellTreeView::ChangeProjectTitle", [&] {
+        Require(m_pDomDoc.get());
+        Check(format::WriteProjectTitle(*m_pDomDoc, title.toStdString()));
+        m_strProjectTitle = title;
+        m_pFrame->SetWindowText(ProjectCaption(m_strProjectTitle));
+    });
+    m_pFrame->m_bProjectModified = true;
+}

@@ -1,0 +1,173 @@
+// The tree and the editor work on one node together: the selected one. When the
+// selection moves, the edited text goes back into the node left and the next node's
+// text comes up. Every project save goes through SaveXMLToFile.
+#include "VellTreeView.h"
+
+#include "CMainFrame.h"
+#include "CVellApp.h"
+#include "CVellEditView.h"
+#include "Prompts.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+using namespace penwick;
+
+namespace {
+
+// Node texts keep the CR LF line ends project files have always held; the editor hands
+// out bare line feeds.
+std::string ToStoredText(const QString& editorText)
+{
+    QString text = editorText;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text.toStdString();
+}
+
+}  // namespace
+
+QString VellTreeView::NodeCaption(const QString& projectTitle, const QString& nodeTitle)
+{
+    return QStringLiteral("%1 - %2 - [ %3 ]").arg(projectTitle, Prompts::AppCaption(), nodeTitle);
+}
+
+QString VellTreeView::ProjectCaption(const QString& projectTitle)
+{
+    return QStringLiteral("%1 - %2 - [  ]").arg(projectTitle, Prompts::AppCaption());
+}
+
+QString VellTreeView::NewProjectCaption()
+{
+    return QStringLiteral("無題 - %1 - [  ]").arg(Prompts::AppCaption());
+}
+
+QTreeWidgetItem* VellTreeView::GetSelectedItem() const
+{
+    const QList<QTreeWidgetItem*> selected = selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+void VellTreeView::OnSelChanged()
+{
+    if (m_bDeleting)
+        return;
+    QTreeWidgetItem* selected = GetSelectedItem();
+    if (!selected) {
+        // The tree always keeps a node selected once one was: the editor's text belongs
+        // to it, and with none selected it would be stored nowhere.
+        if (m_hSelectedItem) {
+            m_bDeleting = true;
+            m_hSelectedItem->setSelected(true);
+            m_bDeleting = false;
+        }
+        return;
+    }
+    SaveTextToDOM();
+    m_hSelectedItem = selected;
+    SetEditViewText();
+    m_pFrame->SetWindowText(NodeCaption(m_strProjectTitle, m_hSelectedItem->text(0)));
+}
+
+void VellTreeView::SetEditViewText()
+{
+    Guarded("Failed in VellTreeView::SetEditViewText", [&] {
+        const DomNode node = Require(NodeOf(m_hSelectedItem));
+        const DomNode holder = Require(node.firstChild());
+        const DomNode textNode = holder.firstChild();
+        CVellEditView* edit = Require(GetEditView());
+        edit->setPlainText(textNode ? QString::fromStdString(textNode.text()) : QString());
+    });
+    // After a failed load the editor keeps its text, which is not this node's: it must
+    // not be stored into it unless the user edits it.
+    if (CVellEditView* edit = GetEditView())
+        edit->setModified(false);
+}
+
+void VellTreeView::SaveTextToDOM()
+{
+    if (!m_hSelectedItem)
+        return;
+    CVellEditView* edit = GetEditView();
+    if (!edit)
+        return;
+    CVellApp* app = m_pFrame->GetApp();
+    if (app && app->m_bTextFileOpen) {
+        app->m_bTextFileOpen = false;
+        const PromptAnswer take = prompts().message(
+            QStringLiteral("現在開かれているのはプロジェクトのテキストではなく、別の文書ファイルです。"
+                           "選択中のノードのテキストとして扱いますか？"),
+            PromptIcon::Exclamation, PromptButtons::YesNo);
+        if (take != PromptAnswer::Yes)
+            return;
+    } else if (!edit->isModified()) {
+        return;
+    }
+    const std::string text = ToStoredText(edit->toPlainText());
+    Guarded("Failed in VellTreeView::SaveTextToDOM", [&] {
+        const DomNode node = Require(NodeOf(m_hSelectedItem));
+        const DomNode holder = Require(node.firstChild());
+        const DomNode textNode = Require(m_pDomDoc->createTextNode(text));
+        const DomNode old = holder.firstChild();
+        const HRESULT hr = old ? m_pDomDoc->replaceChild(holder, textNode, old)
+                               : m_pDomDoc->appendChild(holder, textNode);
+        if (FAILED(hr))
+            m_pDomDoc->discard(textNode);
+        Check(hr);
+    });
+    m_pFrame->m_bProjectModified = true;
+}
+
+bool VellTreeView::GetSaveFilePath()
+{
+    const QString path = prompts().saveFilePath(ProjectFileFilter(), QStringLiteral("xml"));
+    if (path.isEmpty())
+        return false;
+    m_strProjectPath = path;
+    return true;
+}
+
+void VellTreeView::RememberDiskState()
+{
+    m_strDiskStatePath = m_strProjectPath;
+    m_diskState = FileStamp::of(QFile::encodeName(m_strProjectPath).toStdString());
+}
+
+bool VellTreeView::SaveXMLToFile()
+{
+    if (m_strProjectPath.isEmpty() && !GetSaveFilePath())
+        return false;
+    SaveTextToDOM();
+
+    // Another program (or another Penwick) may have written the file since we read or
+    // wrote it; replacing it then must be the user's decision.
+    if (m_strDiskStatePath == m_strProjectPath && m_diskState.exists &&
+        !(FileStamp::of(QFile::encodeName(m_strProjectPath).toStdString()) == m_diskState)) {
+        const PromptAnswer overwrite = prompts().message(
+            QStringLiteral("%1 は、読み込んだ後に他のプログラムによって変更されています。上書きしますか？")
+                .arg(QFileInfo(m_strProjectPath).fileName()),
+            PromptIcon::Exclamation, PromptButtons::YesNo);
+        if (overwrite != PromptAnswer::Yes)
+            return false;
+    }
+
+    Status saved;
+    const bool ran = Guarded("Failed in VellTreeView::SaveXMLToFile", [&] {
+        Require(m_pDomDoc.get());
+        saved = m_pDomDoc->save(QFile::encodeName(m_strProjectPath).toStdString(), *m_pFileOps);
+    });
+    if (!ran)
+        return false;
+    if (!saved) {
+        // The file on disk is as it was and the work is only in memory: both modified
+        // states stay set, so closing asks again.
+        ReportText(saved.message.empty() ? QString::fromStdString(ResultCodeText(saved.hr))
+                                         : QString::fromStdString(saved.message));
+        return false;
+    }
+    RememberDiskState();
+    m_pFrame->m_bProjectModified = false;
+    if (CVellEditView* edit = GetEditView())
+        edit->setModified(false);
+    return true;
+}

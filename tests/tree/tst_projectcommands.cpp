@@ -1,0 +1,393 @@
+// Selection and text synchronisation, the project commands and the one save path,
+// driven through the real main window with scripted prompts and injected file faults.
+#include "CMainFrame.h"
+#include "CProjectTitleDlg.h"
+#include "CVellApp.h"
+#include "CVellEditView.h"
+#include "CommandIds.h"
+#include "FileIO.h"
+#include "ScriptedPrompts.h"
+#include "VellTreeView.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+#include <memory>
+
+using penwick::DomNode;
+
+namespace {
+
+const char kNovel[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+    "<project title=\"小説\">"
+    "<chapter title=\"第一章\" textout=\"yes\" type=\"Basic\"><text>一</text></chapter>"
+    "<chapter title=\"第二章\" textout=\"yes\" type=\"Basic\"><text/>"
+    "<paragraph title=\"二の一\" textout=\"yes\" type=\"Basic\"><text>a</text></paragraph>"
+    "</chapter>"
+    "<chapter title=\"空\"/>"
+    "</project>";
+
+// The node's own text as the editor would be given it.
+std::string TextOf(QTreeWidgetItem* item)
+{
+    const DomNode holder = VellTreeView::NodeOf(item).firstChild();
+    return holder.firstChild() ? holder.firstChild().text() : std::string();
+}
+
+class FaultyOps : public penwick::FileOps {
+public:
+    enum Fault { ShortWrite, NoSpace, SyncFails, RenameFails } fault;
+    explicit FaultyOps(Fault f) : fault(f) {}
+    ssize_t write(int fd, const void* data, size_t size) override
+    {
+        if (fault == ShortWrite)
+            return size > 1 ? FileOps::write(fd, data, size / 2) : 0;  // then 0: no progress
+        if (fault == NoSpace) {
+            errno = ENOSPC;
+            return -1;
+        }
+        return FileOps::write(fd, data, size);
+    }
+    int fsync(int fd) override
+    {
+        if (fault == SyncFails) {
+            errno = EIO;
+            return -1;
+        }
+        return FileOps::fsync(fd);
+    }
+    int rename(const char* from, const char* to) override
+    {
+        if (fault == RenameFails) {
+            errno = EXDEV;
+            return -1;
+        }
+        return FileOps::rename(from, to);
+    }
+};
+
+}  // namespace
+
+class TestProjectCommands : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<CVellApp> app;
+    ScriptedPrompts* prompts = nullptr;
+    CMainFrame* frame = nullptr;
+    VellTreeView* tree = nullptr;
+    CVellEditView* edit = nullptr;
+    QTemporaryDir dir;
+
+    bool start(const QStringList& args = {})
+    {
+        auto scripted = std::make_unique<ScriptedPrompts>();
+        prompts = scripted.get();
+        app = std::make_unique<CVellApp>(std::move(scripted));
+        const bool ok = app->InitInstance(args);
+        frame = app->GetMainWnd();
+        tree = frame->GetTreeView();
+        edit = frame->GetEditView();
+        return ok;
+    }
+    QString writeFile(const QString& name, const QByteArray& bytes)
+    {
+        QFile f(dir.filePath(name));
+        if (!f.open(QIODevice::WriteOnly))
+            return {};
+        f.write(bytes);
+        return f.fileName();
+    }
+    static QByteArray readFile(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    bool openNovel()
+    {
+        prompts->answerPath(writeFile(QStringLiteral("novel.xml"), kNovel));
+        frame->GetAction(ID_PROJECT_OPEN)->trigger();
+        return tree->topLevelItemCount() == 3;
+    }
+    void select(QTreeWidgetItem* item) { tree->setCurrentItem(item); }
+
+private slots:
+    void init() { QVERIFY(start()); }
+    void cleanup()
+    {
+        QCOMPARE(prompts->unexpectedCount(), 0);
+        QVERIFY(prompts->allAnswered());
+        app.reset();
+    }
+
+    void openShowsTheProjectUnmodified()
+    {
+        QVERIFY(openNovel());
+        QCOMPARE(frame->windowTitle(), QStringLiteral("小説 - Penwick - [  ]"));
+        QCOMPARE(tree->m_strProjectPath, dir.filePath(QStringLiteral("novel.xml")));
+        QVERIFY(!frame->m_bProjectModified);
+        QVERIFY(!tree->m_hSelectedItem);
+        QCOMPARE(prompts->shown[0].kind, QStringLiteral("open"));
+        QCOMPARE(prompts->shown[0].text, QStringLiteral("プロジェクトファイル (*.xml)|*.xml|その他(*.*)|*.*||"));
+    }
+
+    void selectionCarriesTheTextAcross()
+    {
+        QVERIFY(openNovel());
+        QTreeWidgetItem* first = tree->topLevelItem(0);
+        QTreeWidgetItem* second = tree->topLevelItem(1);
+        select(first);
+        QCOMPARE(edit->toPlainText(), QStringLiteral("一"));
+        QVERIFY(!edit->isModified());
+        QCOMPARE(frame->windowTitle(), QStringLiteral("小説 - Penwick - [ 第一章 ]"));
+
+        select(second);  // nothing edited: nothing written
+        QVERIFY(!frame->m_bProjectModified);
+        QCOMPARE(edit->toPlainText(), QString());
+
+        edit->setPlainText(QStringLiteral("行一\n行二"));
+        edit->setModified(true);
+        select(first);  // the empty holder of the second chapter gets a text node
+        QCOMPARE(TextOf(second), std::string("行一\r\n行二"));
+        QVERIFY(frame->m_bProjectModified);
+        QCOMPARE(edit->toPlainText(), QStringLiteral("一"));
+
+        edit->setPlainText(QString());
+        edit->setModified(true);
+        select(second);  // an emptied text replaces the old one with an empty text node
+        QCOMPARE(TextOf(first), std::string());
+        QVERIFY(VellTreeView::NodeOf(first).firstChild().firstChild());
+        QCOMPARE(edit->toPlainText(), QStringLiteral("行一\n行二"));
+    }
+
+    void nodeWithoutTextHolderIsReported()
+    {
+        QVERIFY(openNovel());
+        select(tree->topLevelItem(0));
+        prompts->answer(PromptAnswer::Ok);
+        select(tree->topLevelItem(2));
+        QCOMPARE(prompts->texts(), QStringList{QString::fromStdString(penwick::ResultCodeText(penwick::E_POINTER))});
+        QCOMPARE(edit->toPlainText(), QStringLiteral("一"));  // kept, but no longer counts as edited
+        QVERIFY(!edit->isModified());
+    }
+
+    void separateTextFileAsksOnce_data()
+    {
+        QTest::addColumn<bool>("take");
+        QTest::newRow("Yes: stored") << true;
+        QTest::newRow("No: node kept") << false;
+    }
+    void separateTextFileAsksOnce()
+    {
+        QFETCH(bool, take);
+        QVERIFY(openNovel());
+        select(tree->topLevelItem(0));
+        prompts->answerPath(writeFile(QStringLiteral("memo.txt"), "メモ"));
+        frame->GetAction(ID_FILE_OPEN)->trigger();
+        QVERIFY(app->m_bTextFileOpen);
+        prompts->clear();
+        prompts->answer(take ? PromptAnswer::Yes : PromptAnswer::No);
+        select(tree->topLevelItem(1));
+        QCOMPARE(prompts->messages().size(), 1);
+        QCOMPARE(prompts->messages()[0].buttons, PromptButtons::YesNo);
+        QCOMPARE(prompts->messages()[0].icon, PromptIcon::Exclamation);
+        QVERIFY(!app->m_bTextFileOpen);
+        QCOMPARE(TextOf(tree->topLevelItem(0)), take ? std::string("メモ") : std::string("一"));
+        QCOMPARE(frame->m_bProjectModified, take);
+    }
+
+    void fileNewStoresTypedNodeTextFirst()
+    {
+        QVERIFY(openNovel());
+        select(tree->topLevelItem(0));
+        QTest::keyClicks(edit->control(), QStringLiteral("x"));
+        frame->GetAction(ID_FILE_NEW)->trigger();
+        QCOMPARE(TextOf(tree->topLevelItem(0)), std::string("x一"));
+        QCOMPARE(edit->toPlainText(), QString());
+        QVERIFY(frame->m_bProjectModified);
+    }
+
+    void saveQuestionBeforeOpen_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("savePath");   // for Yes: empty = dialog cancelled
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("Cancel") << int(PromptAnswer::Cancel) << QString() << false;
+        QTest::newRow("No") << int(PromptAnswer::No) << QString() << true;
+        QTest::newRow("Yes, dialog cancelled") << int(PromptAnswer::Yes) << QString() << false;
+        QTest::newRow("Yes, saved") << int(PromptAnswer::Yes) << QStringLiteral("first.xml") << true;
+    }
+    void saveQuestionBeforeOpen()
+    {
+        QFETCH(int, answer);
+        QFETCH(QString, savePath);
+        QFETCH(bool, opened);
+        frame->GetAction(ID_PROJECT_NEW)->trigger();  // the template, never saved
+        QCOMPARE(frame->windowTitle(), QStringLiteral("無題 - Penwick - [  ]"));
+        QCOMPARE(tree->m_strProjectTitle, QStringLiteral("無題のプロジェクト"));
+        QTest::keyClicks(edit->control(), QStringLiteral("typed"));  // only the editor changed
+
+        prompts->answer(PromptAnswer(answer));
+        if (PromptAnswer(answer) == PromptAnswer::Yes)
+            prompts->answerPath(savePath.isEmpty() ? QString() : dir.filePath(savePath));
+        if (opened)
+            prompts->answerPath(writeFile(QStringLiteral("novel.xml"), kNovel));
+        frame->GetAction(ID_PROJECT_OPEN)->trigger();
+
+        QCOMPARE(prompts->messages()[0].text, QStringLiteral("現在開いているプロジェクトは変更されています。保存しますか？"));
+        QCOMPARE(prompts->messages()[0].buttons, PromptButtons::YesNoCancel);
+        QCOMPARE(tree->m_strProjectTitle, opened ? QStringLiteral("小説") : QStringLiteral("無題のプロジェクト"));
+        QCOMPARE(edit->isModified(), !opened);
+        if (!savePath.isEmpty())
+            QVERIFY(readFile(dir.filePath(savePath)).contains("無題のプロジェクト"));
+    }
+
+    void failedOpenKeepsTheProjectShown_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("messages");
+        QTest::newRow("malformed") << QByteArray("<project title=\"x\"><chapter></project>") << 1;
+        QTest::newRow("root without attributes") << QByteArray("<project/>") << 2;
+    }
+    void failedOpenKeepsTheProjectShown()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, messages);
+        QVERIFY(openNovel());
+        const QString before = tree->m_strProjectPath;
+        prompts->answerPath(writeFile(QStringLiteral("broken.xml"), bytes));
+        for (int i = 0; i < messages; ++i)
+            prompts->answer(PromptAnswer::Ok);
+        frame->GetAction(ID_PROJECT_OPEN)->trigger();
+        QCOMPARE(prompts->messages().size(), messages);
+        QCOMPARE(tree->m_strProjectPath, before);
+        QCOMPARE(tree->topLevelItemCount(), 3);
+        QVERIFY(!frame->m_bProjectModified);
+        // A later save writes the project shown, to its own file.
+        QVERIFY(tree->SaveXMLToFile());
+        QCOMPARE(readFile(dir.filePath(QStringLiteral("broken.xml"))), bytes);
+    }
+
+    void newProjectWithoutTemplateKeepsTheProject()
+    {
+        QVERIFY(openNovel());
+        tree->m_strTemplatePath = dir.filePath(QStringLiteral("no-template.xml"));
+        prompts->answer(PromptAnswer::Ok);
+        frame->GetAction(ID_PROJECT_NEW)->trigger();
+        QCOMPARE(prompts->texts(), QStringList{QStringLiteral("Failed in VellTreeView::MakeNewProject")});
+        QCOMPARE(tree->topLevelItemCount(), 3);
+        QCOMPARE(tree->m_strProjectPath, dir.filePath(QStringLiteral("novel.xml")));
+    }
+
+    void changeTitle_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("new title") << QStringLiteral("長編") << true << true;
+        QTest::newRow("emptied") << QString() << true << false;
+        QTest::newRow("cancelled") << QStringLiteral("長編") << false << false;
+    }
+    void changeTitle()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, accepted);
+        QFETCH(bool, changed);
+        QVERIFY(openNovel());
+        QString shownTitle;
+        prompts->answerDialog([&](QDialog& dlg) {
+            auto* field = static_cast<CProjectTitleDlg&>(dlg).titleEdit();
+            shownTitle = field->text();
+            field->setText(typed);
+            return accepted ? int(QDialog::Accepted) : int(QDialog::Rejected);
+        });
+        frame->GetAction(ID_PROJECT_TITLE)->trigger();
+        QCOMPARE(prompts->shown[1].caption, QStringLiteral("プロジェクトタイトル取得"));
+        QCOMPARE(shownTitle, QStringLiteral("小説"));
+        const QString title = changed ? typed : QStringLiteral("小説");
+        QCOMPARE(QString::fromStdString(tree->m_pDomDoc->documentElement().firstAttribute().value()), title);
+        QCOMPARE(tree->m_strProjectTitle, title);
+        QCOMPARE(frame->windowTitle(), title + QStringLiteral(" - Penwick - [  ]"));
+        QCOMPARE(frame->m_bProjectModified, changed);
+    }
+
+    void saveFaultsLeaveTheFileAndTheStates_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::newRow("short write") << int(FaultyOps::ShortWrite);
+        QTest::newRow("no space") << int(FaultyOps::NoSpace);
+        QTest::newRow("sync fails") << int(FaultyOps::SyncFails);
+        QTest::newRow("rename fails") << int(FaultyOps::RenameFails);
+    }
+    void saveFaultsLeaveTheFileAndTheStates()
+    {
+        QFETCH(int, fault);
+        QVERIFY(openNovel());
+        select(tree->topLevelItem(0));
+        QTest::keyClicks(edit->control(), QStringLiteral("new words"));
+        FaultyOps ops{static_cast<FaultyOps::Fault>(fault)};
+        const int files = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size();
+        tree->SetFileOps(&ops);
+        prompts->answer(PromptAnswer::Ok);
+        frame->GetAction(ID_PROJECT_SAVE)->trigger();
+        tree->SetFileOps(&penwick::FileOps::system());
+
+        QCOMPARE(readFile(tree->m_strProjectPath), QByteArray(kNovel));
+        QCOMPARE(prompts->messages().size(), 1);
+        QVERIFY(!prompts->messages()[0].text.isEmpty());
+        QVERIFY(frame->m_bProjectModified);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), files);  // no temporary left
+
+        // Closing still asks, and a save that works then keeps the words.
+        prompts->answer(PromptAnswer::Yes);
+        QVERIFY(frame->close());
+        QVERIFY(readFile(tree->m_strProjectPath).contains("new words"));
+    }
+
+    void changedOnDiskAsksBeforeOverwriting()
+    {
+        QVERIFY(openNovel());
+        const QString path = tree->m_strProjectPath;
+        writeFile(QStringLiteral("novel.xml"), QByteArray(kNovel).replace("小説", "他人の変更"));
+        frame->m_bProjectModified = true;
+        prompts->answer(PromptAnswer::No);
+        frame->GetAction(ID_PROJECT_SAVE)->trigger();
+        QVERIFY(readFile(path).contains("他人の変更"));
+        QVERIFY(frame->m_bProjectModified);
+        QVERIFY(prompts->messages()[0].text.contains(QStringLiteral("novel.xml")));
+
+        prompts->answer(PromptAnswer::Yes);
+        frame->GetAction(ID_PROJECT_SAVE)->trigger();
+        QVERIFY(!readFile(path).contains("他人の変更"));
+        frame->GetAction(ID_PROJECT_SAVE)->trigger();  // our own save is no change
+        QCOMPARE(prompts->messages().size(), 2);
+    }
+
+    void editSwitchSaveReopen()
+    {
+        QVERIFY(openNovel());
+        select(tree->topLevelItem(1)->child(0));
+        edit->setPlainText(QStringLiteral("書き直した\n段落"));
+        edit->setModified(true);
+        select(tree->topLevelItem(0));
+        prompts->answerPath(dir.filePath(QStringLiteral("again")));
+        frame->GetAction(ID_PROJECT_SAVEAS)->trigger();
+        QCOMPARE(tree->m_strProjectPath, dir.filePath(QStringLiteral("again.xml")));
+        QCOMPARE(frame->windowTitle(), QStringLiteral("小説 - Penwick - [ 第一章 ]"));
+        QVERIFY(frame->close());
+
+        QVERIFY(start({QStringLiteral("--project"), dir.filePath(QStringLiteral("again.xml"))}));
+        QCOMPARE(tree->topLevelItemCount(), 3);
+        QCOMPARE(tree->topLevelItem(1)->child(0)->text(0), QStringLiteral("二の一"));
+        select(tree->topLevelItem(1)->child(0));
+        QCOMPARE(edit->toPlainText(), QStringLiteral("書き直した\n段落"));
+    }
+};
+
+QTEST_MAIN(TestProjectCommands)
+#include "tst_projectcommands.moc"

@@ -1,0 +1,281 @@
+// The project tree built from good and odd project files inside the real main window,
+// with every failure report read back from the scripted prompts.
+#include "CMainFrame.h"
+#include "CVellApp.h"
+#include "CVellEditView.h"
+#include "ScriptedPrompts.h"
+#include "VellTreeView.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using penwick::DomNode;
+
+namespace {
+
+const char kThreeChapters[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+    "<project title=\"小説\">"
+    "<chapter title=\"第一章\" textout=\"yes\" type=\"Basic\"><text>一</text></chapter>"
+    "<chapter title=\"第二章\" textout=\"yes\" type=\"Basic\"><text/>"
+    "<paragraph title=\"二の一\" textout=\"yes\" type=\"Basic\"><text>a</text></paragraph>"
+    "<paragraph title=\"二の二\" textout=\"no\" type=\"Basic\"><text>b</text></paragraph>"
+    "</chapter>"
+    "<chapter title=\"第三章\" textout=\"yes\" type=\"Basic\"><text/></chapter>"
+    "</project>";
+
+// The labels of the whole tree, depth first, indented by level.
+QStringList Outline(QTreeWidget* tree)
+{
+    QStringList out;
+    std::vector<std::pair<QTreeWidgetItem*, int>> stack;
+    for (int i = tree->topLevelItemCount() - 1; i >= 0; --i)
+        stack.push_back({tree->topLevelItem(i), 0});
+    while (!stack.empty()) {
+        auto [item, level] = stack.back();
+        stack.pop_back();
+        out << QString(level, QLatin1Char(' ')) + item->text(0);
+        for (int c = item->childCount() - 1; c >= 0; --c)
+            stack.push_back({item->child(c), level + 1});
+    }
+    return out;
+}
+
+}  // namespace
+
+class TestTreeView : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<CVellApp> app;
+    ScriptedPrompts* prompts = nullptr;
+    CMainFrame* frame = nullptr;
+    VellTreeView* tree = nullptr;
+    QTemporaryDir dir;
+
+    QString writeFile(const QString& name, const QByteArray& bytes)
+    {
+        QFile f(dir.filePath(name));
+        if (!f.open(QIODevice::WriteOnly))
+            return {};
+        f.write(bytes);
+        return f.fileName();
+    }
+    // The rebuild order of open project: clear, load, build.
+    bool openProject(const QString& path)
+    {
+        tree->m_bDeleting = true;
+        tree->DeleteTreeItem(nullptr);
+        tree->m_bDeleting = false;
+        tree->m_strProjectPath = path;
+        return tree->InitDomDocument() && tree->RefreshTree();
+    }
+    static QByteArray Nested(int depth)
+    {
+        // The document element counts as the first level.
+        QByteArray xml = "<project title=\"deep\">";
+        for (int i = 1; i < depth; ++i)
+            xml += "<paragraph title=\"" + QByteArray::number(i) + "\">";
+        for (int i = 1; i < depth; ++i)
+            xml += "</paragraph>";
+        return xml + "</project>";
+    }
+
+private slots:
+    void init()
+    {
+        auto scripted = std::make_unique<ScriptedPrompts>();
+        prompts = scripted.get();
+        app = std::make_unique<CVellApp>(std::move(scripted));
+        QVERIFY(app->InitInstance({}));
+        frame = app->GetMainWnd();
+        tree = frame->GetTreeView();
+    }
+    void cleanup()
+    {
+        QCOMPARE(prompts->unexpectedCount(), 0);
+        QVERIFY(prompts->allAnswered());
+        app.reset();
+    }
+
+    void constructionLoadsTheTemplate()
+    {
+        QCOMPARE(tree->m_strTemplatePath, QCoreApplication::applicationDirPath() + "/default.xml");
+        QVERIFY(tree->m_pDomDoc);
+        const DomNode root = tree->m_pDomDoc->documentElement();
+        QVERIFY(root);
+        QCOMPARE(QString::fromStdString(root.firstAttribute().value()), QStringLiteral("無題のプロジェクト"));
+        QCOMPARE(tree->m_strProjectTitle, QStringLiteral("無題"));
+        QVERIFY(tree->m_strProjectPath.isEmpty());
+        QCOMPARE(tree->topLevelItemCount(), 0);
+        QCOMPARE(tree->GetEditView(), frame->GetEditView());
+        QVERIFY(prompts->shown.isEmpty());
+    }
+
+    void threeChaptersSecondWithTwoParagraphs()
+    {
+        QVERIFY(openProject(writeFile("good.xml", kThreeChapters)));
+        QCOMPARE(Outline(tree), (QStringList{"第一章", "第二章", " 二の一", " 二の二", "第三章"}));
+        QCOMPARE(tree->m_strProjectTitle, QStringLiteral("小説"));
+        QVERIFY(!tree->m_hSelectedItem);
+        QVERIFY(!tree->currentItem());
+        QVERIFY(frame->m_bProjectModified);
+        QTreeWidgetItemIterator it(tree);
+        for (; *it; ++it) {
+            QVERIFY((*it)->isExpanded());
+            // Each item carries its element, and shows the element's first attribute.
+            const DomNode node = VellTreeView::NodeOf(*it);
+            QVERIFY(node);
+            QCOMPARE(QString::fromStdString(node.firstAttribute().value()), (*it)->text(0));
+            QCOMPARE(QString::fromStdString(node.nodeName()),
+                     (*it)->parent() ? QStringLiteral("paragraph") : QStringLiteral("chapter"));
+        }
+        QVERIFY(prompts->shown.isEmpty());
+    }
+
+    void oddFiles_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::addColumn<QStringList>("outline");
+        QTest::addColumn<QStringList>("reports");
+        const QString pointer = QString::fromStdString(penwick::ResultCodeText(penwick::E_POINTER));
+        QTest::newRow("comment among chapters")
+            << QByteArray("<p t=\"T\"><chapter title=\"A\"><text/></chapter><!-- note -->"
+                          "<chapter title=\"B\"><text/></chapter></p>")
+            << QStringList{"A", "B"} << QStringList{pointer};
+        QTest::newRow("attributes below an element without")
+            << QByteArray("<p t=\"T\"><chapter title=\"A\"><text/><group><paragraph title=\"X\"/></group>"
+                          "</chapter><chapter title=\"B\"/></p>")
+            << QStringList{"A", "X", "B"} << QStringList{};
+        QTest::newRow("empty title and other names")
+            << QByteArray("<p t=\"T\"><chapter title=\"\"/><note kind=\"k\"/></p>")
+            << QStringList{"", "k"} << QStringList{};
+        QTest::newRow("root without attributes")
+            << QByteArray("<p><chapter title=\"A\"/></p>") << QStringList{} << QStringList{pointer};
+    }
+    void oddFiles()
+    {
+        QFETCH(QByteArray, xml);
+        QFETCH(QStringList, outline);
+        QFETCH(QStringList, reports);
+        for (int i = 0; i < reports.size(); ++i)
+            prompts->answer(PromptAnswer::Ok);
+        const bool built = openProject(writeFile("odd.xml", xml));
+        QCOMPARE(built, !xml.startsWith("<p>"));
+        QCOMPARE(Outline(tree), outline);
+        QCOMPARE(prompts->texts(), reports);
+        for (const auto& shown : prompts->messages()) {
+            QCOMPARE(shown.caption, QStringLiteral("Penwick"));
+            QCOMPARE(shown.buttons, PromptButtons::Ok);
+        }
+    }
+
+    void fileAtTheDepthLimit()
+    {
+        QVERIFY(openProject(writeFile("deep.xml", Nested(penwick::kMaxDepth))));
+        QTreeWidgetItem* item = tree->topLevelItem(0);
+        int levels = 1;
+        while (item->childCount() == 1) {
+            item = item->child(0);
+            ++levels;
+        }
+        QCOMPARE(levels, penwick::kMaxDepth - 1);
+        QCOMPARE(item->text(0), QString::number(penwick::kMaxDepth - 1));
+        QVERIFY(item->isExpanded());
+        tree->DeleteTreeItem(nullptr);
+        QCOMPARE(tree->topLevelItemCount(), 0);
+    }
+
+    void loadFailuresKeepTheDocument_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("create");
+        QTest::newRow("missing") << QByteArray() << false;
+        QTest::newRow("empty") << QByteArray() << true;
+        QTest::newRow("malformed") << QByteArray("<p t=\"T\"><chapter></p>") << true;
+        QTest::newRow("too deep") << Nested(penwick::kMaxDepth + 1) << true;
+    }
+    void loadFailuresKeepTheDocument()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, create);
+        QVERIFY(openProject(writeFile("good.xml", kThreeChapters)));
+        const QString path = create ? writeFile("bad.xml", bytes) : dir.filePath("absent.xml");
+        prompts->answer(PromptAnswer::Ok);
+        tree->m_strProjectPath = path;
+        QVERIFY(!tree->InitDomDocument());
+        QCOMPARE(prompts->messages().size(), 1);
+        QVERIFY(prompts->messages()[0].text.contains(QStringLiteral("bad.xml")) ||
+                prompts->messages()[0].text.contains(QStringLiteral("absent.xml")));
+        QCOMPARE(prompts->messages()[0].buttons, PromptButtons::Ok);
+        // The document loaded before is still there to rebuild from (and to save).
+        QCOMPARE(QString::fromStdString(tree->m_pDomDoc->documentElement().firstAttribute().value()),
+                 QStringLiteral("小説"));
+    }
+
+    void deleteTreeItem()
+    {
+        QVERIFY(openProject(writeFile("good.xml", kThreeChapters)));
+        frame->m_bProjectModified = false;
+        tree->m_hSelectedItem = tree->topLevelItem(0);
+        tree->DeleteTreeItem(tree->topLevelItem(1));
+        QCOMPARE(Outline(tree), (QStringList{"第一章", "第三章"}));
+        QVERIFY(frame->m_bProjectModified);
+        QVERIFY(!tree->m_hSelectedItem);
+        // The DOM is the editing commands' business; deleting items leaves it whole.
+        QCOMPARE(tree->m_pDomDoc->documentElement().firstChild().nextSibling().firstAttribute().value(),
+                 std::string("第二章"));
+
+        tree->DeleteTreeItem(nullptr);
+        QCOMPARE(tree->topLevelItemCount(), 0);
+        frame->m_bProjectModified = false;
+        tree->DeleteTreeItem(nullptr);  // an empty tree still counts as a change
+        QVERIFY(frame->m_bProjectModified);
+    }
+
+    void addNodeToTreePlacesItems()
+    {
+        QVERIFY(openProject(writeFile("good.xml", kThreeChapters)));
+        const DomNode third = VellTreeView::NodeOf(tree->topLevelItem(2));
+        QTreeWidgetItem* first = tree->AddNodeToTree(third, nullptr, VellTreeView::InsertFirst());
+        QTreeWidgetItem* after = tree->AddNodeToTree(third, nullptr, tree->topLevelItem(1));
+        QTreeWidgetItem* below = tree->AddNodeToTree(third, tree->topLevelItem(0), nullptr);
+        QVERIFY(first && after && below);
+        QCOMPARE(Outline(tree), (QStringList{"第三章", " 第三章", "第一章", "第三章", "第二章",
+                                             " 二の一", " 二の二", "第三章"}));
+        QCOMPARE(tree->indexOfTopLevelItem(first), 0);
+        QCOMPARE(tree->indexOfTopLevelItem(after), 2);
+        QCOMPARE(below->parent(), first);
+        QVERIFY(!tree->AddNodeToTree(DomNode(), nullptr, nullptr));
+        // The text element has no attributes: no item, no report.
+        QVERIFY(!tree->AddNodeToTree(third.firstChild(), nullptr, nullptr));
+        QVERIFY(prompts->shown.isEmpty());
+    }
+
+    void saveXmlToFile()
+    {
+        QVERIFY(openProject(writeFile("good.xml", kThreeChapters)));
+        tree->m_strProjectPath.clear();
+        frame->m_bProjectModified = true;
+        frame->GetEditView()->setModified(true);
+
+        prompts->answerPath(QString());  // no name chosen: nothing saved, nothing cleared
+        QVERIFY(!tree->SaveXMLToFile());
+        QVERIFY(frame->m_bProjectModified);
+        QVERIFY(tree->m_strProjectPath.isEmpty());
+
+        prompts->answerPath(dir.filePath("copy"));
+        QVERIFY(tree->SaveXMLToFile());
+        QCOMPARE(tree->m_strProjectPath, dir.filePath("copy.xml"));
+        QVERIFY(!frame->m_bProjectModified);
+        QVERIFY(!frame->GetEditView()->isModified());
+        QVERIFY(openProject(dir.filePath("copy.xml")));
+        QCOMPARE(Outline(tree), (QStringList{"第一章", "第二章", " 二の一", " 二の二", "第三章"}));
+    }
+};
+
+QTEST_MAIN(TestTreeView)
+#include "tst_treeview.moc"
