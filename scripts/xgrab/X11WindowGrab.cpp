@@ -75,18 +75,47 @@ QList<TopLevel> windowsOf(qint64 pid)
     return found;
 }
 
+TopLevel largestOf(qint64 pid)
+{
+    TopLevel best{XCB_WINDOW_NONE, {}};
+    for (const TopLevel& t : windowsOf(pid)) {
+        if (qint64(t.rect.width()) * t.rect.height() > qint64(best.rect.width()) * best.rect.height())
+            best = t;
+    }
+    return best;
+}
+
 } // namespace
 
 namespace X11WindowGrab {
 
-QRect mainWindowOf(qint64 pid)
+QRect mainWindowOf(qint64 pid) { return largestOf(pid).rect; }
+
+bool click(qint64 pid, const QPoint& pos)
 {
-    QRect best;
-    for (const TopLevel& t : windowsOf(pid)) {
-        if (qint64(t.rect.width()) * t.rect.height() > qint64(best.width()) * best.height())
-            best = t.rect;
+    xcb_connection_t* c = connection();
+    const TopLevel target = largestOf(pid);
+    if (!c || target.id == XCB_WINDOW_NONE)
+        return false;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    for (uint8_t type : {uint8_t(XCB_BUTTON_PRESS), uint8_t(XCB_BUTTON_RELEASE)}) {
+        xcb_button_press_event_t e{};
+        e.response_type = type;
+        e.detail = 1;   // left button
+        e.time = XCB_CURRENT_TIME;
+        e.root = root;
+        e.event = target.id;
+        e.child = XCB_WINDOW_NONE;
+        e.root_x = int16_t(target.rect.x() + pos.x());
+        e.root_y = int16_t(target.rect.y() + pos.y());
+        e.event_x = int16_t(pos.x());
+        e.event_y = int16_t(pos.y());
+        e.state = type == XCB_BUTTON_RELEASE ? XCB_BUTTON_MASK_1 : 0;
+        e.same_screen = 1;
+        xcb_send_event(c, 0, target.id, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&e));
     }
-    return best;
+    xcb_flush(c);
+    return true;
 }
 
 int windowCount(qint64 pid) { return int(windowsOf(pid).size()); }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPoint>
 #include <QRect>
 #include <QString>
 
@@ -16,6 +17,11 @@ QRect mainWindowOf(qint64 pid);
 
 // How many mapped top-level windows process pid shows (a dialog adds one).
 int windowCount(qint64 pid);
+
+// Clicks the left button at pos (window coordinates) in the main window of process pid,
+// by events sent to the window: the application sees them as the X server's own, and no
+// input extension or tool is needed.
+bool click(qint64 pid, const QPoint& pos);
 
 // What the screen shows in area: the window and whatever lies over it (a dialog).
 QImage grab(const QRect& area);

@@ -11,6 +11,43 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+namespace {
+
+// The middle of the second band of rows with ink in area, top down; null when there is none.
+QPoint secondInkBand(const QImage& picture, const QRect& area)
+{
+    const QRect r = area.intersected(picture.rect());
+    int band = 0, top = -1, left = r.right(), right = r.left();
+    bool inBand = false;
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        int first = -1, last = -1;
+        for (int x = r.left(); x <= r.right(); ++x) {
+            if (qGray(picture.pixel(x, y)) < 110) {
+                if (first < 0)
+                    first = x;
+                last = x;
+            }
+        }
+        if (first >= 0 && !inBand) {
+            inBand = true;
+            ++band;
+            top = y;
+        }
+        if (first >= 0 && band == 2) {
+            left = qMin(left, first);
+            right = qMax(right, last);
+        }
+        if (first < 0 && inBand) {
+            inBand = false;
+            if (band == 2)
+                return QPoint((left + right) / 2, (top + y) / 2);
+        }
+    }
+    return {};
+}
+
+} // namespace
+
 class InstalledApp : public QObject {
     Q_OBJECT
 private slots:
@@ -67,13 +104,25 @@ void InstalledApp::opensSampleInVerticalWriting()
         m_app.state() == QProcess::Running
             && !(window = X11WindowGrab::mainWindowOf(m_app.processId())).isEmpty(), 30000);
 
+    // Opening a project selects no node, so the editor starts empty: click the first
+    // chapter in the outline (the left pane). Its row is the second band of ink from the
+    // top of the window's left edge, below the menu bar's captions.
+    QImage shot;
+    QPoint firstNode;
+    auto outlineShown = [&] {
+        shot = X11WindowGrab::grab(window);
+        firstNode = secondInkBand(shot, QRect(0, 0, window.width() / 6, window.height() / 2));
+        return !firstNode.isNull();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(m_app.state() == QProcess::Running && outlineShown(), 30000);
+    QVERIFY(X11WindowGrab::click(m_app.processId(), firstNode));
+
     // The editor is the right-hand pane; menus and tool bar above and the status bar below
     // are left out. Vertical writing starts at the pane's right edge, so the rightmost
     // columns of ink must lie near the window's right edge, each tall and glyph-wide, with
     // blank gaps between them (horizontal lines would merge into one wide block).
     const QRect pane(window.width() * 55 / 100, window.height() * 12 / 100,
                      window.width() * 45 / 100, window.height() * 80 / 100);
-    QImage shot;
     QList<InkColumn> columns;
     auto drawnVertically = [&] {
         shot = X11WindowGrab::grab(window);
@@ -95,7 +144,6 @@ void InstalledApp::opensSampleInVerticalWriting()
     });
     QTRY_VERIFY_WITH_TIMEOUT(m_app.state() == QProcess::Running && drawnVertically(), 30000);
 }
-
 // The X11 platform is the point of this test, whatever QT_QPA_PLATFORM the suite sets;
 // without a display the test starts offscreen only to report itself skipped.
 int main(int argc, char* argv[])
