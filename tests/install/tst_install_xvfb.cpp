@@ -102,7 +102,7 @@ void InstalledApp::opensSampleInVerticalWriting()
     QRect window;
     QTRY_VERIFY_WITH_TIMEOUT(
         m_app.state() == QProcess::Running
-            && !(window = X11WindowGrab::mainWindowOf(m_app.processId())).isEmpty(), 30000);
+            && !(window = X11WindowGrab::mainWindowOf(m_app.processId())).isEmpty(), 20000);
 
     // Opening a project selects no node, so the editor starts empty: click the first
     // chapter in the outline (the left pane). Its row is the second band of ink from the
@@ -114,7 +114,7 @@ void InstalledApp::opensSampleInVerticalWriting()
         firstNode = secondInkBand(shot, QRect(0, 0, window.width() / 6, window.height() / 2));
         return !firstNode.isNull();
     };
-    QTRY_VERIFY_WITH_TIMEOUT(m_app.state() == QProcess::Running && outlineShown(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_app.state() == QProcess::Running && outlineShown(), 20000);
     QVERIFY(X11WindowGrab::click(m_app.processId(), firstNode));
 
     // The editor is the right-hand pane; menus and tool bar above and the status bar below
@@ -142,7 +142,7 @@ void InstalledApp::opensSampleInVerticalWriting()
         for (const InkColumn& c : columns)
             qDebug("ink column x %d-%d, y %d-%d", c.left, c.right, c.top, c.bottom);
     });
-    QTRY_VERIFY_WITH_TIMEOUT(m_app.state() == QProcess::Running && drawnVertically(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_app.state() == QProcess::Running && drawnVertically(), 15000);
 }
 // The X11 platform is the point of this test, whatever QT_QPA_PLATFORM the suite sets;
 // without a display the test starts offscreen only to report itself skipped.
