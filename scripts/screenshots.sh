@@ -44,18 +44,21 @@ win=$(xdotool search --sync --onlyvisible --pid "$pid" | head -n 1)
 # No window manager here: place and size the window ourselves and give it the keyboard;
 # keys then go through XTEST like a real keyboard's (Qt ignores synthetic key events).
 xdotool windowmove "$win" 0 0 windowsize --sync "$win" 1100 720 windowfocus --sync "$win"
-sleep 2   # let the editor lay out and paint the chapter after the resize
+sleep 1
 
+# Rows of the outline in the left pane, in window coordinates (18 pixels a row with the
+# default font): 羅生門 is the first, 蜘蛛の糸 the seventh and its first section the eighth.
+row() { echo $((33 + 18 * ($1 - 1))); }
+
+# Vertical editing: the first chapter, 羅生門, in the editor.
+xdotool mousemove --window "$win" 45 "$(row 1)" click 1
+sleep 2   # let the editor lay out and paint the chapter
 grab docs/screenshot-vertical.png
 echo "docs/screenshot-vertical.png"
 
-# The outline: the tree is the left pane. Click its first node (the first chapter), then
-# move down to the chapter below it with the keyboard, which shows a selected node with
-# its text in the editor.
-xdotool mousemove --window "$win" 60 90 click 1
-sleep 0.5
-xdotool key Down
-sleep 1.5
+# The outline: a section of the second story selected, its text beside it.
+xdotool mousemove --window "$win" 50 "$(row 8)" click 1
+sleep 2
 grab docs/screenshot-outline.png
 echo "docs/screenshot-outline.png"
 
@@ -68,5 +71,6 @@ if build/xgrab/xgrab --pid "$pid" --windows 2 --timeout 5 --out "$tmp/counter.pn
   grab docs/screenshot-counter.png --windows 2
   echo "docs/screenshot-counter.png"
 else
-  echo "note: no counter dialog appeared (the command is not built yet); docs/screenshot-counter.png left as it was" >&2
+  xdotool key Escape Escape
+  echo "note: no counter dialog appeared (the command is disabled or not built yet); docs/screenshot-counter.png left as it was" >&2
 fi

@@ -61,7 +61,8 @@ QList<TopLevel> windowsOf(qint64 pid)
         const xcb_window_t w = children[i];
         Reply<xcb_get_window_attributes_reply_t> attr(
             xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr));
-        if (!attr || attr->map_state != XCB_MAP_STATE_VIEWABLE)
+        // Menus and tool tips are override-redirect pop-ups, not windows of their own.
+        if (!attr || attr->map_state != XCB_MAP_STATE_VIEWABLE || attr->override_redirect)
             continue;
         const QByteArray pidValue = property(c, w, pidAtom, XCB_ATOM_CARDINAL);
         if (pidValue.size() < 4 || *reinterpret_cast<const quint32*>(pidValue.constData()) != pid)

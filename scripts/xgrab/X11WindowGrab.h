@@ -15,7 +15,7 @@ namespace X11WindowGrab {
 // process shows none yet (or the platform is not X11).
 QRect mainWindowOf(qint64 pid);
 
-// How many mapped top-level windows process pid shows (a dialog adds one).
+// How many mapped top-level windows process pid shows (a dialog adds one; a menu does not).
 int windowCount(qint64 pid);
 
 // Clicks the left button at pos (window coordinates) in the main window of process pid,

@@ -37,7 +37,7 @@ int main(int argc, char* argv[])
                 std::fprintf(stderr, "xgrab: cannot write %s\n", qPrintable(out));
             app.quit();
         } else if (--triesLeft <= 0) {
-            std::fprintf(stderr, "xgrab: no window of process %lld\n", pid);
+            std::fprintf(stderr, "xgrab: process %lld shows no such window in time\n", pid);
             app.quit();
         }
     });
