@@ -48,3 +48,20 @@ QList<InkColumn> inkColumnsRightToLeft(const QImage& picture, const QRect& area)
     close();
     return columns;
 }
+
+bool showsVerticalWriting(const QImage& window, QList<InkColumn>* found)
+{
+    const int w = window.width(), h = window.height();
+    const QRect pane(w * 55 / 100, h * 12 / 100, w * 45 / 100, h * 80 / 100);
+    const QList<InkColumn> columns = inkColumnsRightToLeft(window, pane);
+    if (found)
+        *found = columns;
+    if (columns.size() < 3 || columns.first().right < w * 3 / 4)
+        return false;
+    for (int i = 0; i < 3; ++i) {
+        const InkColumn& c = columns.at(i);
+        if (c.right - c.left + 1 > 80 || c.bottom - c.top < pane.height() * 3 / 10)
+            return false;
+    }
+    return true;
+}
