@@ -30,7 +30,13 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Vertical-writing editor for long Japanese prose")
 set(CPACK_PACKAGE_DESCRIPTION
   "Penwick keeps a novel or thesis as one XML project: an outline of chapters and paragraphs, each with its own text, edited in vertical writing (tategaki). It counts the text as manuscript paper (genko yoshi) and exports it to one text file. penwick-cli reads, exports and counts projects from the command line.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# The package installs where the build was configured to install: the programs carry that
+# prefix (the share/penwick folder they look in), so a package relocated elsewhere would
+# start without its template. Configure with -DCMAKE_INSTALL_PREFIX=/usr for a Debian package.
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+if(NOT CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+  message(STATUS "Debian package would install into ${CMAKE_INSTALL_PREFIX}; configure with -DCMAKE_INSTALL_PREFIX=/usr for /usr")
+endif()
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Penwick developers")
