@@ -93,7 +93,12 @@ VerticalTextEdit::~VerticalTextEdit() = default;
 
 QString VerticalTextEdit::toPlainText() const
 {
-    return m_doc->toPlainText();
+    // QTextDocument::toPlainText turns no-break spaces into spaces; a writer's text must
+    // come back as typed.
+    QString text = m_doc->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text;
 }
 
 void VerticalTextEdit::setPlainText(const QString& text)
@@ -183,7 +188,8 @@ void VerticalTextEdit::selection(int* start, int* end) const
 void VerticalTextEdit::setSelection(int start, int end)
 {
     const int last = m_doc->characterCount() - 1;
-    placeCursor(std::clamp(start, 0, last), std::clamp(end, 0, last));
+    // An end below zero selects to the end of the text, as edit controls do.
+    placeCursor(std::clamp(start, 0, last), std::clamp(end < 0 ? last : end, 0, last));
     m_desiredU = -1;
     afterCursorChange();
 }

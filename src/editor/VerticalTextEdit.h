@@ -39,7 +39,7 @@ public:
     void setKinsokuCharacters(const QString& characters);
 
     void selection(int* start, int* end) const;
-    void setSelection(int start, int end);
+    void setSelection(int start, int end);   // end < 0: to the end of the text
     void replaceSelection(const QString& text);
     bool canUndo() const;
     bool canPaste() const;
