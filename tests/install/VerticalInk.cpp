@@ -60,7 +60,8 @@ bool showsVerticalWriting(const QImage& window, QList<InkColumn>* found)
         return false;
     for (int i = 0; i < 3; ++i) {
         const InkColumn& c = columns.at(i);
-        if (c.right - c.left + 1 > 80 || c.bottom - c.top < pane.height() * 3 / 10)
+        const int width = c.right - c.left + 1;
+        if (width > 80 || c.bottom - c.top + 1 < 2 * width)
             return false;
     }
     return true;

@@ -21,6 +21,7 @@ QList<InkColumn> inkColumnsRightToLeft(const QImage& picture, const QRect& area)
 
 // Whether a screenshot of the main window (or of the editor alone) shows vertical writing
 // in its editor pane, the right 45% below the menus: at least three ink columns, the first
-// in the right quarter, each glyph-wide (at most 80 pixels) and at least 30% of the pane
-// tall. Horizontal lines merge into one wide block and fail.
+// in the right quarter, each glyph-wide (at most 80 pixels) and at least twice as tall as
+// wide (a short paragraph still has a few glyphs). Horizontal lines merge into one wide
+// block and fail.
 bool showsVerticalWriting(const QImage& window, QList<InkColumn>* columns = nullptr);
