@@ -161,8 +161,7 @@ void CVellEditView::UpdateCommand(int id, CommandUi& ui)
         ui.enabled = !m_pEdit->document()->isEmpty() && m_pFinder->hasLastFind();
         break;
     case ID_COUNTER:
-        // The counter is not part of this editor yet.
-        ui.enabled = false;
+        OnUpdateCounter(ui);
         break;
     default:
         if (IsForwarded(id)) {
@@ -186,6 +185,7 @@ void CVellEditView::RunCommand(int id)
     case ID_EDIT_FIND: OnEditFind(); break;
     case ID_EDIT_REPLACE: OnEditReplace(); break;
     case ID_EDIT_REPEAT: m_pFinder->repeatLastFind(*m_pFindTarget); break;
+    case ID_COUNTER: OnCounter(); break;
     default:
         if (IsForwarded(id))
             if (VellTreeView* tree = GetTreeView())

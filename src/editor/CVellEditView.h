@@ -8,12 +8,14 @@
 #pragma once
 
 #include "CommandTarget.h"
+#include "counter.h"
 
 #include <QWidget>
 
 #include <memory>
 
 class CMainFrame;
+class CManuscriptCounterDlg;
 class EditControl;
 class FindReplaceDialog;
 class FindTarget;
@@ -66,6 +68,20 @@ public:
     FindReplaceDialog* OnEditFind();
     FindReplaceDialog* OnEditReplace();
 
+    // ---- export and counter (CVellEditViewCounter.cpp) ----
+    // ID_COUNTER: opens the counter dialog, or brings the open one forward.
+    void OnCounter();
+    // Disabled while the project has no file path.
+    void OnUpdateCounter(CommandUi& ui);
+    // Destroys the open counter dialog, if any, and forgets it.
+    void CloseCounterDlg();
+    // The editor's current text counted with the dialog's fields (read again first).
+    CountResult CountCurrentText();
+    // Saves the project, counts each chapter and the whole and shows the report.
+    void CountAllChapters();
+    QString m_strReport;                            // the last full report, CR LF lines
+    CManuscriptCounterDlg* m_pCounterDlg = nullptr; // the open counter dialog, owned
+
     // CommandTarget
     bool HandlesCommand(int id) const override;
     void UpdateCommand(int id, CommandUi& ui) override;
@@ -91,4 +107,8 @@ private:
     EditControl* m_pEdit;
     std::unique_ptr<FindTarget> m_pFindTarget;
     std::unique_ptr<TextFinder> m_pFinder;   // remembers only the last Find Next, for F3
+
+    // ---- export and counter (CVellEditViewCounter.cpp) ----
+    // The real-time lines above the report, on every release of Enter.
+    void OnCounterKeyReleased(int key);
 };

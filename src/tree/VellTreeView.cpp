@@ -263,7 +263,12 @@ struct VellTreeView::CommandEntry {
 
 namespace {
 bool NeedsCurrentItem(const VellTreeView& v) { return v.m_hSelectedItem != nullptr; }
-bool NeedsProjectPath(const VellTreeView& v) { return !v.m_strProjectPath.isEmpty(); }
+bool NeedsProjectPath(const VellTreeView& v)
+{
+    CommandUi ui;
+    v.OnUpdateProjectExport(ui);
+    return ui.enabled;
+}
 bool NeedsClipNode(const VellTreeView&) { return false; }
 }  // namespace
 
@@ -284,8 +289,8 @@ const VellTreeView::CommandEntry* VellTreeView::FindCommand(int id)
         {ID_PROJECT_SAVEAS, &VellTreeView::OnProjectSaveAs, nullptr},
         {ID_PROJECT_NEW, &VellTreeView::MakeNewProject, nullptr},
         {ID_PROJECT_TITLE, &VellTreeView::ChangeProjectTitle, nullptr},
-        {ID_COUNTER, nullptr, NeedsProjectPath},
-        {ID_PROJECT_EXPORT, nullptr, NeedsProjectPath},
+        {ID_COUNTER, &VellTreeView::OnCounter, NeedsProjectPath},
+        {ID_PROJECT_EXPORT, &VellTreeView::OnProjectExport, NeedsProjectPath},
     };
     for (const CommandEntry& e : entries)
         if (e.id == id)

@@ -19,6 +19,8 @@
 
 #include <memory>
 #include <new>
+#include <string>
+#include <vector>
 
 class CMainFrame;
 class CVellEditView;
@@ -94,6 +96,26 @@ public:
 
     // The project file filter of both project file dialogs.
     static QString ProjectFileFilter();
+
+    // ---- export and counter (VellTreeViewExport.cpp) ----
+    // The text of node and its sub-nodes as export and counting see it; a failure is
+    // reported and costs only that node's part.
+    std::string GetTreeText(penwick::DomNode node);
+    // The text of the index-th top-level node, the end marker past the last one, "" after
+    // a reported failure.
+    std::string GetChapterText(int index);
+    // Every chapter's text in order. False after a reported failure that left no chapter
+    // to read (no document element); callers then write or count nothing.
+    bool GetAllChapterTexts(std::vector<std::string>* chapters);
+    // Asks for the export file; true with the full path in path, path untouched otherwise.
+    bool GetExportFilePath(QString& path);
+    // Saves the project, then writes the text of all chapters to the chosen file.
+    void OnProjectExport();
+    // Export and the counter need a project file: disabled without a path.
+    void OnUpdateProjectExport(CommandUi& ui) const;
+    // The counter belongs to the editor; the tree only passes the command on.
+    void OnCounter();
+    static QString ExportFileFilter();
 
     // CommandTarget
     bool HandlesCommand(int id) const override;

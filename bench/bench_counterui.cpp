@@ -1,0 +1,146 @@
+// The export command and the counter's full count on the generated 1,000,000-character,
+// 3,300-node project, each with the project save it makes first.
+//
+//   QT_QPA_PLATFORM=offscreen build/release/bin/bench_counterui
+#include "CMainFrame.h"
+#include "CManuscriptCounterDlg.h"
+#include "CVellApp.h"
+#include "CVellEditView.h"
+#include "CommandIds.h"
+#include "Prompts.h"
+#include "ProjectGenerator.h"
+#include "VellTreeView.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QPlainTextEdit>
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+namespace {
+
+// Answers the export dialog with a fixed path; any message box is counted as a failure.
+class BenchPrompts : public Prompts {
+public:
+    PromptAnswer messageBox(const QString&, const QString&, PromptIcon, PromptButtons) override
+    {
+        ++asked;
+        return PromptAnswer::Cancel;
+    }
+    QString openFilePath(const QString&, const QString&) override { return {}; }
+    QString saveFilePath(const QString&, const QString&) override { return exportPath; }
+    int execDialog(QDialog&) override { return QDialog::Rejected; }
+    QString exportPath;
+    int asked = 0;
+};
+
+std::string TempPath(const char* name) { return (std::filesystem::temp_directory_path() / name).string(); }
+
+const std::string& LargeProjectPath()
+{
+    static const std::string path = [] {
+        const std::string p = TempPath("penwick-bench-counterui.xml");
+        std::ofstream(p, std::ios::binary) << penwick::bench::GenerateLargeProject(PENWICK_CORPUS_DIR);
+        return p;
+    }();
+    return path;
+}
+
+struct Session {
+    BenchPrompts* prompts = nullptr;
+    std::unique_ptr<CVellApp> app;
+    VellTreeView* tree = nullptr;
+    CVellEditView* edit = nullptr;
+
+    bool start()
+    {
+        auto p = std::make_unique<BenchPrompts>();
+        prompts = p.get();
+        prompts->exportPath = QString::fromStdString(TempPath("penwick-bench-counterui.txt"));
+        app = std::make_unique<CVellApp>(std::move(p));
+        app->InitInstance({});
+        tree = app->GetMainWnd()->GetTreeView();
+        edit = app->GetMainWnd()->GetEditView();
+        return tree->OpenProjectFile(QString::fromStdString(LargeProjectPath()));
+    }
+};
+
+// ID_PROJECT_EXPORT from the tree pane: save, assemble, write the text file.
+void BM_ExportLargeProject(benchmark::State& state)
+{
+    Session s;
+    if (!s.start())
+        state.SkipWithError("open failed");
+    s.app->GetMainWnd()->SetActiveView(s.tree);
+    for (auto _ : state)
+        if (!s.app->GetMainWnd()->RouteCommand(ID_PROJECT_EXPORT))
+            state.SkipWithError("export refused");
+    if (s.prompts->asked)
+        state.SkipWithError("a message was shown");
+    state.counters["bytes"] = double(std::filesystem::file_size(s.prompts->exportPath.toStdString()));
+    std::filesystem::remove(s.prompts->exportPath.toStdString());
+}
+BENCHMARK(BM_ExportLargeProject)->Unit(benchmark::kMillisecond);
+
+// The assembly alone, without the save and the write.
+void BM_AssembleLargeProject(benchmark::State& state)
+{
+    Session s;
+    if (!s.start())
+        state.SkipWithError("open failed");
+    std::vector<std::string> chapters;
+    for (auto _ : state) {
+        s.tree->GetAllChapterTexts(&chapters);
+        benchmark::DoNotOptimize(chapters.data());
+    }
+    state.counters["chapters"] = double(chapters.size());
+}
+BENCHMARK(BM_AssembleLargeProject)->Unit(benchmark::kMillisecond);
+
+// 更新 in the open counter dialog: save, count every chapter and the whole, show it.
+void BM_CounterFullCount(benchmark::State& state)
+{
+    Session s;
+    if (!s.start())
+        state.SkipWithError("open failed");
+    s.edit->OnCounter();
+    for (auto _ : state)
+        s.edit->m_pCounterDlg->OnCounterUpdate();
+    if (s.prompts->asked)
+        state.SkipWithError("a message was shown");
+    state.counters["report_lines"] = double(s.edit->m_pCounterDlg->m_editReport->blockCount());
+}
+BENCHMARK(BM_CounterFullCount)->Unit(benchmark::kMillisecond);
+
+// The project save both commands make first (the atomic writer syncs the file).
+void BM_SaveLargeProject(benchmark::State& state)
+{
+    Session s;
+    if (!s.start())
+        state.SkipWithError("open failed");
+    for (auto _ : state)
+        if (!s.tree->SaveXMLToFile())
+            state.SkipWithError("save failed");
+}
+BENCHMARK(BM_SaveLargeProject)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qapp(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::filesystem::remove(LargeProjectPath());
+    return 0;
+}

@@ -1,0 +1,106 @@
+// Export of the project as plain text, and the text the manuscript counter reads.
+//
+// The assembly itself lives in the core (TextAssembly); this pane adds the reporting:
+// a DOM failure shows the text of its result code, anything else the operation's own
+// "Failed in ..." text. The export file is replaced atomically, so a failed write leaves
+// an earlier export as it was.
+#include "VellTreeView.h"
+
+#include "CVellEditView.h"
+#include "CommandIds.h"
+#include "Prompts.h"
+#include "TextAssembly.h"
+
+#include <QFile>
+
+using namespace penwick;
+
+std::string VellTreeView::GetTreeText(DomNode node)
+{
+    std::string text;
+    Guarded("Failed in VellTreeView::GetTreeText", [&] {
+        text = penwick::GetTreeText(node, [this](HRESULT hr, std::string_view) { ReportResult(hr); });
+    });
+    return text;
+}
+
+std::string VellTreeView::GetChapterText(int index)
+{
+    std::string text;
+    Guarded("Failed in VellTreeView::GetChapterText", [&] {
+        const DomDocument& doc = *Require(m_pDomDoc.get());
+        text = penwick::GetChapterText(doc, index,
+                                       [this](HRESULT hr, std::string_view) { ReportResult(hr); });
+    });
+    return text;
+}
+
+bool VellTreeView::GetAllChapterTexts(std::vector<std::string>* chapters)
+{
+    bool complete = false;
+    chapters->clear();
+    const bool ran = Guarded("Failed in VellTreeView::GetChapterText", [&] {
+        const DomDocument& doc = *Require(m_pDomDoc.get());
+        complete = penwick::GetAllChapterTexts(
+            doc, [this](HRESULT hr, std::string_view) { ReportResult(hr); }, chapters);
+    });
+    if (!ran || !complete) {
+        chapters->clear();
+        return false;
+    }
+    return true;
+}
+
+QString VellTreeView::ExportFileFilter()
+{
+    return QStringLiteral("テキストファイル (*.txt)|*.txt|その他(*.*)|*.*||");
+}
+
+bool VellTreeView::GetExportFilePath(QString& path)
+{
+    // The prompts ask before an existing file is chosen.
+    const QString chosen = prompts().saveFilePath(ExportFileFilter(), QStringLiteral("txt"));
+    if (chosen.isEmpty())
+        return false;
+    path = chosen;
+    return true;
+}
+
+void VellTreeView::OnProjectExport()
+{
+    QString path;
+    if (!GetExportFilePath(path))
+        return;
+    // The editor's latest text must be in the document before it is assembled. A save
+    // that did not happen has been reported (or cancelled); exporting a text that the
+    // project file does not hold would only mislead.
+    if (!SaveXMLToFile())
+        return;
+
+    std::vector<std::string> chapters;
+    if (!GetAllChapterTexts(&chapters))
+        return;   // reported; no half-made file
+    std::string bytes;
+    size_t size = 0;
+    for (const std::string& chapter : chapters)
+        size += chapter.size();
+    bytes.reserve(size);
+    for (const std::string& chapter : chapters)
+        bytes += chapter;
+
+    const FileResult written = WriteFileAtomically(QFile::encodeName(path).toStdString(), bytes, *m_pFileOps);
+    if (!written)
+        ReportText(QStringLiteral("ファイル操作に失敗しました。中断します"));
+}
+
+void VellTreeView::OnUpdateProjectExport(CommandUi& ui) const
+{
+    if (m_strProjectPath.isEmpty())
+        ui.enabled = false;
+}
+
+void VellTreeView::OnCounter()
+{
+    if (CVellEditView* edit = GetEditView())
+        edit->RunCommand(ID_COUNTER);
+}
