@@ -8,7 +8,6 @@
 # a temporary folder, so the user's own window size and files are untouched.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
 build=${1:-build/release}
 
 if [ -z "${PENWICK_SHOTS_DISPLAY:-}" ]; then
@@ -37,7 +36,9 @@ trap cleanup EXIT
 
 grab() { build/xgrab/xgrab --pid "$pid" --out "$@"; }
 
-"$build/bin/penwick" --project "$root/examples/sample.xml" &
+# A copy: the application may save the project it shows (the counter saves before counting).
+cp examples/sample.xml "$tmp/sample.xml"
+"$build/bin/penwick" --project "$tmp/sample.xml" &
 pid=$!
 build/xgrab/xgrab --pid "$pid" --out "$tmp/first.png"   # waits for the window to map
 win=$(xdotool search --sync --onlyvisible --pid "$pid" | head -n 1)

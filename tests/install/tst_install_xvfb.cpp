@@ -105,7 +105,11 @@ void InstalledApp::opensSampleInVerticalWriting()
     env.remove("LD_LIBRARY_PATH");   // the installed RPATH alone must find libpenwick_counter
     m_app.setProcessEnvironment(env);
     m_app.setProcessChannelMode(QProcess::ForwardedChannels);
-    m_app.start(exe, {"--project", QStringLiteral(PENWICK_SAMPLE)});
+    // A copy, so that whatever the application writes beside or into its project (a lock,
+    // a save) stays out of the source tree.
+    const QString sample = m_home.filePath("sample.xml");
+    QVERIFY(QFile::copy(QStringLiteral(PENWICK_SAMPLE), sample));
+    m_app.start(exe, {"--project", sample});
     QVERIFY2(m_app.waitForStarted(), qPrintable(m_app.errorString()));
 
     QRect window;
