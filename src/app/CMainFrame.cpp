@@ -6,6 +6,7 @@
 #include "CommandIds.h"
 #include "CommandRegistry.h"
 #include "Prompts.h"
+#include "SafetyKeeper.h"
 #include "VellTreeView.h"
 
 #include <QAction>
@@ -21,6 +22,7 @@ CMainFrame::CMainFrame(CVellApp* app, CVellDoc* doc) : m_pApp(app), m_pDocument(
     resize(800, 600);
     m_pCommands = std::make_unique<CommandRegistry>(this);
     OnCreateClient();
+    m_pSafety = new SafetyKeeper(this);
     BuildMenus();
     m_pDocument->SetEditView(m_pEditView);
     connect(m_pDocument, &CVellDoc::titleChanged, this, &CMainFrame::OnUpdateFrameTitle);
@@ -210,8 +212,10 @@ bool CMainFrame::OnClose()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    if (OnClose())
+    if (OnClose()) {
+        m_pSafety->ProjectClosed();
         event->accept();
+    }
     else
         event->ignore();
 }

@@ -22,6 +22,7 @@ class Prompts;
 class QAction;
 class QMenu;
 class QSplitter;
+class SafetyKeeper;
 class VellTreeView;
 
 class CMainFrame : public QMainWindow, public CommandTarget {
@@ -58,6 +59,9 @@ public:
     bool OnClose();
     void OnViewDirection();
 
+    // ---- backups, recovery, lock (SafetyKeeper.cpp) ----
+    SafetyKeeper* GetSafetyKeeper() const { return m_pSafety; }
+
     // CommandTarget
     bool HandlesCommand(int id) const override;
     void RunCommand(int id) override;
@@ -82,4 +86,7 @@ private:
     CVellEditView* m_pEditView = nullptr;
     CommandTarget* m_pActiveView = nullptr;
     QList<QMenu*> m_menus;
+
+    // ---- backups, recovery, lock (SafetyKeeper.cpp) ----
+    SafetyKeeper* m_pSafety = nullptr;   // a child of this window
 };

@@ -8,6 +8,7 @@
 #include "CVellEditView.h"
 #include "Prompts.h"
 #include "ProjectFormat.h"
+#include "SafetyKeeper.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -56,8 +57,17 @@ bool VellTreeView::OpenProjectFile(const QString& path)
 {
     // The file goes into a document of its own first: the one shown stays, with its path,
     // until the new one has loaded and can be built.
+    // The lock and recovery questions come first: a cancel there leaves everything as it was.
+    SafetyKeeper* safety = m_pFrame->GetSafetyKeeper();
+    std::string recovered;
+    const SafetyKeeper::OpenChoice choice =
+        safety ? safety->BeforeOpen(path, &recovered) : SafetyKeeper::OpenChoice::FromFile;
+    if (choice == SafetyKeeper::OpenChoice::Cancel)
+        return false;
     auto loaded = std::make_unique<DomDocument>();
-    const Status status = loaded->load(QFile::encodeName(path).toStdString());
+    const Status status = choice == SafetyKeeper::OpenChoice::FromRecovery
+                              ? loaded->loadFromBytes(recovered, QFile::encodeName(path).toStdString())
+                              : loaded->load(QFile::encodeName(path).toStdString());
     if (!status) {
         ReportText(QString::fromStdString(status.message.empty() ? ResultCodeText(status.hr) : status.message));
         return false;
@@ -76,6 +86,8 @@ bool VellTreeView::OpenProjectFile(const QString& path)
     m_pDomDoc = std::move(loaded);
     m_strProjectPath = QFileInfo(path).absoluteFilePath();
     RememberDiskState();
+    if (safety)
+        safety->ProjectOpened(m_strProjectPath);
     if (!RefreshTree()) {
         prompts().message(QString::fromUtf8(kRestartText));
         return false;
@@ -83,7 +95,8 @@ bool VellTreeView::OpenProjectFile(const QString& path)
     m_pFrame->SetWindowText(ProjectCaption(m_strProjectTitle));
     if (CVellEditView* edit = GetEditView())
         edit->setPlainText(QString());
-    m_pFrame->m_bProjectModified = false;
+    // A restored snapshot is unsaved work: nothing is written until the user saves.
+    m_pFrame->m_bProjectModified = choice == SafetyKeeper::OpenChoice::FromRecovery;
     return true;
 }
 
@@ -106,6 +119,8 @@ void VellTreeView::MakeNewProject()
     m_pFrame->SetWindowText(NewProjectCaption());
     m_strProjectPath.clear();
     m_strDiskStatePath.clear();
+    if (SafetyKeeper* safety = m_pFrame->GetSafetyKeeper())
+        safety->ProjectClosed();
     if (!RefreshTree()) {
         prompts().message(QString::fromUtf8(kRestartText));
         return;

@@ -7,6 +7,7 @@
 #include "CVellApp.h"
 #include "CVellEditView.h"
 #include "Prompts.h"
+#include "SafetyKeeper.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -151,6 +152,8 @@ bool VellTreeView::SaveXMLToFile()
             return false;
     }
 
+    if (SafetyKeeper* safety = m_pFrame->GetSafetyKeeper())
+        safety->BeforeSave(m_strProjectPath);
     Status saved;
     const bool ran = Guarded("Failed in VellTreeView::SaveXMLToFile", [&] {
         Require(m_pDomDoc.get());
@@ -169,5 +172,7 @@ bool VellTreeView::SaveXMLToFile()
     m_pFrame->m_bProjectModified = false;
     if (CVellEditView* edit = GetEditView())
         edit->setModified(false);
+    if (SafetyKeeper* safety = m_pFrame->GetSafetyKeeper())
+        safety->AfterSave(m_strProjectPath);
     return true;
 }

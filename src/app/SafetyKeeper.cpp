@@ -1,0 +1,358 @@
+// Snapshots are built from a copy: the document is serialized as a save would write it,
+// and only when the editor holds text not yet stored in its node is that copy parsed and
+// the node's text replaced there. Storing the text into the real document and taking it
+// back out would touch the modified flags, the undo-free node text and (for a separately
+// opened text file) ask the user a question in the middle of a timer; the copy costs one
+// parse per pause and leaves everything the user sees as it was.
+#include "SafetyKeeper.h"
+
+#include "CMainFrame.h"
+#include "CVellApp.h"
+#include "CVellEditView.h"
+#include "Prompts.h"
+#include "VellTreeView.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+using namespace penwick;
+
+namespace {
+
+// As the tree stores editor text: CR LF line ends.
+std::string ToStoredText(const QString& editorText)
+{
+    QString text = editorText;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text.toStdString();
+}
+
+// The position of an element as element-child indices from the document node, so the
+// same element can be found in a re-parsed copy (whitespace between elements is not kept
+// by the parser, so only elements are counted).
+std::vector<int> ElementPath(DomNode node)
+{
+    std::vector<int> path;
+    for (DomNode n = node; n && n.nodeType() == DomNodeType::Element; n = n.parentNode()) {
+        int index = 0;
+        for (DomNode s = n.previousSibling(); s; s = s.previousSibling())
+            index += s.nodeType() == DomNodeType::Element;
+        path.push_back(index);
+    }
+    std::reverse(path.begin(), path.end());
+    return path;
+}
+
+DomNode FollowPath(const DomDocument& doc, const std::vector<int>& path)
+{
+    DomNode cur = doc.documentNode();
+    for (int index : path) {
+        DomNode child = cur.firstChild();
+        for (int seen = -1; child; child = child.nextSibling())
+            if (child.nodeType() == DomNodeType::Element && ++seen == index)
+                break;
+        if (!child)
+            return {};
+        cur = child;
+    }
+    return cur;
+}
+
+}  // namespace
+
+SafetyKeeper::SafetyKeeper(CMainFrame* frame)
+    : QObject(frame), m_pFrame(frame), m_settings(ReadSettings()), m_pOps(&FileOps::system())
+{
+    m_pause.setSingleShot(true);
+    connect(&m_pause, &QTimer::timeout, this, &SafetyKeeper::TrySnapshot);
+    connect(&m_tick, &QTimer::timeout, this, &SafetyKeeper::TrySnapshot);
+    SetSettings(m_settings);
+    if (CVellEditView* edit = frame->GetEditView())
+        edit->control()->installEventFilter(this);
+}
+
+SafetyKeeper::~SafetyKeeper() = default;
+
+QString SafetyKeeper::SettingsPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+           + QStringLiteral("/penwick/penwick.conf");
+}
+
+SafetySettings SafetyKeeper::ReadSettings(const QString& path)
+{
+    SafetySettings s;
+    QSettings file(path, QSettings::IniFormat);
+    file.beginGroup(QStringLiteral("safety"));
+    s.backups = file.value(QStringLiteral("backups"), s.backups).toBool();
+    s.recovery = file.value(QStringLiteral("recovery"), s.recovery).toBool();
+    s.lock = file.value(QStringLiteral("lock"), s.lock).toBool();
+    s.keepBackups = std::max(1, file.value(QStringLiteral("keepBackups"), s.keepBackups).toInt());
+    s.recoveryIntervalSeconds =
+        std::max(1, file.value(QStringLiteral("recoveryIntervalSeconds"), s.recoveryIntervalSeconds).toInt());
+    return s;
+}
+
+void SafetyKeeper::SetSettings(const SafetySettings& settings)
+{
+    m_settings = settings;
+    m_tick.setInterval(m_settings.recoveryIntervalSeconds * 1000);
+    m_pause.stop();
+    if (m_settings.recovery)
+        m_tick.start();
+    else
+        m_tick.stop();
+}
+
+BackupStore SafetyKeeper::Store() const { return BackupStore({}, *m_pOps); }
+
+std::string SafetyKeeper::Native(const QString& path)
+{
+    return QFile::encodeName(QFileInfo(path).absoluteFilePath()).toStdString();
+}
+
+void SafetyKeeper::ReportOnce(const QString& kind, const QString& text)
+{
+    const QString key = kind + QLatin1Char('|') + m_strProject;
+    if (m_reported.contains(key))
+        return;
+    m_reported.insert(key);
+    m_pFrame->prompts().message(text, PromptIcon::Exclamation);
+}
+
+// ---- opening and closing -------------------------------------------------------------
+
+SafetyKeeper::OpenChoice SafetyKeeper::BeforeOpen(const QString& path, std::string* recovered)
+{
+    const std::string project = Native(path);
+    const QString name = QFileInfo(path).fileName();
+    bool heldByOther = false;
+    if (m_settings.lock) {
+        std::string holder;
+        if (ProjectLock::probe(project, &holder) == ProjectLock::State::HeldByOther) {
+            const PromptAnswer anyway = m_pFrame->prompts().message(
+                QStringLiteral("%1 は、別の Penwick（%2）で開かれています。\n"
+                               "両方で編集して保存すると、一方の変更がもう一方で上書きされます。\n"
+                               "それでも開きますか？（「いいえ」で開くのをやめます）")
+                    .arg(name, QString::fromStdString(holder)),
+                PromptIcon::Exclamation, PromptButtons::YesNo);
+            if (anyway != PromptAnswer::Yes)
+                return OpenChoice::Cancel;
+            heldByOther = true;
+        }
+    }
+    // The snapshot of a project another live window holds is that window's own work in
+    // progress, not something left by a crash.
+    if (!m_settings.recovery || heldByOther)
+        return OpenChoice::FromFile;
+    const BackupStore store = Store();
+    // Opening again the project shown: the snapshot is this window's own, and its unsaved
+    // work was already saved or given up at the save question.
+    if (QFileInfo(path).absoluteFilePath() == m_strProject) {
+        store.removeRecovery(project);
+        m_bSnapshotWritten = false;
+        return OpenChoice::FromFile;
+    }
+    if (!store.hasNewerRecovery(project))
+        return OpenChoice::FromFile;
+
+    const PromptAnswer answer = m_pFrame->prompts().message(
+        QStringLiteral("%1 には、保存されなかった作業の復旧用データがあります（ファイルより新しいもの）。\n"
+                       "「はい」: 復旧用データの内容で開きます。保存するまでファイルは変わりません。\n"
+                       "「いいえ」: 復旧用データを破棄して、保存されているファイルを開きます"
+                       "（破棄したデータはバックアップとして残ります）。\n"
+                       "「キャンセル」: 何もせずに開くのをやめます。")
+            .arg(name),
+        PromptIcon::Question, PromptButtons::YesNoCancel);
+    if (answer == PromptAnswer::Yes) {
+        std::string bytes;
+        const FileResult read = ReadWholeFile(store.recoveryPath(project), bytes);
+        if (!read) {
+            m_pFrame->prompts().message(QString::fromStdString(read.message), PromptIcon::Exclamation);
+            return OpenChoice::Cancel;
+        }
+        *recovered = std::move(bytes);
+        return OpenChoice::FromRecovery;
+    }
+    if (answer == PromptAnswer::No) {
+        if (const FileResult kept = store.keepRecoveryAsBackup(project, m_settings.keepBackups); !kept)
+            m_pFrame->prompts().message(QString::fromStdString(kept.message), PromptIcon::Exclamation);
+        return OpenChoice::FromFile;
+    }
+    return OpenChoice::Cancel;
+}
+
+void SafetyKeeper::ProjectOpened(const QString& path)
+{
+    const QString project = QFileInfo(path).absoluteFilePath();
+    if (project != m_strProject)
+        ProjectClosed();
+    m_strProject = project;
+    if (m_settings.lock)
+        m_lock.acquire(Native(project));   // a folder we cannot write to simply goes unlocked
+    m_bSnapshotWritten = false;
+    m_sinceSnapshot.invalidate();
+}
+
+void SafetyKeeper::ProjectClosed()
+{
+    if (!m_strProject.isEmpty())
+        Store().removeRecovery(Native(m_strProject));
+    m_lock.release();
+    m_strProject.clear();
+    m_bSnapshotWritten = false;
+    m_sinceSnapshot.invalidate();
+}
+
+// ---- saving --------------------------------------------------------------------------
+
+void SafetyKeeper::BeforeSave(const QString& path)
+{
+    if (!m_settings.backups)
+        return;
+    const FileResult r = Store().backUp(Native(path), m_settings.keepBackups);
+    if (!r)
+        ReportOnce(QStringLiteral("backup"),
+                   QStringLiteral("保存する前のファイルのバックアップを作成できませんでした。保存はそのまま続けます。"
+                                  "\nこのプロジェクトでは、この知らせは一度だけ表示します。\n")
+                       + QString::fromStdString(r.message));
+}
+
+void SafetyKeeper::AfterSave(const QString& path)
+{
+    const QString project = QFileInfo(path).absoluteFilePath();
+    if (project != m_strProject)
+        ProjectOpened(project);   // saved under a new name: the old one's snapshot and lock go
+    Store().removeRecovery(Native(project));
+    m_bSnapshotWritten = false;
+    m_sinceSnapshot.invalidate();
+}
+
+// ---- recovery snapshots --------------------------------------------------------------
+
+bool SafetyKeeper::HasUnsavedWork() const
+{
+    const CVellEditView* edit = m_pFrame->GetEditView();
+    const CVellApp* app = m_pFrame->GetApp();
+    const bool editorHoldsNode = !(app && app->m_bTextFileOpen);
+    return m_pFrame->m_bProjectModified || (edit && editorHoldsNode && edit->isModified());
+}
+
+bool SafetyKeeper::BuildSnapshot(std::string& bytes) const
+{
+    const VellTreeView* tree = m_pFrame->GetTreeView();
+    if (!tree || !tree->m_pDomDoc)
+        return false;
+    try {
+        if (!tree->m_pDomDoc->serialize(bytes))
+            return false;
+        const CVellEditView* edit = m_pFrame->GetEditView();
+        const CVellApp* app = m_pFrame->GetApp();
+        if (!edit || !edit->isModified() || (app && app->m_bTextFileOpen) || !tree->m_hSelectedItem)
+            return true;
+        const DomNode node = VellTreeView::NodeOf(tree->m_hSelectedItem);
+        if (!node)
+            return true;
+        DomDocument copy;
+        if (!copy.loadFromBytes(bytes, Native(m_strProject)))
+            return true;   // what the document holds is still worth keeping
+        const DomNode holder = FollowPath(copy, ElementPath(node)).firstChild();
+        if (!holder)
+            return true;
+        const DomNode text = copy.createTextNode(ToStoredText(edit->toPlainText()));
+        const DomNode old = holder.firstChild();
+        const HRESULT hr = old ? copy.replaceChild(holder, text, old) : copy.appendChild(holder, text);
+        if (FAILED(hr))
+            return true;
+        std::string patched;
+        if (copy.serialize(patched))
+            bytes = std::move(patched);
+        return true;
+    } catch (...) {
+        // A timer must never take the window down; the next pause tries again.
+        return false;
+    }
+}
+
+bool SafetyKeeper::WriteSnapshot()
+{
+    if (!m_settings.recovery || m_strProject.isEmpty() || !HasUnsavedWork())
+        return false;
+    std::string bytes;
+    if (!BuildSnapshot(bytes))
+        return false;
+    const std::size_t hash = std::hash<std::string>{}(bytes);
+    if (m_bSnapshotWritten && hash == m_lastSnapshotHash)
+        return false;   // nothing new since the last one
+    const FileResult r = Store().writeRecovery(Native(m_strProject), bytes);
+    if (!r) {
+        ReportOnce(QStringLiteral("recovery"),
+                   QStringLiteral("復旧用データを書き込めませんでした。作業は保存するまでメモリーにだけあります。\n")
+                       + QString::fromStdString(r.message));
+        return false;
+    }
+    m_lastSnapshotHash = hash;
+    m_bSnapshotWritten = true;
+    m_sinceSnapshot.start();
+    return true;
+}
+
+// Snapshots fall in the writer's pauses: each edit restarts a short pause timer. They
+// are written at most once per interval, and the interval tick writes one even while
+// typing goes on or when the change came from a command rather than a key, so a crash
+// loses at most about one interval of work.
+namespace {
+constexpr int kPauseMs = 2000;
+}
+
+void SafetyKeeper::TrySnapshot()
+{
+    if (!m_settings.recovery || m_strProject.isEmpty() || !HasUnsavedWork())
+        return;
+    const qint64 interval = qint64(m_settings.recoveryIntervalSeconds) * 1000;
+    if (m_sinceSnapshot.isValid() && m_sinceSnapshot.elapsed() < interval) {
+        m_pause.start(int(interval - m_sinceSnapshot.elapsed()));
+        return;
+    }
+    WriteSnapshot();
+}
+
+bool SafetyKeeper::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::InputMethod:
+    case QEvent::Drop:
+        if (m_settings.recovery)
+            m_pause.start(std::min(kPauseMs, m_settings.recoveryIntervalSeconds * 1000));
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void SafetyKeeper::TypeForTests(CMainFrame* frame, const QString& text)
+{
+    VellTreeView* tree = frame->GetTreeView();
+    if (tree->topLevelItemCount() > 0)
+        tree->setCurrentItem(tree->topLevelItem(0));
+    QWidget* control = frame->GetEditView()->control();
+    control->setFocus(Qt::OtherFocusReason);
+    for (const char32_t c : text.toUcs4()) {
+        const QString one = QString::fromUcs4(&c, 1);
+        const bool newline = c == U'\n';
+        QKeyEvent press(QEvent::KeyPress, newline ? Qt::Key_Return : 0, Qt::NoModifier,
+                        newline ? QStringLiteral("\r") : one);
+        QCoreApplication::sendEvent(control, &press);
+    }
+}

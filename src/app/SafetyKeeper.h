@@ -1,0 +1,85 @@
+// The window side of keeping a writer's work safe: the backup before each save, crash
+// recovery snapshots of unsaved work written while the writer pauses, the questions
+// asked when a project with a newer snapshot or another window's lock is opened, and
+// the lock itself. What it does is read once from the settings file ([safety] in
+// $XDG_CONFIG_HOME/penwick/penwick.conf); the core part is ProjectSafety.
+#pragma once
+
+#include "FileIO.h"
+#include "ProjectSafety.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QTimer>
+
+#include <string>
+
+class CMainFrame;
+
+class SafetyKeeper : public QObject {
+    Q_OBJECT
+public:
+    explicit SafetyKeeper(CMainFrame* frame);
+    ~SafetyKeeper() override;
+
+    // The settings file, and the settings it holds (defaults for anything missing).
+    static QString SettingsPath();
+    static penwick::SafetySettings ReadSettings(const QString& path = SettingsPath());
+    const penwick::SafetySettings& settings() const { return m_settings; }
+    void SetSettings(const penwick::SafetySettings& settings);
+
+    // Backups and snapshots write through ops (tests inject faults here; project saves
+    // keep their own seam). root: the backups folder, empty for the default.
+    void SetFileOps(penwick::FileOps* ops) { m_pOps = ops; }
+    penwick::BackupStore Store() const;
+
+    // Asked before a project file is read: the lock question, then the recovery question.
+    // FromRecovery hands the snapshot's bytes back through recovered.
+    enum class OpenChoice { Cancel, FromFile, FromRecovery };
+    OpenChoice BeforeOpen(const QString& path, std::string* recovered);
+    // The project at path is now the one shown: the previous one is closed.
+    void ProjectOpened(const QString& path);
+    // The project shown was closed after its questions (window closed, new project):
+    // its snapshot goes, and its lock.
+    void ProjectClosed();
+
+    // Around the one save path: the backup of the file about to be replaced (a failure is
+    // reported once per project and never stops the save), then the clean state.
+    void BeforeSave(const QString& path);
+    void AfterSave(const QString& path);
+
+    // Writes the recovery snapshot now when there is unsaved work; true when written.
+    bool WriteSnapshot();
+    // The whole document with the editor's unstored text in its node, as a save would
+    // write it; the real document and the modified states are left alone.
+    bool BuildSnapshot(std::string& bytes) const;
+
+    // Test seam, used only by main() when PENWICK_TEST_TYPE is set: selects the first
+    // node and types the text into the editor as key presses, the normal editing path.
+    static void TypeForTests(CMainFrame* frame, const QString& text);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool HasUnsavedWork() const;
+    // Writes the snapshot unless the last one is younger than the interval; then the
+    // pause timer is set for when it may be written.
+    void TrySnapshot();
+    void ReportOnce(const QString& kind, const QString& text);
+    static std::string Native(const QString& path);
+
+    CMainFrame* m_pFrame;
+    penwick::SafetySettings m_settings;
+    penwick::FileOps* m_pOps;
+    penwick::ProjectLock m_lock;
+    QString m_strProject;              // the project snapshots and the lock belong to
+    QTimer m_pause;                    // single shot, restarted by every edit
+    QTimer m_tick;                     // each interval: catches changes made without typing
+    QElapsedTimer m_sinceSnapshot;     // since the last snapshot was written
+    std::size_t m_lastSnapshotHash = 0;
+    bool m_bSnapshotWritten = false;
+    QSet<QString> m_reported;          // "kind|project" already reported
+};

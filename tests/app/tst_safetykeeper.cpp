@@ -1,0 +1,377 @@
+// Backups before saves, recovery snapshots and their questions, and the project lock,
+// driven through the real main window with scripted prompts and injected file faults;
+// then once end to end: a real penwick types, is killed, and its work comes back.
+#include "CMainFrame.h"
+#include "CVellApp.h"
+#include "CVellEditView.h"
+#include "CommandIds.h"
+#include "FileIO.h"
+#include "ProjectSafety.h"
+#include "SafetyKeeper.h"
+#include "ScriptedPrompts.h"
+#include "VellTreeView.h"
+
+#include <QAction>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+#include <memory>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using penwick::BackupStore;
+using penwick::ProjectLock;
+
+namespace {
+
+const char kNovel[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+    "<project title=\"小説\">"
+    "<chapter title=\"第一章\" textout=\"yes\" type=\"Basic\"><text>一</text></chapter>"
+    "<chapter title=\"第二章\" textout=\"yes\" type=\"Basic\"><text>二</text></chapter>"
+    "</project>";
+
+class FaultyOps : public penwick::FileOps {
+public:
+    int error;   // EACCES: the folder refuses new files; ENOSPC: the disk is full
+    explicit FaultyOps(int e) : error(e) {}
+    int mkstemp(char* t) override
+    {
+        if (error == EACCES) {
+            errno = EACCES;
+            return -1;
+        }
+        return FileOps::mkstemp(t);
+    }
+    ssize_t write(int fd, const void* data, size_t size) override
+    {
+        if (error == ENOSPC) {
+            errno = ENOSPC;
+            return -1;
+        }
+        return FileOps::write(fd, data, size);
+    }
+};
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Writes the file, its folder made first.
+bool WriteAll(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+std::string Native(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+// A lock file naming pid on this host.
+bool WriteLock(const QString& project, long pid)
+{
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    return WriteAll(QString::fromStdString(ProjectLock::lockPath(Native(project))),
+                    QByteArray::number(qint64(pid)) + ' ' + host + '\n');
+}
+
+}  // namespace
+
+class TestSafetyKeeper : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<CVellApp> app;
+    ScriptedPrompts* prompts = nullptr;
+    CMainFrame* frame = nullptr;
+    VellTreeView* tree = nullptr;
+    QTemporaryDir home;
+    QString project;
+
+    void start(const QStringList& args = {})
+    {
+        auto scripted = std::make_unique<ScriptedPrompts>();
+        prompts = scripted.get();
+        app = std::make_unique<CVellApp>(std::move(scripted));
+        QVERIFY(app->InitInstance(args));
+        frame = app->GetMainWnd();
+        tree = frame->GetTreeView();
+    }
+    void type(const QString& text)
+    {
+        SafetyKeeper::TypeForTests(frame, text);   // key presses on the first node
+        QVERIFY(frame->GetEditView()->isModified());
+    }
+    // A snapshot of edited work, newer than the project file.
+    void leaveSnapshot(const QByteArray& bytes)
+    {
+        QVERIFY(BackupStore().writeRecovery(Native(project), bytes.toStdString()));
+        QFile f(project);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+    }
+    void init()
+    {
+        project = home.filePath(QStringLiteral("novel.xml"));
+        QVERIFY(WriteAll(project, kNovel));
+        QDir(home.filePath(QStringLiteral("data"))).removeRecursively();
+        QFile::remove(QString::fromStdString(ProjectLock::lockPath(Native(project))));
+        start({QStringLiteral("--project"), project});
+    }
+    void cleanup()
+    {
+        QCOMPARE(prompts->unexpectedCount(), 0);
+        QVERIFY(prompts->allAnswered());
+        app.reset();
+    }
+
+    void settingsFileIsRead()
+    {
+        const QString path = SafetyKeeper::SettingsPath();
+        QCOMPARE(path, home.filePath(QStringLiteral("config/penwick/penwick.conf")));
+        QVERIFY(WriteAll(path, "[safety]\nbackups=false\nlock=false\nkeepBackups=3\nrecoveryIntervalSeconds=0\n"));
+        const penwick::SafetySettings s = SafetyKeeper::ReadSettings();
+        QFile::remove(path);
+        QVERIFY(!s.backups && s.recovery && !s.lock);
+        QCOMPARE(s.keepBackups, 3);
+        QCOMPARE(s.recoveryIntervalSeconds, 1);   // never a busy timer
+    }
+
+    void saveKeepsTheReplacedFileAsBackup()
+    {
+        penwick::SafetySettings s = frame->GetSafetyKeeper()->settings();
+        s.keepBackups = 2;
+        frame->GetSafetyKeeper()->SetSettings(s);
+        QList<QByteArray> saved{kNovel};
+        for (const char* text : {"甲", "乙", "丙"}) {
+            type(QString::fromUtf8(text));
+            frame->GetAction(ID_PROJECT_SAVE)->trigger();
+            saved << ReadAll(project);
+        }
+        const auto list = BackupStore().list(Native(project));
+        QCOMPARE(list.size(), std::size_t(2));   // the newest two, no snapshot left
+        QCOMPARE(ReadAll(QString::fromStdString(list[0].path)), saved[1]);
+        QCOMPARE(ReadAll(QString::fromStdString(list[1].path)), saved[2]);
+    }
+
+    void failedBackupNeverStopsTheSave_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::newRow("folder not writable") << EACCES;
+        QTest::newRow("disk full") << ENOSPC;
+    }
+    void failedBackupNeverStopsTheSave()
+    {
+        QFETCH(int, error);
+        FaultyOps ops(error);
+        frame->GetSafetyKeeper()->SetFileOps(&ops);
+        prompts->answer(PromptAnswer::Ok);
+        for (const char* text : {"甲", "乙"}) {
+            type(QString::fromUtf8(text));
+            frame->GetAction(ID_PROJECT_SAVE)->trigger();
+            QVERIFY(ReadAll(project).contains(text));
+            QVERIFY(!frame->m_bProjectModified);
+        }
+        QCOMPARE(prompts->messages().size(), 1);   // once per project, not on every save
+        QVERIFY(prompts->texts()[0].contains(QStringLiteral("バックアップ")));
+        frame->GetSafetyKeeper()->SetFileOps(&penwick::FileOps::system());
+    }
+
+    void snapshotHoldsUnstoredTextAndLeavesTheWindowAlone()
+    {
+        SafetyKeeper* keeper = frame->GetSafetyKeeper();
+        QVERIFY(!keeper->WriteSnapshot());   // nothing unsaved
+        type(QStringLiteral("新しい"));
+        QVERIFY(keeper->WriteSnapshot());
+        QVERIFY(!keeper->WriteSnapshot());   // nothing new since
+        const QString snapshot = QString::fromStdString(BackupStore().recoveryPath(Native(project)));
+        QVERIFY(QString::fromUtf8(ReadAll(snapshot)).contains(QStringLiteral("<text>新しい一</text>")));
+        QVERIFY(!frame->m_bProjectModified);
+        QVERIFY(frame->GetEditView()->isModified());
+        QCOMPARE(VellTreeView::NodeOf(tree->topLevelItem(0)).text(), std::string("一"));
+        QCOMPARE(ReadAll(project), QByteArray(kNovel));
+
+        frame->GetAction(ID_PROJECT_SAVE)->trigger();
+        QVERIFY(!QFile::exists(snapshot));   // a clean save removes it
+    }
+
+    void failedSnapshotIsReportedOnce()
+    {
+        FaultyOps ops(ENOSPC);
+        SafetyKeeper* keeper = frame->GetSafetyKeeper();
+        keeper->SetFileOps(&ops);
+        prompts->answer(PromptAnswer::Ok);
+        type(QStringLiteral("甲"));
+        QVERIFY(!keeper->WriteSnapshot());
+        type(QStringLiteral("乙"));
+        QVERIFY(!keeper->WriteSnapshot());
+        QCOMPARE(prompts->messages().size(), 1);
+        QVERIFY(frame->GetEditView()->isModified());   // the work itself is untouched
+        keeper->SetFileOps(&penwick::FileOps::system());
+    }
+
+    void everythingCanBeSwitchedOff()
+    {
+        SafetyKeeper* keeper = frame->GetSafetyKeeper();
+        keeper->SetSettings({false, false, false, 10, 30});
+        type(QStringLiteral("甲"));
+        QVERIFY(!keeper->WriteSnapshot());
+        frame->GetAction(ID_PROJECT_SAVE)->trigger();
+        QVERIFY(BackupStore().list(Native(project)).empty());
+
+        const QString other = home.filePath(QStringLiteral("other.xml"));
+        QVERIFY(QFile::copy(project, other));
+        QVERIFY(tree->OpenProjectFile(other));
+        QCOMPARE(ProjectLock::probe(Native(other)), ProjectLock::State::Free);
+        QFile::remove(other);
+    }
+
+    void newerSnapshotIsOffered_data()
+    {
+        QTest::addColumn<PromptAnswer>("answer");
+        QTest::newRow("restore") << PromptAnswer::Yes;
+        QTest::newRow("discard") << PromptAnswer::No;
+        QTest::newRow("cancel") << PromptAnswer::Cancel;
+    }
+    void newerSnapshotIsOffered()
+    {
+        QFETCH(PromptAnswer, answer);
+        app.reset();
+        QByteArray edited(kNovel);
+        edited.replace("<text>一</text>", "<text>復旧</text>");
+        leaveSnapshot(edited);
+        const QString snapshot = QString::fromStdString(BackupStore().recoveryPath(Native(project)));
+        start();
+        prompts->answer(answer);
+        QCOMPARE(tree->OpenProjectFile(project), answer != PromptAnswer::Cancel);
+        QCOMPARE(prompts->messages().size(), 1);
+        QCOMPARE(prompts->messages()[0].buttons, PromptButtons::YesNoCancel);
+        QCOMPARE(ReadAll(project), QByteArray(kNovel));   // nothing saved by any answer
+        const auto list = BackupStore().list(Native(project));
+        if (answer == PromptAnswer::Yes) {
+            QCOMPARE(VellTreeView::NodeOf(tree->topLevelItem(0)).text(), std::string("復旧"));
+            QCOMPARE(tree->m_strProjectPath, project);
+            QVERIFY(frame->m_bProjectModified);
+            QVERIFY(QFile::exists(snapshot));   // still the only copy of the work
+        } else if (answer == PromptAnswer::No) {
+            QCOMPARE(VellTreeView::NodeOf(tree->topLevelItem(0)).text(), std::string("一"));
+            QVERIFY(!frame->m_bProjectModified);
+            QCOMPARE(list.size(), std::size_t(1));
+            QVERIFY(!list[0].recovery);
+            QCOMPARE(ReadAll(QString::fromStdString(list[0].path)), edited);
+        } else {
+            QCOMPARE(tree->topLevelItemCount(), 0);
+            QCOMPARE(ReadAll(snapshot), edited);
+        }
+    }
+
+    void staleLockIsTakenOverSilently()
+    {
+        app.reset();
+        const pid_t child = fork();
+        if (child == 0)
+            _exit(0);
+        QCOMPARE(waitpid(child, nullptr, 0), child);   // its PID is gone now
+        QVERIFY(WriteLock(project, child));
+        start();
+        QVERIFY(tree->OpenProjectFile(project));
+        QCOMPARE(prompts->shown.size(), 0);
+        QCOMPARE(ProjectLock::probe(Native(project)), ProjectLock::State::OwnedByUs);
+    }
+
+    void liveLockAsks_data()
+    {
+        QTest::addColumn<bool>("anyway");
+        QTest::newRow("open anyway") << true;
+        QTest::newRow("cancel") << false;
+    }
+    void liveLockAsks()
+    {
+        QFETCH(bool, anyway);
+        app.reset();
+        QVERIFY(WriteLock(project, getppid()));   // the process that runs this test: alive
+        start();
+        prompts->answer(anyway ? PromptAnswer::Yes : PromptAnswer::No);
+        QCOMPARE(tree->OpenProjectFile(project), anyway);
+        QCOMPARE(prompts->messages().size(), 1);
+        QVERIFY(prompts->texts()[0].contains(QString::number(getppid())));
+        QCOMPARE(ProjectLock::probe(Native(project)),
+                 anyway ? ProjectLock::State::OwnedByUs : ProjectLock::State::HeldByOther);
+    }
+
+    void lockGoesWithTheProject()
+    {
+        const std::string path = Native(project);
+        QCOMPARE(ProjectLock::probe(path), ProjectLock::State::OwnedByUs);
+        frame->GetAction(ID_PROJECT_NEW)->trigger();
+        QCOMPARE(ProjectLock::probe(path), ProjectLock::State::Free);
+
+        QVERIFY(tree->OpenProjectFile(project));
+        const QString other = home.filePath(QStringLiteral("other.xml"));
+        QVERIFY(QFile::copy(project, other));
+        QVERIFY(tree->OpenProjectFile(other));
+        QCOMPARE(ProjectLock::probe(path), ProjectLock::State::Free);
+        QCOMPARE(ProjectLock::probe(Native(other)), ProjectLock::State::OwnedByUs);
+
+        type(QStringLiteral("x"));
+        QVERIFY(frame->GetSafetyKeeper()->WriteSnapshot());
+        prompts->answer(PromptAnswer::No);   // close without saving
+        QVERIFY(frame->close());
+        QCOMPARE(ProjectLock::probe(Native(other)), ProjectLock::State::Free);
+        QVERIFY(!BackupStore().hasNewerRecovery(Native(other)));
+        QFile::remove(other);
+    }
+
+    // A real penwick types, writes its snapshot within a short interval and is killed;
+    // the next start takes the dead process's lock silently and restores the typed text.
+    void killedProcessLosesNothingTyped()
+    {
+        app.reset();
+        const QString conf = SafetyKeeper::SettingsPath();
+        QVERIFY(WriteAll(conf, "[safety]\nrecoveryIntervalSeconds=1\n"));
+
+        const QString typed = QStringLiteral("消えない言葉");
+        QProcess penwick;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert(QStringLiteral("PENWICK_TEST_TYPE"), typed);
+        penwick.setProcessEnvironment(env);
+        penwick.start(QStringLiteral(PENWICK_BIN_DIR "/penwick"), {QStringLiteral("--project"), project});
+        QVERIFY(penwick.waitForStarted());
+        const QString snapshot = QString::fromStdString(BackupStore().recoveryPath(Native(project)));
+        QTRY_VERIFY_WITH_TIMEOUT(QString::fromUtf8(ReadAll(snapshot)).contains(typed), 30000);
+        penwick.kill();   // SIGKILL: no close sequence, the lock stays behind
+        QVERIFY(penwick.waitForFinished());
+        QFile::remove(conf);
+        QCOMPARE(ReadAll(project), QByteArray(kNovel));
+        QCOMPARE(ProjectLock::probe(Native(project)), ProjectLock::State::Stale);
+
+        start();
+        prompts->answer(PromptAnswer::Yes);
+        QVERIFY(tree->OpenProjectFile(project));
+        QCOMPARE(prompts->messages().size(), 1);   // the restore question only
+        QCOMPARE(QString::fromStdString(VellTreeView::NodeOf(tree->topLevelItem(0)).text()), typed + QStringLiteral("一"));
+        QVERIFY(frame->m_bProjectModified);
+        frame->GetAction(ID_PROJECT_SAVE)->trigger();
+        QVERIFY(QString::fromUtf8(ReadAll(project)).contains(typed));
+        QVERIFY(!QFile::exists(snapshot));
+    }
+};
+
+QTEST_MAIN(TestSafetyKeeper)
+#include "tst_safetykeeper.moc"
