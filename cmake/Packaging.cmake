@@ -1,0 +1,55 @@
+# Desktop integration and the Debian package.
+#
+# The programs and the counting library carry their own install rules beside their targets
+# (src/app, tools, src/counter/countlib); this file adds what makes an installed Penwick a
+# desktop application: the launcher entry, the icon theme files and the project file type,
+# then describes the .deb that CPack builds from the same install tree.
+
+set(PENWICK_RES ${PROJECT_SOURCE_DIR}/res)
+
+install(FILES ${PENWICK_RES}/penwick.desktop
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PENWICK_RES}/penwick-mime.xml
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+  RENAME penwick.xml)
+
+# The PNGs are rendered from the SVG once and kept in the tree, so building needs no SVG tools.
+install(FILES ${PENWICK_RES}/icons/penwick.svg
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size 16 32 48 64 128 256)
+  install(FILES ${PENWICK_RES}/icons/penwick-${size}.png
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+    RENAME penwick.png)
+endforeach()
+
+# --- Debian package (cpack -G DEB in a build folder) ---
+set(CPACK_PACKAGE_NAME penwick)
+set(CPACK_PACKAGE_VENDOR "Penwick developers")
+set(CPACK_PACKAGE_CONTACT "Penwick developers")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Vertical-writing editor for long Japanese prose")
+set(CPACK_PACKAGE_DESCRIPTION
+  "Penwick keeps a novel or thesis as one XML project: an outline of chapters and paragraphs, each with its own text, edited in vertical writing (tategaki). It counts the text as manuscript paper (genko yoshi) and exports it to one text file. penwick-cli reads, exports and counts projects from the command line.")
+# The package installs where the build was configured to install: the programs carry that
+# prefix (the share/penwick folder they look in), so a package relocated elsewhere would
+# start without its template. Configure with -DCMAKE_INSTALL_PREFIX=/usr for a Debian package.
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+if(NOT CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+  message(STATUS "Debian package would install into ${CMAKE_INSTALL_PREFIX}; configure with -DCMAKE_INSTALL_PREFIX=/usr for /usr")
+endif()
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Penwick developers")
+set(CPACK_DEBIAN_PACKAGE_SECTION editors)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Library dependencies come from dpkg-shlibdeps; what the binaries do not link but use at run
+# time is named here: Qt's own Japanese translations, which the application loads from the
+# system's Qt translations folder, and the CJK fonts the vertical editor is made for.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk")
+# dpkg-shlibdeps must find libpenwick_counter inside the package being built, not on the system.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/bin)
+
+include(CPack)
