@@ -6,5 +6,13 @@ scripts/deps.sh run
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DPENWICK_BENCH=OFF >/dev/null
 cmake --build build/release --target penwick penwick-cli
 args=("$@")
-if [ ${#args[@]} -eq 0 ] && [ -f examples/sample.xml ]; then args=(--project examples/sample.xml); fi
+if [ ${#args[@]} -eq 0 ]; then
+  # The sample opens from a copy of its own: saving (the counter saves too) must not
+  # change the file kept in the repository.
+  sample="${XDG_DATA_HOME:-$HOME/.local/share}/penwick/examples/sample.xml"
+  if [ ! -f "$sample" ]; then
+    mkdir -p "$(dirname "$sample")" && cp examples/sample.xml "$sample"
+  fi
+  args=(--project "$sample")
+fi
 exec build/release/bin/penwick "${args[@]}"

@@ -33,9 +33,13 @@ QString TemplatePath()
     const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/default.xml");
     if (QFileInfo::exists(beside))
         return beside;
-    // An installed program keeps its template under share/.
-    const QString shared = QStringLiteral(PENWICK_DATADIR "/default.xml");
-    return QFileInfo::exists(shared) ? shared : beside;
+    // An installed program keeps its template under share/: the one beside its own bin/
+    // first, so a package installed under another prefix than it was built for still finds it.
+    for (const QString& shared : {QCoreApplication::applicationDirPath() + QStringLiteral("/../share/penwick/default.xml"),
+                                  QStringLiteral(PENWICK_DATADIR "/default.xml")})
+        if (QFileInfo::exists(shared))
+            return QFileInfo(shared).canonicalFilePath();
+    return beside;
 }
 
 }  // namespace
