@@ -106,16 +106,23 @@ void VellTreeView::OnTreeInsertAfter()
     NodeProperties props;
     if (!AskNodeProperties(prompts(), this, props))
         return;
+    bool refused = false;
     Guarded("Failed in VellTreeView::OnTreeInsertAfter", [&] {
         Require(m_pDomDoc.get());
         const DomNode sel = Require(NodeOf(m_hSelectedItem));
         const DomNode parent = Require(sel.parentNode());
-        // A sibling is never deeper than the node beside it: no depth refusal here.
-        const DomNode added = Require(InsertNewElement(*m_pDomDoc, format::SiblingElementName(sel), props,
-                                                       parent, sel.nextSibling()));
+        // Even a sibling can be too deep: beside a hand-made node at the limit its text is not.
+        const DomNode added =
+            InsertNewElement(*m_pDomDoc, format::SiblingElementName(sel), props, parent, sel.nextSibling());
+        if (!added) {
+            refused = true;
+            ReportText(TooDeepText());
+            return;
+        }
         AddNodeToTree(added, m_hSelectedItem->parent(), m_hSelectedItem);
     });
-    m_pFrame->m_bProjectModified = true;
+    if (!refused)
+        m_pFrame->m_bProjectModified = true;
 }
 
 void VellTreeView::OnTreeInsertbefore()
@@ -123,18 +130,24 @@ void VellTreeView::OnTreeInsertbefore()
     NodeProperties props;
     if (!AskNodeProperties(prompts(), this, props))
         return;
+    bool refused = false;
     Guarded("Failed in VellTreeView::OnTreeInsertbefore", [&] {
         Require(m_pDomDoc.get());
         const DomNode sel = Require(NodeOf(m_hSelectedItem));
         const DomNode parent = Require(sel.parentNode());
-        const DomNode added =
-            Require(InsertNewElement(*m_pDomDoc, format::SiblingElementName(sel), props, parent, sel));
+        const DomNode added = InsertNewElement(*m_pDomDoc, format::SiblingElementName(sel), props, parent, sel);
+        if (!added) {
+            refused = true;
+            ReportText(TooDeepText());
+            return;
+        }
         QTreeWidgetItem* parentItem = m_hSelectedItem->parent();
         const int at = parentItem ? parentItem->indexOfChild(m_hSelectedItem) : indexOfTopLevelItem(m_hSelectedItem);
         QTreeWidgetItem* previous = at <= 0 ? nullptr : parentItem ? parentItem->child(at - 1) : topLevelItem(at - 1);
         AddNodeToTree(added, parentItem, previous ? previous : InsertFirst());
     });
-    m_pFrame->m_bProjectModified = true;
+    if (!refused)
+        m_pFrame->m_bProjectModified = true;
 }
 
 void VellTreeView::OnTreeDelete()

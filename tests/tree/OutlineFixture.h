@@ -48,26 +48,12 @@ struct OutlineFixture {
         return tree->OpenProjectFile(f.fileName());
     }
 
-    // Answers the next node property dialog; shown receives what it opened with.
-    struct Shown {
-        QString title;
-        bool exported = false;
-        QString type;
-        QStringList choices;
-    };
+    // Answers the next node property dialog with these values.
     void answerProperties(const QString& title, bool exported = true,
-                          const QString& type = QStringLiteral("Basic"), bool ok = true,
-                          Shown* shown = nullptr)
+                          const QString& type = QStringLiteral("Basic"), bool ok = true)
     {
         prompts->answerDialog([=](QDialog& d) {
             auto& dlg = static_cast<CNodePropertyDlg&>(d);
-            if (shown) {
-                shown->title = dlg.titleEdit()->text();
-                shown->exported = dlg.exportCheck()->isChecked();
-                shown->type = dlg.typeCombo()->currentText();
-                for (int i = 0; i < dlg.typeCombo()->count(); ++i)
-                    shown->choices << dlg.typeCombo()->itemText(i);
-            }
             dlg.titleEdit()->setText(title);
             dlg.exportCheck()->setChecked(exported);
             dlg.typeCombo()->setEditText(type);

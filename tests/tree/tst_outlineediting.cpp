@@ -85,17 +85,6 @@ private:
         }
         return out;
     }
-    // Right-presses at the item and, once the menu is up, sends key to it.
-    void rightClick(QTreeWidgetItem* at, Qt::Key key)
-    {
-        QTimer::singleShot(0, this, [key] {
-            if (QWidget* popup = QApplication::activePopupWidget())
-                QTest::keyClick(popup, key);
-        });
-        QTest::mouseClick(f.tree->viewport(), Qt::RightButton, {}, f.tree->visualItemRect(at).center());
-        QVERIFY(!QApplication::activePopupWidget());
-    }
-
 private slots:
     void init()
     {
@@ -190,12 +179,19 @@ private slots:
     {
         select(QStringLiteral("第二章"));
         const QString caption = f.frame->windowTitle();
-        OutlineFixture::Shown shown;
+        struct {
+            QString title;
+            bool exported = false;
+            QString type;
+            QStringList choices;
+        } shown;
         bool editable = false;
         // Only the title is changed; flag and type must survive.
         f.prompts->answerDialog([&](QDialog& d) {
             auto& dlg = static_cast<CNodePropertyDlg&>(d);
-            shown = {dlg.titleEdit()->text(), dlg.exportCheck()->isChecked(), dlg.typeCombo()->currentText(), {}};
+            shown.title = dlg.titleEdit()->text();
+            shown.exported = dlg.exportCheck()->isChecked();
+            shown.type = dlg.typeCombo()->currentText();
             for (int i = 0; i < dlg.typeCombo()->count(); ++i)
                 shown.choices << dlg.typeCombo()->itemText(i);
             editable = dlg.typeCombo()->isEditable();
@@ -287,18 +283,6 @@ private slots:
         QCOMPARE(VellTreeView::NodeOf(f.tree->topLevelItem(2)).attribute(2).value(), std::string("会話"));
     }
 
-    void copyWithoutChildrenKeepsOwnText()
-    {
-        copy(QStringLiteral("第二章"), false);
-        select(QStringLiteral("第三章"));
-        QVERIFY(f.frame->RouteCommand(ID_TREE_PASTEBEFORE));
-        QTreeWidgetItem* pasted = f.tree->topLevelItem(2);
-        QCOMPARE(pasted->childCount(), 0);
-        const DomNode node = VellTreeView::NodeOf(pasted);
-        QCOMPARE(node.attribute(1).value() + node.attribute(2).value(), std::string("no会話"));
-        QCOMPARE(penwick::format::NodeOwnText(node), std::string("二"));
-    }
-
     void cutWithoutChildrenLosesThemOnPaste()
     {
         select(QStringLiteral("第二章"));
@@ -308,6 +292,10 @@ private slots:
         QCOMPARE(f.tree->m_hSelectedItem->text(0), QStringLiteral("第三章"));
         QVERIFY(f.frame->RouteCommand(ID_TREE_PASTE));
         QCOMPARE(f.outline(), (QStringList{"chapter:第一章", "chapter:第三章", "chapter:第二章", "note:メモ"}));
+        // Title, flag, type and own text came along.
+        const DomNode node = VellTreeView::NodeOf(f.tree->topLevelItem(2));
+        QCOMPARE(node.attribute(1).value() + node.attribute(2).value(), std::string("no会話"));
+        QCOMPARE(penwick::format::NodeOwnText(node), std::string("二"));
     }
 
     void cutKeepsTextTypedIntoTheNode()
@@ -439,34 +427,45 @@ private slots:
         QCOMPARE(menu->actions().at(4)->text(), QStringLiteral("削除(&D)"));
     }
 
-    void rightClickActsOnTheSelectedItem()
+    void rightClick_data()
     {
-        select(QStringLiteral("第一章"));
-        rightClick(item(QStringLiteral("第三章")), Qt::Key_D);   // 削除(&D)
-        QVERIFY(!item(QStringLiteral("第一章")));
-        QVERIFY(item(QStringLiteral("第三章")));
-        QCOMPARE(f.tree->m_hSelectedItem->text(0), QStringLiteral("第二章"));
+        QTest::addColumn<bool>("held");         // a node copied in a project opened before
+        QTest::addColumn<QString>("selected");  // empty: nothing
+        QTest::addColumn<int>("key");           // pressed in the open menu
+        QTest::addColumn<QStringList>("outline");
+        QTest::addColumn<QString>("selectedAfter");
+        QStringList withoutFirst = kNovelOutline.mid(1);
+        QTest::newRow("acts on the selected item") << false << "第一章" << int(Qt::Key_D) << withoutFirst << "第二章";
+        QTest::newRow("dismissed") << false << "第一章" << int(Qt::Key_Escape) << kNovelOutline << "第一章";
+        QTest::newRow("enabled paste, nothing selected") << true << QString() << int(Qt::Key_P) << kNovelOutline << QString();
     }
-
-    void dismissedMenuRunsNothing()
+    void rightClick()
     {
-        select(QStringLiteral("第一章"));
-        rightClick(item(QStringLiteral("第三章")), Qt::Key_Escape);
-        QCOMPARE(f.tree->GetSelectedItem()->text(0), QStringLiteral("第一章"));
-        QCOMPARE(f.outline(), kNovelOutline);
-        QVERIFY(f.prompts->shown.isEmpty() || f.prompts->shown.last().kind == QLatin1String("open"));
-    }
-
-    void enabledPasteEntryStillAsksItsRule()
-    {
-        copy(QStringLiteral("第一章"), true);
-        QVERIFY(f.open(kNovel));
-        f.prompts->clear();
-        QVERIFY(popupEnabling()[ID_TREE_PASTE]);
-        rightClick(f.tree->topLevelItem(0), Qt::Key_P);   // 選択中ノード下に貼り付け(&P)
-        QCOMPARE(f.outline(), kNovelOutline);
+        QFETCH(bool, held);
+        QFETCH(QString, selected);
+        QFETCH(int, key);
+        QFETCH(QStringList, outline);
+        QFETCH(QString, selectedAfter);
+        if (held) {
+            copy(QStringLiteral("第一章"), true);
+            QVERIFY(f.open(kNovel));
+            QVERIFY(popupEnabling()[ID_TREE_PASTE]);
+        }
+        if (!selected.isEmpty())
+            select(selected);
+        f.prompts->shown.clear();
+        // Pressed on another item than the selected one; the menu answers the key.
+        QTimer::singleShot(0, this, [key] {
+            if (QWidget* popup = QApplication::activePopupWidget())
+                QTest::keyClick(popup, Qt::Key(key));
+        });
+        const QRect at = f.tree->visualItemRect(item(QStringLiteral("第三章")));
+        QTest::mouseClick(f.tree->viewport(), Qt::RightButton, {}, at.center());
+        QVERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(f.outline(), outline);
+        QCOMPARE(f.tree->GetSelectedItem() ? f.tree->GetSelectedItem()->text(0) : QString(), selectedAfter);
         QVERIFY(f.prompts->shown.isEmpty());
-        QVERIFY(!f.frame->m_bProjectModified);
+        QCOMPARE(f.frame->m_bProjectModified, outline != kNovelOutline);
     }
 };
 
