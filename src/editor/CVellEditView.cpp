@@ -7,79 +7,22 @@
 #include "Prompts.h"
 #include "TextFinder.h"
 #include "VellTreeView.h"
+#include "VerticalTextEdit.h"
 
 #include <QKeyEvent>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
-// The control behind the view. It offers the vertical text widget's names; the
-// QPlainTextEdit below stands in for that widget until it is part of the build.
-class EditControl : public QPlainTextEdit {
+// The control behind the view: the vertical text widget, with the few adjustments the
+// rest of the program relies on.
+class EditControl : public VerticalTextEdit {
     Q_OBJECT
 public:
-    explicit EditControl(QWidget* parent) : QPlainTextEdit(parent)
-    {
-        setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(this, &QWidget::customContextMenuRequested, this,
-                [this](const QPoint& pos) { emit contextMenuRequested(viewport()->mapToGlobal(pos)); });
-    }
-
-    QString toPlainText() const
-    {
-        // QTextDocument::toPlainText turns no-break spaces into spaces; a writer's text
-        // must come back as typed.
-        QString text = document()->toRawText();
-        text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-        text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-        return text;
-    }
-    void setPlainText(const QString& text)
-    {
-        QPlainTextEdit::setPlainText(text);  // also empties the undo history
-        document()->setModified(false);
-    }
-    bool isModified() const { return document()->isModified(); }
-    void setModified(bool modified) { document()->setModified(modified); }
-    bool isVertical() const { return m_vertical; }
-    void setVertical(bool vertical) { m_vertical = vertical; }
-    void selection(int* start, int* end) const
-    {
-        const QTextCursor c = textCursor();
-        if (start)
-            *start = c.selectionStart();
-        if (end)
-            *end = c.selectionEnd();
-    }
-    void setSelection(int start, int end)
-    {
-        const int last = document()->characterCount() - 1;
-        QTextCursor c = textCursor();
-        c.setPosition(std::clamp(start, 0, last));
-        c.setPosition(std::clamp(end < 0 ? last : end, 0, last), QTextCursor::KeepAnchor);
-        setTextCursor(c);
-    }
-    void replaceSelection(const QString& text) { textCursor().insertText(text); }
-    bool canUndo() const { return document()->isUndoAvailable(); }
-    void ensureCaretVisible() { ensureCursorVisible(); }
-
-signals:
-    void keyReleased(int key);
-    void contextMenuRequested(QPoint globalPos);
-
-protected:
-    void keyReleaseEvent(QKeyEvent* event) override
-    {
-        QPlainTextEdit::keyReleaseEvent(event);
-        emit keyReleased(event->key());
-    }
-
-private:
-    bool m_vertical = true;  // the editor starts in vertical writing
+    explicit EditControl(QWidget* parent) : VerticalTextEdit(parent) {}
 };
 
 namespace {

@@ -2,11 +2,9 @@
 // separately opened text document.
 //
 // The rest of the program only uses the narrow surface below (whole text, modified flag,
-// direction, selection, range search, replacing the selection, undo/paste queries). It is
-// shaped after the vertical text widget (VerticalTextEdit), and the view only calls the
-// control through those same names, so the control inside is exchanged by changing the
-// base of EditControl. Until that widget is in, a QPlainTextEdit stands in and the
-// direction is only recorded.
+// direction, selection, range search, replacing the selection, undo/paste queries). The
+// control inside is the vertical text widget (VerticalTextEdit), which starts in
+// vertical writing; the view calls it only through these names.
 #pragma once
 
 #include "CommandTarget.h"

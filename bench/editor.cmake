@@ -1,0 +1,7 @@
+# Speed of the vertical editor: opening, typing, direction toggle, memory.
+if(TARGET penwick_vtext)
+  add_executable(bench_editor ${CMAKE_CURRENT_LIST_DIR}/bench_editor.cpp)
+  target_link_libraries(bench_editor PRIVATE penwick_vtext benchmark::benchmark Qt6::Widgets)
+  target_compile_definitions(bench_editor PRIVATE
+    PENWICK_CORPUS_DIR="${PROJECT_SOURCE_DIR}/../shared/corpus")
+endif()

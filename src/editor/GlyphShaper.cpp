@@ -1,0 +1,324 @@
+#include "GlyphShaper.h"
+
+#include <QFontDatabase>
+#include <QGlyphRun>
+#include <QTextBoundaryFinder>
+#include <QTextLayout>
+
+#include <hb-ot.h>
+#include <hb.h>
+#include <unicode/uchar.h>
+
+namespace penwick {
+
+namespace {
+
+// Qt picks the right face inside a .ttc collection; QRawFont(fileName) cannot. So
+// HarfBuzz reads its tables through Qt and both work on the same face.
+hb_blob_t* referenceTable(hb_face_t*, hb_tag_t tag, void* user)
+{
+    if (tag == 0)
+        return nullptr;
+    const char name[5] = {char(tag >> 24), char(tag >> 16), char(tag >> 8), char(tag), 0};
+    auto* data = new QByteArray(static_cast<const QRawFont*>(user)->fontTable(name));
+    if (data->isEmpty()) {
+        delete data;
+        return nullptr;
+    }
+    return hb_blob_create(data->constData(), unsigned(data->size()), HB_MEMORY_MODE_READONLY, data,
+                          [](void* p) { delete static_cast<QByteArray*>(p); });
+}
+
+bool isUpright(char32_t c)
+{
+    const int vo = u_getIntPropertyValue(UChar32(c), UCHAR_VERTICAL_ORIENTATION);
+    return vo == U_VO_UPRIGHT || vo == U_VO_TRANSFORMED_UPRIGHT;
+}
+
+bool isWide(char32_t c)
+{
+    const int w = u_getIntPropertyValue(UChar32(c), UCHAR_EAST_ASIAN_WIDTH);
+    return w == U_EA_WIDE || w == U_EA_FULLWIDTH;
+}
+
+char32_t codePointAt(QStringView s, int i)
+{
+    const QChar c = s[i];
+    if (c.isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate())
+        return QChar::surrogateToUcs4(c, s[i + 1]);
+    return c.unicode();
+}
+
+} // namespace
+
+struct GlyphShaper::Face {
+    QRawFont raw;
+    hb_face_t* face = nullptr;
+    hb_font_t* font = nullptr;
+    ~Face()
+    {
+        hb_font_destroy(font);
+        hb_face_destroy(face);
+    }
+};
+
+// The counter's default set widened with the usual brackets and sentence marks.
+QString GlyphShaper::defaultKinsoku()
+{
+    return QStringLiteral(u"、。，．・：；？！」』）】〉》〕］｝〙〗〟’”»　,.;:!?)]}「『（【〈《〔［｛〘〖〝‘“«([{");
+}
+
+void GlyphShaper::setKinsoku(const QString& characters)
+{
+    std::fill(m_kinsokuBmp.begin(), m_kinsokuBmp.end(), 0);
+    m_kinsokuOther.clear();
+    for (char32_t c : characters.toUcs4()) {
+        const auto cat = QChar::category(c);
+        if (cat == QChar::Other_Control || cat == QChar::Other_Format || cat == QChar::Separator_Line
+            || cat == QChar::Separator_Paragraph)
+            continue;
+        const quint8 cls = (cat == QChar::Punctuation_Open || cat == QChar::Punctuation_InitialQuote) ? NoEnd : NoStart;
+        if (c < 0x10000)
+            m_kinsokuBmp[c] = cls;
+        else
+            m_kinsokuOther.insert(c, cls);
+    }
+}
+
+quint8 GlyphShaper::kinsokuClass(char32_t c) const
+{
+    if (c < 0x10000)
+        return m_kinsokuBmp[c];
+    return m_kinsokuOther.value(c, 0);
+}
+
+GlyphShaper::GlyphShaper(const QFont& font) : m_font(font)
+{
+    QRawFont raw = QRawFont::fromFont(font, QFontDatabase::Japanese);
+    if (!raw.isValid())
+        raw = QRawFont::fromFont(font);
+    m_em = raw.pixelSize();
+    addFace(raw);
+    hb_font_t* hb = m_faces[0]->font;
+    hb_position_t top = 0, bottom = 0;
+    const hb_tag_t hani = HB_TAG('h', 'a', 'n', 'i'), jan = HB_TAG('J', 'A', 'N', ' ');
+    hb_ot_layout_get_baseline_with_fallback(hb, HB_OT_LAYOUT_BASELINE_TAG_IDEO_EMBOX_TOP_OR_RIGHT,
+                                            HB_DIRECTION_LTR, hani, jan, &top);
+    hb_ot_layout_get_baseline_with_fallback(hb, HB_OT_LAYOUT_BASELINE_TAG_IDEO_EMBOX_BOTTOM_OR_LEFT,
+                                            HB_DIRECTION_LTR, hani, jan, &bottom);
+    m_emTop = top / 64.0;
+    m_emBottom = bottom / 64.0;
+    if (m_emTop - m_emBottom < m_em * 0.5) { // no usable BASE data: assume the usual 0.88 / -0.12
+        m_emTop = m_em * 0.88;
+        m_emBottom = m_em * -0.12;
+    }
+    m_buffer = hb_buffer_create();
+    setKinsoku(defaultKinsoku());
+}
+
+GlyphShaper::~GlyphShaper()
+{
+    hb_buffer_destroy(m_buffer);
+}
+
+const QRawFont& GlyphShaper::rawFont(int index) const
+{
+    return m_faces[size_t(index)]->raw;
+}
+
+int GlyphShaper::addFace(const QRawFont& raw)
+{
+    auto f = std::make_unique<Face>();
+    f->raw = raw;
+    f->face = hb_face_create_for_tables(referenceTable, new QRawFont(raw),
+                                        [](void* p) { delete static_cast<QRawFont*>(p); });
+    hb_face_set_upem(f->face, unsigned(raw.unitsPerEm()));
+    f->font = hb_font_create(f->face);
+    const int scale = int(raw.pixelSize() * 64);
+    hb_font_set_scale(f->font, scale, scale);
+    m_faces.push_back(std::move(f));
+    return int(m_faces.size()) - 1;
+}
+
+// The first font that has the character: the main face, else whatever Qt's own
+// fallback (fontconfig) picks for it. Marks and selectors follow their base.
+int GlyphShaper::fontFor(char32_t c)
+{
+    hb_codepoint_t g = 0;
+    if (hb_font_get_nominal_glyph(m_faces[0]->font, c, &g) || c < 0x20)
+        return 0;
+    const auto cat = QChar::category(c);
+    if (cat == QChar::Other_Control || cat == QChar::Other_Format || cat == QChar::Separator_Space
+        || cat == QChar::Separator_Line || cat == QChar::Separator_Paragraph)
+        return 0;
+    auto it = m_fallback.constFind(c);
+    if (it != m_fallback.constEnd())
+        return *it;
+    int index = 0;
+    const QString s = QString::fromUcs4(&c, 1);
+    QTextLayout layout(s, m_font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    const auto runs = layout.glyphRuns();
+    if (!runs.isEmpty() && runs.first().rawFont().supportsCharacter(c)) {
+        const QRawFont raw = runs.first().rawFont();
+        index = -1;
+        for (size_t i = 0; i < m_faces.size(); ++i) {
+            const QRawFont& r = m_faces[i]->raw;
+            if (r.familyName() == raw.familyName() && r.styleName() == raw.styleName()
+                && r.pixelSize() == raw.pixelSize())
+                index = int(i);
+        }
+        if (index < 0 && m_faces.size() < 250)
+            index = addFace(raw);
+        if (index < 0)
+            index = 0;
+    }
+    m_fallback.insert(c, index);
+    return index;
+}
+
+void GlyphShaper::shape(QStringView paragraph, int start, int length, bool vertical, Segment* out)
+{
+    out->start = start;
+    out->length = length;
+    out->cells.clear();
+    out->glyphs.clear();
+    if (length <= 0)
+        return;
+    const QString text = paragraph.mid(start, length).toString();
+
+    // Cells: grapheme clusters with their font, orientation and line-break classes.
+    struct Attr {
+        int font;
+        bool rotated;
+    };
+    std::vector<Attr> attrs;
+    std::vector<int> invisible; // controls and format characters: no ink, no room
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+    QTextBoundaryFinder lines(QTextBoundaryFinder::Line, text);
+    int pos = 0;
+    while (pos < length) {
+        int next = int(graphemes.toNextBoundary());
+        if (next <= pos)
+            next = length;
+        const char32_t base = codePointAt(text, pos);
+        Cell cell;
+        cell.pos = pos;
+        cell.flags = kinsokuClass(base);
+        if (base == '\t' || QChar::category(base) == QChar::Separator_Space)
+            cell.flags |= Space;
+        const auto category = QChar::category(base);
+        if ((category == QChar::Other_Control && base != '\t') || category == QChar::Other_Format
+            || category == QChar::Separator_Line)
+            invisible.push_back(int(out->cells.size()));
+        if (base == 0x0B || base == 0x0C || base == 0x85 || base == 0x2028)
+            cell.flags |= ForcedBreak;
+        const bool rotated = vertical && !isUpright(base);
+        if (rotated)
+            cell.flags |= RotatedCell;
+        out->cells.push_back(cell);
+        attrs.push_back({fontFor(base), rotated});
+        pos = next;
+    }
+    // Between two full-width characters the kinsoku classes alone decide (Unicode's
+    // own rules would keep 「 from ending a line even when the writer allows it);
+    // elsewhere, as between Latin words, Unicode line breaking does.
+    bool previousWide = false;
+    for (Cell& c : out->cells) {
+        const bool wide = isWide(codePointAt(text, c.pos));
+        if (c.pos == 0) {
+            if (start > 0)
+                c.flags |= BreakBefore;
+        } else if (wide && previousWide) {
+            c.flags |= BreakBefore;
+        } else {
+            lines.setPosition(c.pos);
+            if (lines.boundaryReasons() & QTextBoundaryFinder::BreakOpportunity)
+                c.flags |= BreakBefore;
+        }
+        previousWide = wide;
+    }
+
+    // Runs of cells sharing font and orientation, each shaped with its context.
+    const qreal emCentre = (m_emTop + m_emBottom) / 2;
+    static const hb_language_t ja = hb_language_from_string("ja", -1);
+    const auto& cells = out->cells;
+    const int n = int(cells.size());
+    for (int ca = 0; ca < n;) {
+        int cb = ca + 1;
+        while (cb < n && attrs[size_t(cb)].font == attrs[size_t(ca)].font
+               && attrs[size_t(cb)].rotated == attrs[size_t(ca)].rotated)
+            ++cb;
+        const int runStart = cells[size_t(ca)].pos;
+        const int runEnd = cb < n ? cells[size_t(cb)].pos : length;
+        const bool rotated = attrs[size_t(ca)].rotated;
+        const int fontIndex = attrs[size_t(ca)].font;
+        const bool ttb = vertical && !rotated;
+
+        hb_buffer_clear_contents(m_buffer);
+        hb_buffer_add_utf16(m_buffer, reinterpret_cast<const uint16_t*>(paragraph.utf16()),
+                            int(paragraph.size()), unsigned(start + runStart),
+                            runEnd - runStart);
+        hb_buffer_set_direction(m_buffer, ttb ? HB_DIRECTION_TTB : HB_DIRECTION_LTR);
+        hb_buffer_set_language(m_buffer, ja);
+        hb_buffer_guess_segment_properties(m_buffer);
+        hb_shape(m_faces[size_t(fontIndex)]->font, m_buffer, nullptr, 0);
+        unsigned count = 0;
+        const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(m_buffer, &count);
+        const hb_glyph_position_t* gpos = hb_buffer_get_glyph_positions(m_buffer, &count);
+
+        int ci = ca;
+        float pen = 0, cellStart = 0;
+        auto* cell = &out->cells[size_t(ci)];
+        cell->firstGlyph = int(out->glyphs.size());
+        for (unsigned g = 0; g < count; ++g) {
+            const int cluster = int(info[g].cluster) - start;
+            while (ci + 1 < cb && cells[size_t(ci + 1)].pos <= cluster) {
+                cell->advance = pen - cellStart;
+                cellStart = pen;
+                cell = &out->cells[size_t(++ci)];
+                cell->firstGlyph = int(out->glyphs.size());
+            }
+            const float xo = gpos[g].x_offset / 64.f, yo = gpos[g].y_offset / 64.f;
+            ShapedGlyph sg;
+            sg.id = info[g].codepoint;
+            sg.font = quint8(fontIndex);
+            sg.rotated = rotated;
+            if (ttb) {
+                sg.du = pen - cellStart - yo;
+                sg.dv = xo;
+                pen += -gpos[g].y_advance / 64.f;
+            } else {
+                sg.du = pen - cellStart + xo;
+                sg.dv = vertical ? float(-emCentre) + yo : -yo;
+                pen += gpos[g].x_advance / 64.f;
+            }
+            if (sg.id == 0) {
+                if (!(cell->flags & Space) && pen - cellStart > 0)
+                    cell->flags |= Missing;
+                continue; // glyph 0 is never drawn
+            }
+            out->glyphs.push_back(sg);
+            ++cell->glyphCount;
+        }
+        cell->advance = pen - cellStart;
+        for (++ci; ci < cb; ++ci)
+            out->cells[size_t(ci)].firstGlyph = int(out->glyphs.size());
+        ca = cb;
+    }
+    for (int i : invisible) {
+        out->cells[size_t(i)].advance = 0;
+        out->cells[size_t(i)].glyphCount = 0;
+        out->cells[size_t(i)].flags &= quint8(~Missing);
+    }
+    for (Cell& c : out->cells) {
+        if (text[c.pos] == u'\t') { // a tab takes one cell, as on manuscript paper
+            c.advance = float(m_em);
+            c.glyphCount = 0;
+        }
+    }
+}
+
+} // namespace penwick

@@ -1,0 +1,96 @@
+#pragma once
+// Shapes runs of a paragraph with HarfBuzz into cells (one per user-perceived
+// character) carrying glyph ids and offsets. Vertical text is shaped top to bottom
+// so the font's own vertical forms are used; characters whose Unicode vertical
+// orientation is "rotated" are shaped left to right and drawn turned 90° clockwise.
+
+#include <QFont>
+#include <QHash>
+#include <QRawFont>
+#include <QStringView>
+
+#include <memory>
+#include <vector>
+
+struct hb_buffer_t;
+struct hb_font_t;
+
+namespace penwick {
+
+// Coordinates "along" (u) and "across" (v) the line. Vertical: u points down, v right,
+// v = 0 is the column's centre. Horizontal: u points right, v down, v = 0 the baseline.
+struct ShapedGlyph {
+    quint32 id = 0;
+    float du = 0, dv = 0; // glyph origin relative to the cell's origin
+    quint8 font = 0;
+    bool rotated = false;
+};
+
+enum CellFlag : quint8 {
+    NoStart = 1,      // may not start a wrapped line (hangs past the line end instead)
+    NoEnd = 2,        // may not end a line (moves to the next line)
+    BreakBefore = 4,  // a line break opportunity precedes this cell
+    Space = 8,
+    RotatedCell = 16,
+    Missing = 32,     // no font has the character: drawn as an empty box
+    ForcedBreak = 64  // a line separator inside the paragraph: the line ends after it
+};
+
+struct Cell {
+    int pos = 0;          // UTF-16 offset within its segment
+    float advance = 0;
+    float u = 0;          // placement by the line breaker
+    int line = 0;
+    int firstGlyph = 0;   // index into the segment's glyphs
+    quint16 glyphCount = 0;
+    quint8 flags = 0;
+};
+
+// A piece of a paragraph shaped on its own so that an edit re-shapes only the
+// pieces it touches.
+struct Segment {
+    int start = 0;
+    int length = 0;
+    size_t key = 0;
+    std::vector<Cell> cells;
+    std::vector<ShapedGlyph> glyphs;
+};
+
+class GlyphShaper {
+public:
+    explicit GlyphShaper(const QFont& font);
+    ~GlyphShaper();
+    GlyphShaper(const GlyphShaper&) = delete;
+    GlyphShaper& operator=(const GlyphShaper&) = delete;
+
+    qreal em() const { return m_em; }
+    // Ideographic em box of the main font, in pixels above the horizontal baseline.
+    qreal emBoxTop() const { return m_emTop; }
+    qreal emBoxBottom() const { return m_emBottom; }
+    const QRawFont& rawFont(int index) const;
+    int fontCount() const { return int(m_faces.size()); }
+
+    // Shapes paragraph[start, start + length) (start and end on cluster boundaries).
+    void shape(QStringView paragraph, int start, int length, bool vertical, Segment* out);
+
+    // Characters that may not start (or, opening brackets and quotes by their
+    // general category Ps/Pi, may not end) a line, as the counter's kinsoku string.
+    void setKinsoku(const QString& characters);
+    static QString defaultKinsoku();
+    quint8 kinsokuClass(char32_t c) const;
+
+private:
+    struct Face;
+    int fontFor(char32_t c);
+    int addFace(const QRawFont& raw);
+
+    QFont m_font;
+    qreal m_em = 0, m_emTop = 0, m_emBottom = 0;
+    std::vector<std::unique_ptr<Face>> m_faces;
+    QHash<char32_t, int> m_fallback;
+    std::vector<quint8> m_kinsokuBmp = std::vector<quint8>(0x10000, 0);
+    QHash<char32_t, quint8> m_kinsokuOther;
+    hb_buffer_t* m_buffer = nullptr;
+};
+
+} // namespace penwick

@@ -1,0 +1,146 @@
+#pragma once
+// A plain-text editor that writes top to bottom in columns running right to left
+// (縦書き), or in ordinary horizontal lines. Qt's text widgets cannot lay text out
+// vertically, so layout, painting, caret movement and input-method support are our
+// own; the text, undo history and modified flag live in a QTextDocument.
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QRawFont>
+#include <QTextCursor>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+class QTextDocument;
+
+namespace penwick {
+class GlyphPainter;
+class VerticalLayout;
+struct ViewGeometry;
+}
+
+class VerticalTextEdit : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit VerticalTextEdit(QWidget* parent = nullptr);
+    ~VerticalTextEdit() override;
+
+    QString toPlainText() const;
+    void setPlainText(const QString& text); // clears the undo history and the modified flag
+    bool isModified() const;
+    void setModified(bool modified);
+    bool isVertical() const;
+    void setVertical(bool vertical);
+    // The characters kept from starting or ending a line, as the counter's kinsoku
+    // string: opening brackets and quotes never end one, the rest never start one.
+    QString kinsokuCharacters() const;
+    void setKinsokuCharacters(const QString& characters);
+
+    void selection(int* start, int* end) const;
+    void setSelection(int start, int end);   // end < 0: to the end of the text
+    void replaceSelection(const QString& text);
+    bool canUndo() const;
+    bool canPaste() const;
+    void ensureCaretVisible();
+    QTextDocument* document() const { return m_doc; }
+
+    QRect cellRect(int position) const;
+    int positionAt(const QPoint& point) const;
+    void setContextMenuHandler(std::function<void(QPoint globalPos)> handler);
+
+    // What is drawn for the character at a position; for tests and diagnostics.
+    struct GlyphInfo {
+        quint32 glyph = 0;
+        bool rotated = false;
+        QRectF ink; // inked bounds in viewport coordinates
+        QRawFont font;
+    };
+    QList<GlyphInfo> glyphsAt(int position) const;
+    qreal lineLength() const;
+    bool isLayoutComplete() const;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
+public slots:
+    void undo();
+    void redo();
+    void cut();
+    void copy();
+    void paste();
+    void selectAll();
+
+signals:
+    void textChanged();
+    void selectionChanged();
+    void modificationChanged(bool modified);
+    void keyReleased(int key);
+    void contextMenuRequested(QPoint globalPos);
+
+protected:
+    bool event(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void changeEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    void onContentsChange(int pos, int removed, int added);
+    void idleLayout();
+    void scheduleIdle();
+    void updateGeometryModel();
+    void updateScrollBars();
+    int scrollValue() const;
+    void setScrollValue(int value);
+    int progressionExtent() const;
+    int margin() const;
+    int inlineStart() const;
+    penwick::ViewGeometry viewGeometry() const;
+    QRectF lineRect(int globalLine) const;
+    QRectF caretRectAtDisplay(int block, int display) const;
+    QRect caretRect() const;
+    QRect anchorRect() const;
+    void layoutVisible() const;
+    int lineAtViewport(qreal coordinate) const;
+    void updateLines(int from, int to);
+    void moveCursor(int position, bool keepAnchor, bool keepDesiredU = false);
+    void moveLines(int delta, bool keepAnchor);
+    void typeText(const QString& text);
+    void placeCursor(int anchor, int position);
+    void afterCursorChange();
+    void restartBlink();
+    void selectWordAt(int position);
+
+    QTextDocument* m_doc;
+    QTextCursor m_cursor;
+    std::unique_ptr<penwick::VerticalLayout> m_layout;
+    std::unique_ptr<penwick::GlyphPainter> m_painter;
+    bool m_vertical = true;
+    int m_savedScroll[2] = {0, 0};
+    qreal m_desiredU = -1;
+    bool m_typingRun = false;
+    QString m_preedit;
+    int m_preeditCursor = 0;
+    bool m_preeditCursorVisible = true;
+    QList<QPair<int, int>> m_preeditFocus; // the clause being converted: start, length
+    QTimer m_idle;
+    int m_lastAnchor = 0, m_lastPosition = 0;
+    QRect m_paintedCaret;
+    QBasicTimer m_blink;
+    QBasicTimer m_dragScroll; // while a drag selection is held beyond the view
+    QPoint m_dragPoint;
+    bool m_caretOn = true;
+    std::function<void(QPoint)> m_contextMenuHandler;
+};
