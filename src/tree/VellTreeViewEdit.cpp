@@ -184,16 +184,17 @@ void VellTreeView::OnTreeDelete()
     m_bDeleting = false;
 
     // The editor still holds the deleted node's text: it must not reach the node that
-    // becomes current, so that node's own text is loaded now.
+    // becomes current, so that node's own text is loaded now. Emptied first, so that a
+    // node whose text cannot be loaded does not show the deleted text either.
+    if (CVellEditView* edit = GetEditView()) {
+        edit->setPlainText(QString());
+        edit->setModified(false);
+    }
     m_hSelectedItem = GetSelectedItem();
     if (m_hSelectedItem) {
         SetEditViewText();
         m_pFrame->SetWindowText(NodeCaption(m_strProjectTitle, m_hSelectedItem->text(0)));
     } else {
-        if (CVellEditView* edit = GetEditView()) {
-            edit->setPlainText(QString());
-            edit->setModified(false);
-        }
         m_pFrame->SetWindowText(ProjectCaption(m_strProjectTitle));
     }
     m_pFrame->m_bProjectModified = true;
