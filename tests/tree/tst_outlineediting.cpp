@@ -248,6 +248,18 @@ private slots:
         QVERIFY(f.frame->m_bProjectModified);
     }
 
+    void deleteBesideANodeWithoutText()
+    {
+        QVERIFY(f.open("<project title=\"p\"><chapter title=\"A\" textout=\"yes\" type=\"Basic\"><text>消す</text>"
+                       "</chapter><chapter title=\"B\"/></project>"));
+        select(QStringLiteral("A"));
+        f.prompts->answer(PromptAnswer::Ok);   // B has no text element to show
+        QVERIFY(f.frame->RouteCommand(ID_TREE_DELETE));
+        QCOMPARE(f.prompts->texts(), QStringList{QString::fromStdString(penwick::ResultCodeText(penwick::E_POINTER))});
+        QCOMPARE(f.tree->m_hSelectedItem->text(0), QStringLiteral("B"));
+        QCOMPARE(f.edit->toPlainText(), QString());
+    }
+
     void deletingEverythingEmptiesTheEditor()
     {
         while (f.tree->topLevelItemCount()) {
