@@ -119,8 +119,8 @@ public:
     bool OnUpdateTreePaste() const;
     // The refusal shown when an insertion would nest elements deeper than the document allows.
     static QString TooDeepText();
-    // The tree's context menu ("POPUP2") with its enabling set for now; the caller runs
-    // it. A chosen entry goes through the command route, update rule first.
+    // The tree's context menu ("POPUP2") with its enabling set for now. OnRButtonDown runs
+    // it and sends the chosen entry through the command route, update rule first.
     QMenu* CreatePopupMenu(QWidget* parent);
     // A right press: shows the menu at pos (viewport coordinates) without moving the
     // selection.
