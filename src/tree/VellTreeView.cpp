@@ -273,22 +273,22 @@ bool NeedsProjectPath(const VellTreeView& v)
     v.OnUpdateProjectExport(ui);
     return ui.enabled;
 }
-bool NeedsClipNode(const VellTreeView&) { return false; }
+bool NeedsClipNode(const VellTreeView& v) { return v.OnUpdateTreePaste(); }
 }  // namespace
 
 const VellTreeView::CommandEntry* VellTreeView::FindCommand(int id)
 {
     static const CommandEntry entries[] = {
         {ID_PROJECT_OPEN, &VellTreeView::OnProjectOpen, nullptr},
-        {ID_TREE_ADDCHILD, nullptr, nullptr},
-        {ID_TREE_COPY, nullptr, NeedsCurrentItem},
-        {ID_TREE_PASTE, nullptr, NeedsClipNode},
-        {ID_TREE_PASTEBEFORE, nullptr, NeedsClipNode},
-        {ID_TREE_CUT, nullptr, NeedsCurrentItem},
-        {ID_TREE_PROPERTY, nullptr, NeedsCurrentItem},
-        {ID_TREE_INSERTBEFORE, nullptr, NeedsCurrentItem},
-        {ID_TREE_INSERTAFTER, nullptr, NeedsCurrentItem},
-        {ID_TREE_DELETE, nullptr, NeedsCurrentItem},
+        {ID_TREE_ADDCHILD, &VellTreeView::MakeNewChild, nullptr},
+        {ID_TREE_COPY, &VellTreeView::OnTreeCopy, NeedsCurrentItem},
+        {ID_TREE_PASTE, &VellTreeView::OnTreePaste, NeedsClipNode},
+        {ID_TREE_PASTEBEFORE, &VellTreeView::OnTreePastebefore, NeedsClipNode},
+        {ID_TREE_CUT, &VellTreeView::OnTreeCut, NeedsCurrentItem},
+        {ID_TREE_PROPERTY, &VellTreeView::OnTreeProperty, NeedsCurrentItem},
+        {ID_TREE_INSERTBEFORE, &VellTreeView::OnTreeInsertbefore, NeedsCurrentItem},
+        {ID_TREE_INSERTAFTER, &VellTreeView::OnTreeInsertAfter, NeedsCurrentItem},
+        {ID_TREE_DELETE, &VellTreeView::OnTreeDelete, NeedsCurrentItem},
         {ID_PROJECT_SAVE, &VellTreeView::OnProjectSave, nullptr},
         {ID_PROJECT_SAVEAS, &VellTreeView::OnProjectSaveAs, nullptr},
         {ID_PROJECT_NEW, &VellTreeView::MakeNewProject, nullptr},

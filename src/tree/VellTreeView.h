@@ -25,6 +25,10 @@
 class CMainFrame;
 class CVellEditView;
 class Prompts;
+class QContextMenuEvent;
+class QMenu;
+class QMouseEvent;
+class QPoint;
 
 class VellTreeView : public QTreeWidget, public CommandTarget {
     Q_OBJECT
@@ -116,6 +120,38 @@ public:
     // The counter belongs to the editor; the tree only passes the command on.
     void OnCounter();
     static QString ExportFileFilter();
+
+    // ---- node editing, clipboard, context menu (VellTreeViewEdit.cpp, VellTreeViewClipboard.cpp, VellTreeViewMenu.cpp) ----
+    // Add a child (a chapter at the end of the project when nothing is selected), a
+    // sibling below or above, delete, and the properties of the current node. Each asks
+    // in CNodePropertyDlg first (not delete) and keeps the tree and the document in step.
+    void MakeNewChild();
+    void OnTreeInsertAfter();
+    void OnTreeInsertbefore();
+    void OnTreeDelete();
+    void OnTreeProperty();
+    // Enabling shared by the commands that act on the current node.
+    bool OnUpdateTreeSelection() const;
+    // The node clipboard: a copy held in a document of its own, so it outlives the
+    // project it came from. Pastes insert a fresh copy beside the current node.
+    void OnTreeCopy();
+    void OnTreeCut();
+    void OnTreePaste();
+    void OnTreePastebefore();
+    bool OnUpdateTreePaste() const;
+    // The refusal shown when an insertion would nest elements deeper than the document allows.
+    static QString TooDeepText();
+    // The tree's context menu ("POPUP2") with its enabling set for now. OnRButtonDown runs
+    // it and sends the chosen entry through the command route, update rule first.
+    QMenu* CreatePopupMenu(QWidget* parent);
+    // A right press: shows the menu at pos (viewport coordinates) without moving the
+    // selection.
+    void OnRButtonDown(const QPoint& pos);
+    void mousePressEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+    penwick::DomNode m_pClipNode;                      // null: the clipboard is empty
+    std::unique_ptr<penwick::DomDocument> m_pClipDoc;  // holds m_pClipNode, never loaded
 
     // CommandTarget
     bool HandlesCommand(int id) const override;

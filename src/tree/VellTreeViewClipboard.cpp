@@ -1,0 +1,119 @@
+// The node clipboard: copy or cut the current node, paste the held copy beside the
+// current node. The copy lives in a document of its own, never loaded or saved, so it
+// survives opening or starting another project and pastes into that one.
+#include "VellTreeView.h"
+
+#include "CMainFrame.h"
+#include "Prompts.h"
+#include "ProjectFormat.h"
+
+using namespace penwick;
+
+namespace {
+
+// A chapter goes only beside a chapter and a paragraph only beside a paragraph; other
+// names go anywhere. Empty when the paste may go ahead.
+QString PasteRefusal(DomNode copy, DomNode selected)
+{
+    for (const std::string_view name : {format::kChapter, format::kParagraph}) {
+        if (copy.nodeName() == name && selected.nodeName() != name)
+            return QStringLiteral("貼り付けようとしているのは[%1]要素です。ここに貼り付けることはできません。\n"
+                                  "手動で変更してください")
+                .arg(QString::fromUtf8(name.data(), int(name.size())));
+    }
+    return {};
+}
+
+}  // namespace
+
+bool VellTreeView::OnUpdateTreePaste() const { return m_pClipNode && m_hSelectedItem; }
+
+void VellTreeView::OnTreeCopy()
+{
+    // Text typed into the editor is not in the node yet; without this a cut would lose it.
+    SaveTextToDOM();
+    const DomNode node = NodeOf(m_hSelectedItem);
+    const PromptAnswer all = prompts().message(QStringLiteral("子まですべてコピーしますか？"),
+                                               PromptIcon::Question, PromptButtons::YesNo);
+    if (!m_pClipDoc)
+        m_pClipDoc = std::make_unique<DomDocument>();
+    Guarded("Failed in VellTreeView::OnTreeCopy", [&] {
+        Require(node);
+        m_pClipNode = {};
+        m_pClipDoc->clear();
+        if (all == PromptAnswer::Yes) {
+            m_pClipNode = Require(m_pClipDoc->importNode(node, true));
+            return;
+        }
+        // The node with its own text (its first child) and without its sub-nodes.
+        m_pClipNode = Require(m_pClipDoc->importNode(node, false));
+        const DomNode ownText = Require(node.firstChild());
+        Check(m_pClipDoc->appendChild(m_pClipNode, ownText));
+    });
+}
+
+void VellTreeView::OnTreeCut()
+{
+    OnTreeCopy();
+    OnTreeDelete();
+}
+
+void VellTreeView::OnTreePaste()
+{
+    QTreeWidgetItem* sel = m_hSelectedItem;
+    bool refused = false;
+    Guarded("Failed in VellTreeView::OnTreePaste", [&] {
+        Require(m_pDomDoc.get());
+        const DomNode node = Require(NodeOf(sel));
+        Require(m_pClipNode);
+        if (const QString refusal = PasteRefusal(m_pClipNode, node); !refusal.isEmpty()) {
+            refused = true;
+            prompts().message(refusal, PromptIcon::Exclamation, PromptButtons::Ok);
+            return;
+        }
+        const DomNode parent = Require(node.parentNode());
+        DomNode inserted;
+        // No next sibling: the reference is null and the copy goes last.
+        const HRESULT hr = m_pDomDoc->insertBefore(parent, m_pClipNode, node.nextSibling(), &inserted);
+        if (hr == E_XML_TOO_DEEP) {
+            refused = true;
+            ReportText(TooDeepText());
+            return;
+        }
+        Check(hr);
+        FillXMLTree(Require(inserted), sel->parent(), sel);
+    });
+    if (!refused)
+        m_pFrame->m_bProjectModified = true;
+}
+
+void VellTreeView::OnTreePastebefore()
+{
+    QTreeWidgetItem* sel = m_hSelectedItem;
+    bool refused = false;
+    Guarded("Failed in VellTreeView::OnTreePastebefore", [&] {
+        Require(m_pDomDoc.get());
+        const DomNode node = Require(NodeOf(sel));
+        Require(m_pClipNode);
+        if (const QString refusal = PasteRefusal(m_pClipNode, node); !refusal.isEmpty()) {
+            refused = true;
+            prompts().message(refusal, PromptIcon::Exclamation, PromptButtons::Ok);
+            return;
+        }
+        const DomNode parent = Require(node.parentNode());
+        DomNode inserted;
+        const HRESULT hr = m_pDomDoc->insertBefore(parent, m_pClipNode, node, &inserted);
+        if (hr == E_XML_TOO_DEEP) {
+            refused = true;
+            ReportText(TooDeepText());
+            return;
+        }
+        Check(hr);
+        QTreeWidgetItem* parentItem = sel->parent();
+        const int at = parentItem ? parentItem->indexOfChild(sel) : indexOfTopLevelItem(sel);
+        QTreeWidgetItem* previous = at <= 0 ? nullptr : parentItem ? parentItem->child(at - 1) : topLevelItem(at - 1);
+        FillXMLTree(Require(inserted), parentItem, previous ? previous : InsertFirst());
+    });
+    if (!refused)
+        m_pFrame->m_bProjectModified = true;
+}

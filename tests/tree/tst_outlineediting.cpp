@@ -1,0 +1,485 @@
+// Node editing, the node clipboard and the tree's context menu, driven through the real
+// main window with scripted prompts. After every command the tree must mirror the document.
+#include "CommandIds.h"
+#include "OutlineFixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+
+using penwick::DomNode;
+
+namespace {
+
+const char kNovel[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+    "<project title=\"小説\">"
+    "<chapter title=\"第一章\" textout=\"yes\" type=\"Basic\"><text>一</text></chapter>"
+    "<chapter title=\"第二章\" textout=\"no\" type=\"会話\"><text>二</text>"
+    "<paragraph title=\"二の一\" textout=\"yes\" type=\"Basic\"><text>a</text></paragraph>"
+    "<paragraph title=\"二の二\" textout=\"yes\" type=\"Basic\"><text>b</text></paragraph>"
+    "</chapter>"
+    "<chapter title=\"第三章\" textout=\"yes\" type=\"Basic\"><text>三</text></chapter>"
+    "<note title=\"メモ\" textout=\"no\" type=\"Basic\"><text/></note>"
+    "</project>";
+
+const QStringList kNovelOutline = {"chapter:第一章", "chapter:第二章", " paragraph:二の一",
+                                   " paragraph:二の二", "chapter:第三章", "note:メモ"};
+
+// A chain of paragraphs whose deepest text element sits exactly at the depth limit.
+QByteArray DeepChain()
+{
+    QByteArray xml = "<project title=\"深\"><chapter title=\"c\" textout=\"yes\" type=\"Basic\"><text/>";
+    const int paragraphs = penwick::kMaxDepth - 3;   // root, chapter and the last text
+    for (int i = 1; i <= paragraphs; ++i)
+        xml += "<paragraph title=\"p" + QByteArray::number(i) + "\" textout=\"yes\" type=\"Basic\"><text/>";
+    for (int i = 0; i < paragraphs; ++i)
+        xml += "</paragraph>";
+    return xml + "</chapter></project>";
+}
+
+}  // namespace
+
+class TestOutlineEditing : public QObject {
+    Q_OBJECT
+private:
+    OutlineFixture f;
+
+    // Items by label path: "第二章/二の一".
+    QTreeWidgetItem* item(const QString& path) const
+    {
+        QTreeWidgetItem* at = nullptr;
+        for (const QString& label : path.split(QLatin1Char('/'))) {
+            const int count = at ? at->childCount() : f.tree->topLevelItemCount();
+            QTreeWidgetItem* found = nullptr;
+            for (int i = 0; i < count && !found; ++i) {
+                QTreeWidgetItem* c = at ? at->child(i) : f.tree->topLevelItem(i);
+                if (c->text(0) == label)
+                    found = c;
+            }
+            if (!found)
+                return nullptr;
+            at = found;
+        }
+        return at;
+    }
+    void select(const QString& path) { f.tree->setCurrentItem(item(path)); }
+    void copy(const QString& path, bool all)
+    {
+        select(path);
+        f.prompts->answer(all ? PromptAnswer::Yes : PromptAnswer::No);
+        QVERIFY(f.frame->RouteCommand(ID_TREE_COPY));
+    }
+    // The entries' enabling in the context menu, and their ids in order (0 = separator).
+    QMap<int, bool> popupEnabling(QList<int>* order = nullptr)
+    {
+        std::unique_ptr<QMenu> menu(f.tree->CreatePopupMenu(nullptr));
+        QMap<int, bool> out;
+        for (QAction* a : menu->actions()) {
+            if (order)
+                *order << (a->isSeparator() ? 0 : a->data().toInt());
+            if (!a->isSeparator())
+                out[a->data().toInt()] = a->isEnabled();
+        }
+        return out;
+    }
+private slots:
+    void init()
+    {
+        QVERIFY(f.start());
+        QVERIFY(f.open(kNovel));
+    }
+    void cleanup()
+    {
+        QCOMPARE(f.mismatch(), QString());
+        QCOMPARE(f.prompts->unexpectedCount(), 0);
+        QVERIFY(f.prompts->allAnswered());
+        f.app.reset();
+    }
+
+    // ---- node editing ----
+
+    void addingPlacesTheNode_data()
+    {
+        QTest::addColumn<QString>("selected");   // empty: nothing selected
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QStringList>("outline");
+        const auto with = [](int at, const QString& line) {
+            QStringList o = kNovelOutline;
+            o.insert(at, line);
+            return o;
+        };
+        QTest::newRow("child, nothing selected") << QString() << int(ID_TREE_ADDCHILD) << with(6, "chapter:新");
+        QTest::newRow("child of a chapter") << "第二章" << int(ID_TREE_ADDCHILD) << with(4, " paragraph:新");
+        QTest::newRow("child of a paragraph") << "第二章/二の一" << int(ID_TREE_ADDCHILD) << with(3, "  paragraph:新");
+        QTest::newRow("below a middle paragraph") << "第二章/二の一" << int(ID_TREE_INSERTAFTER) << with(3, " paragraph:新");
+        QTest::newRow("below the last node") << "メモ" << int(ID_TREE_INSERTAFTER) << with(6, "chapter:新");
+        QTest::newRow("above the first chapter") << "第一章" << int(ID_TREE_INSERTBEFORE) << with(0, "chapter:新");
+        QTest::newRow("above the first paragraph") << "第二章/二の一" << int(ID_TREE_INSERTBEFORE) << with(2, " paragraph:新");
+        QTest::newRow("beside another name") << "メモ" << int(ID_TREE_INSERTBEFORE) << with(5, "chapter:新");
+    }
+    void addingPlacesTheNode()
+    {
+        QFETCH(QString, selected);
+        QFETCH(int, command);
+        QFETCH(QStringList, outline);
+        if (!selected.isEmpty())
+            select(selected);
+        QTreeWidgetItem* current = f.tree->m_hSelectedItem;
+        const QString editorText = f.edit->toPlainText();
+        f.answerProperties(QStringLiteral("新"), false);
+        QVERIFY(f.frame->RouteCommand(command));
+
+        QCOMPARE(f.outline(), outline);
+        QTreeWidgetItem* added = f.tree->findItems(QStringLiteral("新"), Qt::MatchRecursive).value(0);
+        QVERIFY(added && added->isExpanded());
+        const DomNode node = VellTreeView::NodeOf(added);
+        QCOMPARE(node.attributes().length(), 3);
+        const QStringList attributes = {QString::fromStdString(node.attribute(0).name() + "=" + node.attribute(0).value()),
+                                        QString::fromStdString(node.attribute(1).name() + "=" + node.attribute(1).value()),
+                                        QString::fromStdString(node.attribute(2).name() + "=" + node.attribute(2).value())};
+        QCOMPARE(attributes, (QStringList{"title=新", "textout=no", "type=Basic"}));
+        QCOMPARE(node.firstChild().nodeName(), std::string("text"));
+        QVERIFY(!node.firstChild().firstChild() && !node.firstChild().nextSibling());
+        // A parent's own text stays its first child.
+        if (const DomNode parent = node.parentNode(); parent.nodeName() != "project")
+            QCOMPARE(parent.firstChild().nodeName(), std::string("text"));
+        // The new node is not selected: the current node and the editor stay.
+        QCOMPARE(f.tree->m_hSelectedItem, current);
+        QCOMPARE(f.tree->GetSelectedItem(), current);
+        QCOMPARE(f.edit->toPlainText(), editorText);
+        QVERIFY(f.frame->m_bProjectModified);
+    }
+
+    void dialogCancelledOrTitleEmptied_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<bool>("ok");
+        for (int id : {ID_TREE_ADDCHILD, ID_TREE_INSERTAFTER, ID_TREE_INSERTBEFORE, ID_TREE_PROPERTY}) {
+            QTest::addRow("%d cancelled", id) << id << false;
+            QTest::addRow("%d empty title", id) << id << true;
+        }
+    }
+    void dialogCancelledOrTitleEmptied()
+    {
+        QFETCH(int, command);
+        QFETCH(bool, ok);
+        select(QStringLiteral("第一章"));
+        const std::string before = f.serialized();
+        f.answerProperties(ok ? QString() : QStringLiteral("x"), true, QStringLiteral("Basic"), ok);
+        QVERIFY(f.frame->RouteCommand(command));
+        QCOMPARE(f.prompts->shown.last().caption, QStringLiteral("ノードプロパティ取得"));
+        QCOMPARE(f.serialized(), before);
+        QVERIFY(!f.frame->m_bProjectModified);
+    }
+
+    void propertiesOpenWithTheNodesValues()
+    {
+        select(QStringLiteral("第二章"));
+        const QString caption = f.frame->windowTitle();
+        struct {
+            QString title;
+            bool exported = false;
+            QString type;
+            QStringList choices;
+        } shown;
+        bool editable = false;
+        // Only the title is changed; flag and type must survive.
+        f.prompts->answerDialog([&](QDialog& d) {
+            auto& dlg = static_cast<CNodePropertyDlg&>(d);
+            shown.title = dlg.titleEdit()->text();
+            shown.exported = dlg.exportCheck()->isChecked();
+            shown.type = dlg.typeCombo()->currentText();
+            for (int i = 0; i < dlg.typeCombo()->count(); ++i)
+                shown.choices << dlg.typeCombo()->itemText(i);
+            editable = dlg.typeCombo()->isEditable();
+            dlg.titleEdit()->setText(QStringLiteral("第二章 改"));
+            return int(QDialog::Accepted);
+        });
+        QVERIFY(f.frame->RouteCommand(ID_TREE_PROPERTY));
+        QCOMPARE(shown.title, QStringLiteral("第二章"));
+        QVERIFY(editable);
+        QVERIFY(!shown.exported);
+        QCOMPARE(shown.type, QStringLiteral("会話"));
+        QVERIFY(shown.choices.contains(QStringLiteral("Basic")));
+        const DomNode node = VellTreeView::NodeOf(f.tree->m_hSelectedItem);
+        QCOMPARE(node.attribute(0).value(), std::string("第二章 改"));
+        QCOMPARE(node.attribute(1).value(), std::string("no"));
+        QCOMPARE(node.attribute(2).value(), std::string("会話"));
+        QCOMPARE(f.tree->m_hSelectedItem->text(0), QStringLiteral("第二章 改"));
+        QCOMPARE(f.frame->windowTitle(), caption);   // until the next selection change
+        QVERIFY(f.frame->m_bProjectModified);
+
+        f.answerProperties(QStringLiteral("第二章"), true, QStringLiteral("独白"));
+        QVERIFY(f.frame->RouteCommand(ID_TREE_PROPERTY));
+        QCOMPARE(node.attribute(1).value(), std::string("yes"));
+        QCOMPARE(node.attribute(2).value(), std::string("独白"));
+    }
+
+    void deleteTakesTheSubtreeAndLoadsTheNextText_data()
+    {
+        QTest::addColumn<QString>("deleted");
+        QTest::addColumn<QString>("next");   // empty: none left
+        QTest::addColumn<QString>("nextText");
+        QTest::newRow("chapter with paragraphs") << "第二章" << "第三章" << "三";
+        QTest::newRow("last paragraph") << "第二章/二の二" << "二の一" << "a";
+        QTest::newRow("last node") << "メモ" << "第三章" << "三";
+    }
+    void deleteTakesTheSubtreeAndLoadsTheNextText()
+    {
+        QFETCH(QString, deleted);
+        QFETCH(QString, next);
+        QFETCH(QString, nextText);
+        select(deleted);
+        f.edit->setPlainText(QStringLiteral("消える編集"));
+        f.edit->setModified(true);
+        QVERIFY(f.frame->RouteCommand(ID_TREE_DELETE));
+        QVERIFY(!item(deleted));
+        QCOMPARE(f.tree->m_hSelectedItem->text(0), next);
+        QCOMPARE(f.tree->GetSelectedItem(), f.tree->m_hSelectedItem);
+        QCOMPARE(f.edit->toPlainText(), nextText);
+        QVERIFY(!f.edit->isModified());
+        QCOMPARE(f.frame->windowTitle(), "小説 - Penwick - [ " + next + " ]");
+        // Moving on stores nothing of the deleted node's editing anywhere.
+        select(QStringLiteral("第一章"));
+        QVERIFY(f.serialized().find("消える編集") == std::string::npos);
+        QVERIFY(f.frame->m_bProjectModified);
+    }
+
+    void deleteBesideANodeWithoutText()
+    {
+        QVERIFY(f.open("<project title=\"p\"><chapter title=\"A\" textout=\"yes\" type=\"Basic\"><text>消す</text>"
+                       "</chapter><chapter title=\"B\"/></project>"));
+        select(QStringLiteral("A"));
+        f.prompts->answer(PromptAnswer::Ok);   // B has no text element to show
+        QVERIFY(f.frame->RouteCommand(ID_TREE_DELETE));
+        QCOMPARE(f.prompts->texts(), QStringList{QString::fromStdString(penwick::ResultCodeText(penwick::E_POINTER))});
+        QCOMPARE(f.tree->m_hSelectedItem->text(0), QStringLiteral("B"));
+        QCOMPARE(f.edit->toPlainText(), QString());
+    }
+
+    void deletingEverythingEmptiesTheEditor()
+    {
+        while (f.tree->topLevelItemCount()) {
+            f.tree->setCurrentItem(f.tree->topLevelItem(0));
+            QVERIFY(f.frame->RouteCommand(ID_TREE_DELETE));
+        }
+        QVERIFY(!f.tree->m_hSelectedItem);
+        QCOMPARE(f.edit->toPlainText(), QString());
+        QVERIFY(!f.frame->IsCommandEnabled(ID_TREE_DELETE));
+        QCOMPARE(f.outline(), QStringList());
+    }
+
+    // ---- node clipboard ----
+
+    void copyAsksAndPastesTwice()
+    {
+        QVERIFY(!f.frame->IsCommandEnabled(ID_TREE_PASTE));
+        copy(QStringLiteral("第二章"), true);
+        QCOMPARE(f.prompts->messages().last().text, QStringLiteral("子まですべてコピーしますか？"));
+        QCOMPARE(f.prompts->messages().last().icon, PromptIcon::Question);
+        QCOMPARE(f.prompts->messages().last().buttons, PromptButtons::YesNo);
+        QVERIFY(!f.frame->m_bProjectModified);
+        select(QStringLiteral("第一章"));
+        QVERIFY(f.frame->RouteCommand(ID_TREE_PASTE));
+        QVERIFY(f.frame->RouteCommand(ID_TREE_PASTE));
+        const QStringList copy = {"chapter:第二章", " paragraph:二の一", " paragraph:二の二"};
+        QCOMPARE(f.outline(), QStringList{"chapter:第一章"} + copy + copy + kNovelOutline.mid(1));
+        QCOMPARE(f.tree->m_hSelectedItem->text(0), QStringLiteral("第一章"));
+        QVERIFY(f.tree->m_pClipNode);
+        QVERIFY(f.frame->m_bProjectModified);
+        // Independent copies: editing one leaves the other.
+        VellTreeView::NodeOf(f.tree->topLevelItem(1)).attribute(2).setValue("x");
+        QCOMPARE(VellTreeView::NodeOf(f.tree->topLevelItem(2)).attribute(2).value(), std::string("会話"));
+    }
+
+    void cutWithoutChildrenLosesThemOnPaste()
+    {
+        select(QStringLiteral("第二章"));
+        f.prompts->answer(PromptAnswer::No);
+        QVERIFY(f.frame->RouteCommand(ID_TREE_CUT));
+        QCOMPARE(f.outline(), (QStringList{"chapter:第一章", "chapter:第三章", "note:メモ"}));
+        QCOMPARE(f.tree->m_hSelectedItem->text(0), QStringLiteral("第三章"));
+        QVERIFY(f.frame->RouteCommand(ID_TREE_PASTE));
+        QCOMPARE(f.outline(), (QStringList{"chapter:第一章", "chapter:第三章", "chapter:第二章", "note:メモ"}));
+        // Title, flag, type and own text came along.
+        const DomNode node = VellTreeView::NodeOf(f.tree->topLevelItem(2));
+        QCOMPARE(node.attribute(1).value() + node.attribute(2).value(), std::string("no会話"));
+        QCOMPARE(penwick::format::NodeOwnText(node), std::string("二"));
+    }
+
+    void cutKeepsTextTypedIntoTheNode()
+    {
+        select(QStringLiteral("第一章"));
+        QTest::keyClicks(f.edit->control(), QStringLiteral("more "));
+        f.prompts->answer(PromptAnswer::Yes);
+        QVERIFY(f.frame->RouteCommand(ID_TREE_CUT));
+        QVERIFY(f.frame->RouteCommand(ID_TREE_PASTEBEFORE));
+        QCOMPARE(penwick::format::NodeOwnText(VellTreeView::NodeOf(f.tree->topLevelItem(0))), std::string("more 一"));
+    }
+
+    void pasteRefusedByType_data()
+    {
+        QTest::addColumn<QString>("copied");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("chapter beside a paragraph") << "第一章" << "第二章/二の一" << "chapter";
+        QTest::newRow("chapter beside another name") << "第一章" << "メモ" << "chapter";
+        QTest::newRow("paragraph beside a chapter") << "第二章/二の一" << "第三章" << "paragraph";
+    }
+    void pasteRefusedByType()
+    {
+        QFETCH(QString, copied);
+        QFETCH(QString, target);
+        QFETCH(QString, name);
+        copy(copied, true);
+        select(target);
+        const std::string before = f.serialized();
+        for (int id : {ID_TREE_PASTE, ID_TREE_PASTEBEFORE}) {
+            f.prompts->answer(PromptAnswer::Ok);
+            QVERIFY(f.frame->RouteCommand(id));
+            QCOMPARE(f.prompts->messages().last().text,
+                     "貼り付けようとしているのは[" + name + "]要素です。ここに貼り付けることはできません。\n手動で変更してください");
+            QCOMPARE(f.prompts->messages().last().icon, PromptIcon::Exclamation);
+        }
+        QCOMPARE(f.serialized(), before);
+        QVERIFY(!f.frame->m_bProjectModified);
+    }
+
+    void otherNamesPasteAnywhere()
+    {
+        copy(QStringLiteral("メモ"), true);
+        select(QStringLiteral("第二章/二の一"));
+        QVERIFY(f.frame->RouteCommand(ID_TREE_PASTEBEFORE));
+        QCOMPARE(f.outline().mid(1, 3), (QStringList{"chapter:第二章", " note:メモ", " paragraph:二の一"}));
+        QCOMPARE(VellTreeView::NodeOf(item("第二章")).firstChild().nodeName(), std::string("text"));
+    }
+
+    void clipboardOutlivesTheProject()
+    {
+        copy(QStringLiteral("第二章/二の二"), true);
+        QVERIFY(f.open("<project title=\"別\"><chapter title=\"X\" textout=\"yes\" type=\"Basic\"><text/>"
+                       "<paragraph title=\"Y\" textout=\"yes\" type=\"Basic\"><text/></paragraph></chapter></project>",
+                       QStringLiteral("other.xml")));
+        QVERIFY(!f.frame->IsCommandEnabled(ID_TREE_PASTE));   // nothing selected yet
+        select(QStringLiteral("X/Y"));
+        QVERIFY(f.frame->IsCommandEnabled(ID_TREE_PASTE));
+        QVERIFY(f.frame->RouteCommand(ID_TREE_PASTE));
+        QCOMPARE(f.outline(), (QStringList{"chapter:X", " paragraph:Y", " paragraph:二の二"}));
+        QCOMPARE(penwick::format::NodeOwnText(VellTreeView::NodeOf(item("X/二の二"))), std::string("b"));
+    }
+
+    void depthLimitRefusesAndChangesNothing()
+    {
+        QVERIFY(f.open(DeepChain(), QStringLiteral("deep.xml")));
+        QTreeWidgetItem* deepest = f.tree->topLevelItem(0);
+        while (deepest->childCount())
+            deepest = deepest->child(0);
+        QTreeWidgetItem* above = deepest->parent();
+        f.tree->setCurrentItem(above);
+        f.prompts->answer(PromptAnswer::Yes);
+        QVERIFY(f.frame->RouteCommand(ID_TREE_COPY));   // two paragraphs and their texts
+
+        const std::string before = f.serialized();
+        f.tree->setCurrentItem(deepest);
+        for (int id : {ID_TREE_PASTE, ID_TREE_PASTEBEFORE}) {
+            f.prompts->answer(PromptAnswer::Ok);
+            QVERIFY(f.frame->RouteCommand(id));
+        }
+        f.answerProperties(QStringLiteral("もっと深く"));
+        f.prompts->answer(PromptAnswer::Ok);
+        QVERIFY(f.frame->RouteCommand(ID_TREE_ADDCHILD));
+        QCOMPARE(f.prompts->texts().mid(1), QStringList(3, VellTreeView::TooDeepText()));
+        QCOMPARE(f.serialized(), before);
+        QVERIFY(!f.frame->m_bProjectModified);
+
+        // One level up the same copy still fits.
+        f.tree->setCurrentItem(above);
+        QVERIFY(f.frame->RouteCommand(ID_TREE_PASTE));
+        QCOMPARE(above->parent()->childCount(), 2);
+        QCOMPARE(above->parent()->child(1)->child(0)->text(0), deepest->text(0));
+    }
+
+    // ---- context menu ----
+
+    void popupEntriesAndEnabling_data()
+    {
+        QTest::addColumn<bool>("selected");
+        QTest::addColumn<bool>("held");
+        QTest::newRow("nothing selected, clipboard empty") << false << false;
+        QTest::newRow("nothing selected, clipboard held") << false << true;
+        QTest::newRow("selected, clipboard empty") << true << false;
+        QTest::newRow("selected, clipboard held") << true << true;
+    }
+    void popupEntriesAndEnabling()
+    {
+        QFETCH(bool, selected);
+        QFETCH(bool, held);
+        if (held) {
+            copy(QStringLiteral("第一章"), true);
+            QVERIFY(f.open(kNovel));   // the clipboard stays, the selection goes
+        }
+        if (selected)
+            select(QStringLiteral("第三章"));
+        QList<int> order;
+        const QMap<int, bool> enabled = popupEnabling(&order);
+        QCOMPARE(order, (QList<int>{ID_TREE_CUT, ID_TREE_COPY, ID_TREE_PASTE, ID_TREE_PASTEBEFORE, ID_TREE_DELETE, 0,
+                                    ID_TREE_PROPERTY, 0, ID_TREE_ADDCHILD, ID_TREE_INSERTAFTER,
+                                    ID_TREE_INSERTBEFORE, 0, ID_PROJECT_TITLE}));
+        for (auto [id, on] : enabled.asKeyValueRange()) {
+            const bool expected = id == ID_TREE_ADDCHILD || id == ID_PROJECT_TITLE ? true
+                                  : id == ID_TREE_PASTE || id == ID_TREE_PASTEBEFORE ? held
+                                                                                     : selected;
+            QVERIFY2(on == expected, qPrintable(QString::number(id)));
+        }
+        std::unique_ptr<QMenu> menu(f.tree->CreatePopupMenu(nullptr));
+        QCOMPARE(menu->objectName(), QStringLiteral("POPUP2"));
+        QCOMPARE(menu->actions().at(4)->text(), QStringLiteral("削除(&D)"));
+    }
+
+    void rightClick_data()
+    {
+        QTest::addColumn<bool>("held");         // a node copied in a project opened before
+        QTest::addColumn<QString>("selected");  // empty: nothing
+        QTest::addColumn<int>("key");           // pressed in the open menu
+        QTest::addColumn<QStringList>("outline");
+        QTest::addColumn<QString>("selectedAfter");
+        QStringList withoutFirst = kNovelOutline.mid(1);
+        QTest::newRow("acts on the selected item") << false << "第一章" << int(Qt::Key_D) << withoutFirst << "第二章";
+        QTest::newRow("dismissed") << false << "第一章" << int(Qt::Key_Escape) << kNovelOutline << "第一章";
+        QTest::newRow("enabled paste, nothing selected") << true << QString() << int(Qt::Key_P) << kNovelOutline << QString();
+    }
+    void rightClick()
+    {
+        QFETCH(bool, held);
+        QFETCH(QString, selected);
+        QFETCH(int, key);
+        QFETCH(QStringList, outline);
+        QFETCH(QString, selectedAfter);
+        if (held) {
+            copy(QStringLiteral("第一章"), true);
+            QVERIFY(f.open(kNovel));
+            QVERIFY(popupEnabling()[ID_TREE_PASTE]);
+        }
+        if (!selected.isEmpty())
+            select(selected);
+        f.prompts->shown.clear();
+        // Pressed on another item than the selected one; the menu answers the key.
+        QTimer::singleShot(0, this, [key] {
+            if (QWidget* popup = QApplication::activePopupWidget())
+                QTest::keyClick(popup, Qt::Key(key));
+        });
+        const QRect at = f.tree->visualItemRect(item(QStringLiteral("第三章")));
+        QTest::mouseClick(f.tree->viewport(), Qt::RightButton, {}, at.center());
+        QVERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(f.outline(), outline);
+        QCOMPARE(f.tree->GetSelectedItem() ? f.tree->GetSelectedItem()->text(0) : QString(), selectedAfter);
+        QVERIFY(f.prompts->shown.isEmpty());
+        QCOMPARE(f.frame->m_bProjectModified, outline != kNovelOutline);
+    }
+};
+
+QTEST_MAIN(TestOutlineEditing)
+#include "tst_outlineediting.moc"

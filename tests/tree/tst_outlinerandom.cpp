@@ -1,0 +1,119 @@
+// Random sequences of add, delete, cut, copy and paste on a generated project: after
+// every step the tree must show exactly the document's outline, each item carrying its
+// own node, and the editor must hold the current node's text. The seed is fixed, so a
+// failure names a step that can be replayed.
+#include "CommandIds.h"
+#include "OutlineFixture.h"
+
+#include <QTest>
+
+#include <functional>
+#include <random>
+
+namespace {
+
+// Chapters with paragraphs nested up to three levels, every node with its own text.
+QByteArray GeneratedProject(std::mt19937& rng)
+{
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><project title=\"生成\">";
+    int serial = 0;
+    const auto node = [&](const char* name) {
+        ++serial;
+        return "<" + QByteArray(name) + " title=\"n" + QByteArray::number(serial) +
+               "\" textout=\"yes\" type=\"Basic\"><text>本文" + QByteArray::number(serial) + "</text>";
+    };
+    const std::function<void(int)> paragraphs = [&](int level) {
+        const int count = level > 3 ? 0 : int(rng() % 3);
+        for (int i = 0; i < count; ++i) {
+            xml += node("paragraph");
+            paragraphs(level + 1);
+            xml += "</paragraph>";
+        }
+    };
+    for (int c = 0; c < 5; ++c) {
+        xml += node("chapter");
+        paragraphs(1);
+        xml += "</chapter>";
+    }
+    return xml + "</project>";
+}
+
+std::vector<QTreeWidgetItem*> AllItems(QTreeWidget* tree)
+{
+    std::vector<QTreeWidgetItem*> out;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        out.push_back(*it);
+    return out;
+}
+
+}  // namespace
+
+class TestOutlineRandom : public QObject {
+    Q_OBJECT
+private slots:
+    void treeFollowsTheDocument()
+    {
+        OutlineFixture f;
+        QVERIFY(f.start());
+        std::mt19937 rng(20261206);
+        QVERIFY(f.open(GeneratedProject(rng)));
+        QCOMPARE(f.mismatch(), QString());
+
+        const int commands[] = {ID_TREE_ADDCHILD, ID_TREE_INSERTAFTER, ID_TREE_INSERTBEFORE, ID_TREE_DELETE,
+                                ID_TREE_CUT, ID_TREE_COPY, ID_TREE_PASTE, ID_TREE_PASTEBEFORE};
+        int serial = 0, ran = 0;
+        for (int step = 0; step < 400; ++step) {
+            // Move the selection now and then, as the user would between commands.
+            const auto items = AllItems(f.tree);
+            if (!items.empty() && rng() % 3 == 0)
+                f.tree->setCurrentItem(items[rng() % items.size()]);
+            const int id = commands[rng() % std::size(commands)];
+            const QString what = QStringLiteral("step %1, command %2").arg(step).arg(id);
+            const bool enabled = f.frame->IsCommandEnabled(id);
+            if (enabled) {
+                switch (id) {
+                case ID_TREE_ADDCHILD:
+                case ID_TREE_INSERTAFTER:
+                case ID_TREE_INSERTBEFORE:
+                    f.answerProperties(QStringLiteral("新%1").arg(++serial));
+                    break;
+                case ID_TREE_CUT:
+                case ID_TREE_COPY:
+                    f.prompts->answer(rng() % 2 ? PromptAnswer::Yes : PromptAnswer::No);
+                    break;
+                case ID_TREE_PASTE:
+                case ID_TREE_PASTEBEFORE: {
+                    const std::string copied = f.tree->m_pClipNode.nodeName();
+                    const std::string beside = VellTreeView::NodeOf(f.tree->m_hSelectedItem).nodeName();
+                    if (copied != beside)
+                        f.prompts->answer(PromptAnswer::Ok);   // the type refusal
+                    break;
+                }
+                default:
+                    break;
+                }
+            }
+            QCOMPARE(f.frame->RouteCommand(id), enabled);
+            ran += enabled;
+            QVERIFY2(f.prompts->allAnswered() && !f.prompts->unexpectedCount(), qPrintable(what));
+            QVERIFY2(f.mismatch().isEmpty(), qPrintable(what + ": " + f.mismatch()));
+            QVERIFY2(f.tree->m_hSelectedItem == f.tree->GetSelectedItem(), qPrintable(what));
+            if (f.tree->m_hSelectedItem) {
+                const auto node = VellTreeView::NodeOf(f.tree->m_hSelectedItem);
+                QVERIFY2(f.edit->toPlainText() == QString::fromStdString(penwick::format::NodeOwnText(node)),
+                         qPrintable(what));
+            }
+        }
+        QVERIFY(ran > 200);
+
+        // What the tree shows is also what a save writes and a reopen brings back.
+        const QStringList outline = f.outline();
+        QVERIFY(f.tree->SaveXMLToFile());
+        QVERIFY(f.tree->OpenProjectFile(f.tree->m_strProjectPath));
+        QCOMPARE(f.outline(), outline);
+        QCOMPARE(f.mismatch(), QString());
+    }
+};
+
+QTEST_MAIN(TestOutlineRandom)
+#include "tst_outlinerandom.moc"
