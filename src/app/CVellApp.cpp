@@ -8,6 +8,7 @@
 #include "VellTreeView.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
@@ -47,6 +48,14 @@ bool CVellApp::LoadTranslations()
     return true;
 }
 
+QString CVellApp::MissingFontHint(const QStringList& japaneseFamilies)
+{
+    if (!japaneseFamilies.isEmpty())
+        return {};
+    return QStringLiteral("日本語を表示できるフォントが見つかりません。文字が正しく表示されません。\n"
+                          "Noto CJK フォントをインストールしてください（Debian: sudo apt install fonts-noto-cjk）。");
+}
+
 bool CVellApp::InitInstance(const QStringList& arguments)
 {
     LoadTranslations();
@@ -72,6 +81,8 @@ bool CVellApp::InitInstance(const QStringList& arguments)
         return false;
 
     m_pMainWnd->show();
+    if (const QString hint = MissingFontHint(QFontDatabase::families(QFontDatabase::Japanese)); !hint.isEmpty())
+        prompts().message(hint, PromptIcon::Information);
     if (!project.isEmpty())
         m_pMainWnd->GetTreeView()->OpenProjectFile(project);
     return true;

@@ -41,6 +41,9 @@ public:
 
     // Qt's own Japanese texts (はい, いいえ, キャンセル ...); false when none are installed.
     static bool LoadTranslations();
+    // The hint shown at start-up when no installed font can show Japanese (the editor
+    // would otherwise show empty boxes without saying why); empty when one can.
+    static QString MissingFontHint(const QStringList& japaneseFamilies);
 
     // CommandTarget
     bool HandlesCommand(int id) const override;

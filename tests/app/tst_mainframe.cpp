@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -212,6 +213,15 @@ private slots:
         QVERIFY(!frame->RouteCommand(ID_EDIT_COPY));
         QVERIFY(frame->RouteCommand(ID_EDIT_UNDO));
         QCOMPARE(edit->toPlainText(), QStringLiteral("あいうえお"));
+    }
+
+    void missingJapaneseFontsAreExplained()
+    {
+        // This machine has Japanese fonts, so starting showed nothing (cleanup checks it).
+        QVERIFY(!QFontDatabase::families(QFontDatabase::Japanese).isEmpty());
+        QVERIFY(CVellApp::MissingFontHint({QStringLiteral("Noto Serif CJK JP")}).isEmpty());
+        const QString hint = CVellApp::MissingFontHint({});
+        QVERIFY(hint.contains(QStringLiteral("fonts-noto-cjk")));
     }
 
     void windowSizeAndSplitterAreRemembered()
