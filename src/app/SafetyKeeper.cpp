@@ -27,15 +27,6 @@ using namespace penwick;
 
 namespace {
 
-// As the tree stores editor text: CR LF line ends.
-std::string ToStoredText(const QString& editorText)
-{
-    QString text = editorText;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return text.toStdString();
-}
-
 // The position of an element as element-child indices from the document node, so the
 // same element can be found in a re-parsed copy (whitespace between elements is not kept
 // by the parser, so only elements are counted).
@@ -268,7 +259,7 @@ bool SafetyKeeper::BuildSnapshot(std::string& bytes) const
         const DomNode holder = FollowPath(copy, ElementPath(node)).firstChild();
         if (!holder)
             return true;
-        const DomNode text = copy.createTextNode(ToStoredText(edit->toPlainText()));
+        const DomNode text = copy.createTextNode(VellTreeView::ToStoredText(edit->toPlainText()));
         const DomNode old = holder.firstChild();
         const HRESULT hr = old ? copy.replaceChild(holder, text, old) : copy.appendChild(holder, text);
         if (FAILED(hr))

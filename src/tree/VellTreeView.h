@@ -62,6 +62,8 @@ public:
     // Stores the editor's text into the current item's node when it was changed (or
     // the user takes a separately opened text as the node's text).
     void SaveTextToDOM();
+    // The editor's text as a node stores it (CR LF line ends).
+    static std::string ToStoredText(const QString& editorText);
     // The one save path: stores the editor's text, then writes the document to
     // m_strProjectPath (asking for one when there is none) atomically. True only when
     // the file was written; the modified states are cleared only then.
@@ -139,6 +141,8 @@ public:
     void OnTreePaste();
     void OnTreePastebefore();
     bool OnUpdateTreePaste() const;
+    // The body of both pastes: a fresh copy of the clipboard above or below the current node.
+    void PasteBeside(bool above, const char* catchAllText);
     // The refusal shown when an insertion would nest elements deeper than the document allows.
     static QString TooDeepText();
     // The tree's context menu ("POPUP2") with its enabling set for now. OnRButtonDown runs

@@ -60,38 +60,19 @@ void VellTreeView::OnTreeCut()
 
 void VellTreeView::OnTreePaste()
 {
-    QTreeWidgetItem* sel = m_hSelectedItem;
-    bool refused = false;
-    Guarded("Failed in VellTreeView::OnTreePaste", [&] {
-        Require(m_pDomDoc.get());
-        const DomNode node = Require(NodeOf(sel));
-        Require(m_pClipNode);
-        if (const QString refusal = PasteRefusal(m_pClipNode, node); !refusal.isEmpty()) {
-            refused = true;
-            prompts().message(refusal, PromptIcon::Exclamation, PromptButtons::Ok);
-            return;
-        }
-        const DomNode parent = Require(node.parentNode());
-        DomNode inserted;
-        // No next sibling: the reference is null and the copy goes last.
-        const HRESULT hr = m_pDomDoc->insertBefore(parent, m_pClipNode, node.nextSibling(), &inserted);
-        if (hr == E_XML_TOO_DEEP) {
-            refused = true;
-            ReportText(TooDeepText());
-            return;
-        }
-        Check(hr);
-        FillXMLTree(Require(inserted), sel->parent(), sel);
-    });
-    if (!refused)
-        m_pFrame->m_bProjectModified = true;
+    PasteBeside(false, "Failed in VellTreeView::OnTreePaste");
 }
 
 void VellTreeView::OnTreePastebefore()
 {
+    PasteBeside(true, "Failed in VellTreeView::OnTreePastebefore");
+}
+
+void VellTreeView::PasteBeside(bool above, const char* catchAllText)
+{
     QTreeWidgetItem* sel = m_hSelectedItem;
     bool refused = false;
-    Guarded("Failed in VellTreeView::OnTreePastebefore", [&] {
+    Guarded(catchAllText, [&] {
         Require(m_pDomDoc.get());
         const DomNode node = Require(NodeOf(sel));
         Require(m_pClipNode);
@@ -102,7 +83,9 @@ void VellTreeView::OnTreePastebefore()
         }
         const DomNode parent = Require(node.parentNode());
         DomNode inserted;
-        const HRESULT hr = m_pDomDoc->insertBefore(parent, m_pClipNode, node, &inserted);
+        // Below: before the next sibling, or last when there is none (a null reference).
+        const HRESULT hr =
+            m_pDomDoc->insertBefore(parent, m_pClipNode, above ? node : node.nextSibling(), &inserted);
         if (hr == E_XML_TOO_DEEP) {
             refused = true;
             ReportText(TooDeepText());
@@ -110,6 +93,10 @@ void VellTreeView::OnTreePastebefore()
         }
         Check(hr);
         QTreeWidgetItem* parentItem = sel->parent();
+        if (!above) {
+            FillXMLTree(Require(inserted), parentItem, sel);
+            return;
+        }
         const int at = parentItem ? parentItem->indexOfChild(sel) : indexOfTopLevelItem(sel);
         QTreeWidgetItem* previous = at <= 0 ? nullptr : parentItem ? parentItem->child(at - 1) : topLevelItem(at - 1);
         FillXMLTree(Require(inserted), parentItem, previous ? previous : InsertFirst());

@@ -14,19 +14,15 @@
 
 using namespace penwick;
 
-namespace {
-
 // Node texts keep the CR LF line ends project files have always held; the editor hands
 // out bare line feeds.
-std::string ToStoredText(const QString& editorText)
+std::string VellTreeView::ToStoredText(const QString& editorText)
 {
     QString text = editorText;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     return text.toStdString();
 }
-
-}  // namespace
 
 QString VellTreeView::NodeCaption(const QString& projectTitle, const QString& nodeTitle)
 {
