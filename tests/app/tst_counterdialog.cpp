@@ -7,6 +7,7 @@
 #include "CVellEditView.h"
 #include "CommandIds.h"
 #include "CounterReport.h"
+#include "AppHarness.h"
 #include "ScriptedPrompts.h"
 #include "VellTreeView.h"
 
@@ -51,15 +52,9 @@ QString Report(const std::string& ownFirst, int v = 20, int h = 20)
 
 }  // namespace
 
-class TestCounterDialog : public QObject {
+class TestCounterDialog : public QObject, private AppHarness {
     Q_OBJECT
 private:
-    std::unique_ptr<CVellApp> app;
-    ScriptedPrompts* prompts = nullptr;
-    CMainFrame* frame = nullptr;
-    VellTreeView* tree = nullptr;
-    CVellEditView* edit = nullptr;
-    QTemporaryDir dir;
     QString projectPath;
 
     bool openThree()
@@ -90,13 +85,7 @@ private:
 private slots:
     void init()
     {
-        auto scripted = std::make_unique<ScriptedPrompts>();
-        prompts = scripted.get();
-        app = std::make_unique<CVellApp>(std::move(scripted));
-        QVERIFY(app->InitInstance({}));
-        frame = app->GetMainWnd();
-        tree = frame->GetTreeView();
-        edit = frame->GetEditView();
+        QVERIFY(start());
         QVERIFY(openThree());
     }
     void cleanup()

@@ -6,6 +6,7 @@
 #include "CVellEditView.h"
 #include "CommandIds.h"
 #include "FileIO.h"
+#include "AppHarness.h"
 #include "ScriptedPrompts.h"
 #include "VellTreeView.h"
 
@@ -74,40 +75,10 @@ public:
 
 }  // namespace
 
-class TestProjectCommands : public QObject {
+class TestProjectCommands : public QObject, private AppHarness {
     Q_OBJECT
 private:
-    std::unique_ptr<CVellApp> app;
-    ScriptedPrompts* prompts = nullptr;
-    CMainFrame* frame = nullptr;
-    VellTreeView* tree = nullptr;
-    CVellEditView* edit = nullptr;
-    QTemporaryDir dir;
 
-    bool start(const QStringList& args = {})
-    {
-        auto scripted = std::make_unique<ScriptedPrompts>();
-        prompts = scripted.get();
-        app = std::make_unique<CVellApp>(std::move(scripted));
-        const bool ok = app->InitInstance(args);
-        frame = app->GetMainWnd();
-        tree = frame->GetTreeView();
-        edit = frame->GetEditView();
-        return ok;
-    }
-    QString writeFile(const QString& name, const QByteArray& bytes)
-    {
-        QFile f(dir.filePath(name));
-        if (!f.open(QIODevice::WriteOnly))
-            return {};
-        f.write(bytes);
-        return f.fileName();
-    }
-    static QByteArray readFile(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
     bool openNovel()
     {
         prompts->answerPath(writeFile(QStringLiteral("novel.xml"), kNovel));

@@ -5,6 +5,7 @@
 #include "CVellEditView.h"
 #include "CommandIds.h"
 #include "FileIO.h"
+#include "AppHarness.h"
 #include "ScriptedPrompts.h"
 #include "VellTreeView.h"
 
@@ -51,30 +52,11 @@ private:
 
 }  // namespace
 
-class TestProjectExport : public QObject {
+class TestProjectExport : public QObject, private AppHarness {
     Q_OBJECT
 private:
-    std::unique_ptr<CVellApp> app;
-    ScriptedPrompts* prompts = nullptr;
-    CMainFrame* frame = nullptr;
-    VellTreeView* tree = nullptr;
-    CVellEditView* edit = nullptr;
-    QTemporaryDir dir;
     QString projectPath;
 
-    QString writeFile(const QString& name, const QByteArray& bytes)
-    {
-        QFile f(dir.filePath(name));
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return {};
-        f.write(bytes);
-        return f.fileName();
-    }
-    static QByteArray readFile(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
     bool openExample()
     {
         projectPath = writeFile(QStringLiteral("example.xml"), kExample);
@@ -93,13 +75,7 @@ private:
 private slots:
     void init()
     {
-        auto scripted = std::make_unique<ScriptedPrompts>();
-        prompts = scripted.get();
-        app = std::make_unique<CVellApp>(std::move(scripted));
-        QVERIFY(app->InitInstance({}));
-        frame = app->GetMainWnd();
-        tree = frame->GetTreeView();
-        edit = frame->GetEditView();
+        QVERIFY(start());
     }
     void cleanup()
     {

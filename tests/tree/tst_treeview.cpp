@@ -3,6 +3,7 @@
 #include "CMainFrame.h"
 #include "CVellApp.h"
 #include "CVellEditView.h"
+#include "AppHarness.h"
 #include "ScriptedPrompts.h"
 #include "VellTreeView.h"
 
@@ -47,23 +48,10 @@ QStringList Outline(QTreeWidget* tree)
 
 }  // namespace
 
-class TestTreeView : public QObject {
+class TestTreeView : public QObject, private AppHarness {
     Q_OBJECT
 private:
-    std::unique_ptr<CVellApp> app;
-    ScriptedPrompts* prompts = nullptr;
-    CMainFrame* frame = nullptr;
-    VellTreeView* tree = nullptr;
-    QTemporaryDir dir;
 
-    QString writeFile(const QString& name, const QByteArray& bytes)
-    {
-        QFile f(dir.filePath(name));
-        if (!f.open(QIODevice::WriteOnly))
-            return {};
-        f.write(bytes);
-        return f.fileName();
-    }
     // The rebuild order of open project: clear, load, build.
     bool openProject(const QString& path)
     {
@@ -87,12 +75,7 @@ private:
 private slots:
     void init()
     {
-        auto scripted = std::make_unique<ScriptedPrompts>();
-        prompts = scripted.get();
-        app = std::make_unique<CVellApp>(std::move(scripted));
-        QVERIFY(app->InitInstance({}));
-        frame = app->GetMainWnd();
-        tree = frame->GetTreeView();
+        QVERIFY(start());
     }
     void cleanup()
     {
