@@ -1,6 +1,7 @@
 // Builds large, realistic project files from the Japanese corpus for benchmarks.
 #pragma once
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -74,6 +75,14 @@ inline std::string GenerateProjectXml(const std::vector<std::string>& corpus, in
 inline std::string GenerateLargeProject(const std::string& corpusDir)
 {
     return GenerateProjectXml(LoadCorpusParagraphs(corpusDir), 300, 10, 1000000);
+}
+
+// The benchmark project written to fileName in the temporary folder; its path.
+inline std::string WriteLargeProjectFile(const std::string& corpusDir, const char* fileName)
+{
+    const std::string path = (std::filesystem::temp_directory_path() / fileName).string();
+    std::ofstream(path, std::ios::binary) << GenerateLargeProject(corpusDir);
+    return path;
 }
 
 }  // namespace penwick::bench

@@ -2,6 +2,7 @@
 // 1,000,000-character, 3,300-node project, and the peak memory with it open.
 //
 //   QT_QPA_PLATFORM=offscreen build/release/bin/bench_app
+#include "QtBenchmarkMain.h"
 #include "CMainFrame.h"
 #include "CVellApp.h"
 #include "Prompts.h"
@@ -50,11 +51,7 @@ std::unique_ptr<CVellApp> StartApp(SilentPrompts** prompts = nullptr)
 
 const std::string& LargeProjectPath()
 {
-    static const std::string path = [] {
-        const std::string p = (std::filesystem::temp_directory_path() / "penwick-bench-app.xml").string();
-        std::ofstream(p, std::ios::binary) << penwick::bench::GenerateLargeProject(PENWICK_CORPUS_DIR);
-        return p;
-    }();
+    static const std::string path = penwick::bench::WriteLargeProjectFile(PENWICK_CORPUS_DIR, "penwick-bench-app.xml");
     return path;
 }
 
@@ -169,14 +166,7 @@ BENCHMARK(BM_DeleteAllItems)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qapp(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int status = penwick::bench::RunQtBenchmarks(argc, argv);
     std::filesystem::remove(LargeProjectPath());
-    return 0;
+    return status;
 }

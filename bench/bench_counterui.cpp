@@ -2,6 +2,7 @@
 // 3,300-node project, each with the project save it makes first.
 //
 //   QT_QPA_PLATFORM=offscreen build/release/bin/bench_counterui
+#include "QtBenchmarkMain.h"
 #include "CMainFrame.h"
 #include "CManuscriptCounterDlg.h"
 #include "CVellApp.h"
@@ -43,11 +44,7 @@ std::string TempPath(const char* name) { return (std::filesystem::temp_directory
 
 const std::string& LargeProjectPath()
 {
-    static const std::string path = [] {
-        const std::string p = TempPath("penwick-bench-counterui.xml");
-        std::ofstream(p, std::ios::binary) << penwick::bench::GenerateLargeProject(PENWICK_CORPUS_DIR);
-        return p;
-    }();
+    static const std::string path = penwick::bench::WriteLargeProjectFile(PENWICK_CORPUS_DIR, "penwick-bench-counterui.xml");
     return path;
 }
 
@@ -133,14 +130,7 @@ BENCHMARK(BM_SaveLargeProject)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qapp(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int status = penwick::bench::RunQtBenchmarks(argc, argv);
     std::filesystem::remove(LargeProjectPath());
-    return 0;
+    return status;
 }

@@ -1,5 +1,6 @@
 // Editor speed on long texts built from the corpus stories: 24 px font, a
 // 1200×800 window, offscreen. Run a Release build: bench_editor
+#include "QtBenchmarkMain.h"
 #include "VerticalTextEdit.h"
 
 #include <QApplication>
@@ -168,11 +169,5 @@ BENCHMARK(BM_MemoryLaidOut)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterat
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return penwick::bench::RunQtBenchmarks(argc, argv);
 }

@@ -1,6 +1,7 @@
 // How fast find and replace run over a long manuscript in the editor. The text is the corpus
 // stories repeated, with a bracketed name that the corpus never uses set after every 92
 // characters: 10,000 occurrences in exactly 1,000,000 characters, each one a whole word.
+#include "QtBenchmarkMain.h"
 #include "FindFlags.h"
 #include "PlainTextFindTarget.h"
 #include "TextFinder.h"
@@ -111,13 +112,5 @@ BENCHMARK(BM_FindNext_AcrossText)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return penwick::bench::RunQtBenchmarks(argc, argv);
 }
