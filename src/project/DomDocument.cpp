@@ -106,17 +106,19 @@ const char* parseStatusText(pugi::xml_parse_status status)
     }
 }
 
-// The serialiser leaves carriage returns in text as they are, and every parser turns them
-// into line feeds on reading. Writing them as character references keeps node texts
-// exactly as stored. Only character data is touched: a CR inside a comment, PI or CDATA
-// section cannot be kept by any means and is left to the reader.
-std::string protectCarriageReturns(std::string xml)
+// What the serialiser writes must read back as the same document, and two kinds of text
+// would not: carriage returns (every parser turns them into line feeds) and text made only
+// of white space beside other nodes (the parser drops it as layout). Both are written as
+// character references, which the parser keeps. Only character data inside elements is
+// touched; comments, PIs and CDATA sections are copied as they are.
+bool isXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+std::string protectTextForReload(std::string xml)
 {
-    if (xml.find('\r') == std::string::npos)
-        return xml;
     std::string out;
     out.reserve(xml.size() + 64);
     std::size_t i = 0;
+    int depth = 0;   // open elements around the current position
     auto copyThrough = [&](std::string_view end) {
         const std::size_t stop = xml.find(end, i);
         const std::size_t next = stop == std::string::npos ? xml.size() : stop + end.size();
@@ -124,13 +126,25 @@ std::string protectCarriageReturns(std::string xml)
         i = next;
     };
     while (i < xml.size()) {
-        const char c = xml[i];
-        if (c == '\r') {
-            out += "&#13;";
-            ++i;
-        } else if (c != '<') {
-            out += c;
-            ++i;
+        if (xml[i] != '<') {   // a run of character data, up to the next markup
+            const std::size_t end = std::min(xml.find('<', i), xml.size());
+            const std::string_view run(xml.data() + i, end - i);
+            const bool blank = std::all_of(run.begin(), run.end(), isXmlSpace);
+            if (depth == 0 || (!blank && run.find('\r') == std::string_view::npos)) {
+                out.append(run);   // the usual case: nothing to protect
+                i = end;
+                continue;
+            }
+            for (const char c : run) {
+                if (depth > 0 && (c == '\r' || (blank && isXmlSpace(c)))) {
+                    char ref[8];
+                    std::snprintf(ref, sizeof ref, "&#%d;", int(c));
+                    out += ref;
+                } else {
+                    out += c;
+                }
+            }
+            i = end;
         } else if (xml.compare(i, 4, "<!--") == 0) {
             copyThrough("-->");
         } else if (xml.compare(i, 9, "<![CDATA[") == 0) {
@@ -138,15 +152,19 @@ std::string protectCarriageReturns(std::string xml)
         } else if (xml.compare(i, 2, "<?") == 0) {
             copyThrough("?>");
         } else if (xml.compare(i, 9, "<!DOCTYPE") == 0) {
-            for (int depth = 0; i < xml.size();) {   // the internal subset may hold '>'
+            for (int brackets = 0; i < xml.size();) {   // the internal subset may hold '>'
                 const char d = xml[i++];
                 out += d;
-                depth += d == '[' ? 1 : d == ']' ? -1 : 0;
-                if (d == '>' && depth <= 0)
+                brackets += d == '[' ? 1 : d == ']' ? -1 : 0;
+                if (d == '>' && brackets <= 0)
                     break;
             }
         } else {
-            copyThrough(">");   // tags: attribute values are escaped by the serialiser
+            // A tag; attribute values are escaped by the serialiser, so '>' ends it.
+            const bool closing = xml.compare(i, 2, "</") == 0;
+            copyThrough(">");
+            const bool empty = out.size() >= 2 && out.compare(out.size() - 2, 2, "/>") == 0;
+            depth += closing ? -1 : empty ? 0 : 1;
         }
     }
     return out;
@@ -421,7 +439,7 @@ Status DomDocument::serialize(std::string& bytes) const
     } writer;
     m_doc->save(writer, "", kFormatOptions, pugi::encoding_utf8);
     EncodeResult encoded =
-        EncodeXmlFromUtf8(protectCarriageReturns(std::move(writer.out)),
+        EncodeXmlFromUtf8(protectTextForReload(std::move(writer.out)),
                           SaveEncodingFor(declaredEncoding(), m_loadedEncoding), m_bom);
     if (FAILED(encoded.hr))
         return {encoded.hr, encoded.error};

@@ -179,6 +179,14 @@ void TestDomDocument::escapesMarkupAndLineBreaksInText()
     DomDocument again;
     QVERIFY(again.loadFromBytes(serialize(doc), "e2.xml"));
     QCOMPARE(format::NodeOwnText(again.documentElement().firstChild()), text);
+
+    // White space beside other nodes is content too once it is in the document.
+    DomDocument mixed;
+    QVERIFY(mixed.loadFromBytes("<p t=\"x\"><c><![CDATA[<x]]>&#xA; \t<d/>&#32;</c></p>", "m.xml"));
+    DomDocument reloaded;
+    QVERIFY(reloaded.loadFromBytes(serialize(mixed), "m2.xml"));
+    QCOMPARE(serialize(reloaded), serialize(mixed));
+    QCOMPARE(reloaded.documentElement().text(), std::string("<x\n \t "));
     std::string read;
     QCOMPARE(format::ReadProjectTitle(again, &read), S_OK);
     QCOMPARE(read, title);
