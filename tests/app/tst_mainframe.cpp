@@ -5,6 +5,7 @@
 #include "CVellDoc.h"
 #include "CVellEditView.h"
 #include "CommandIds.h"
+#include "AppHarness.h"
 #include "SafetyKeeper.h"
 #include "ScriptedPrompts.h"
 #include "VellTreeView.h"
@@ -28,16 +29,9 @@
 
 #include <memory>
 
-class TestMainFrame : public QObject {
+class TestMainFrame : public QObject, private AppHarness {
     Q_OBJECT
 private:
-    std::unique_ptr<CVellApp> app;
-    ScriptedPrompts* prompts = nullptr;
-    CMainFrame* frame = nullptr;
-    CVellEditView* edit = nullptr;
-    VellTreeView* tree = nullptr;
-    QTemporaryDir dir;
-
     void focusPane(QWidget* pane, CommandTarget* view)
     {
         frame->activateWindow();
@@ -45,25 +39,11 @@ private:
         pane->setFocus(Qt::OtherFocusReason);
         QTRY_COMPARE(frame->GetActiveView(), view);
     }
-    QString writeFile(const QString& name, const QByteArray& bytes)
-    {
-        QFile f(dir.filePath(name));
-        if (!f.open(QIODevice::WriteOnly))
-            return {};
-        f.write(bytes);
-        return f.fileName();
-    }
 
 private slots:
     void init()
     {
-        auto scripted = std::make_unique<ScriptedPrompts>();
-        prompts = scripted.get();
-        app = std::make_unique<CVellApp>(std::move(scripted));
-        QVERIFY(app->InitInstance({}));
-        frame = app->GetMainWnd();
-        edit = frame->GetEditView();
-        tree = frame->GetTreeView();
+        QVERIFY(start());
         QVERIFY(QTest::qWaitForWindowExposed(frame));
     }
     void cleanup()
