@@ -2,4 +2,4 @@
 add_executable(bench_counter ${CMAKE_CURRENT_LIST_DIR}/bench_counter.cpp)
 target_link_libraries(bench_counter PRIVATE penwick_counter benchmark::benchmark)
 target_compile_definitions(bench_counter PRIVATE
-  PENWICK_CORPUS_DIR="${PROJECT_SOURCE_DIR}/../shared/corpus")
+  PENWICK_CORPUS_DIR="${PENWICK_CORPUS_DIR}")

@@ -2,4 +2,4 @@
 add_executable(bench_counterui ${CMAKE_CURRENT_LIST_DIR}/bench_counterui.cpp)
 target_link_libraries(bench_counterui PRIVATE penwick_ui benchmark::benchmark)
 target_compile_definitions(bench_counterui PRIVATE
-  PENWICK_CORPUS_DIR="${PROJECT_SOURCE_DIR}/../shared/corpus")
+  PENWICK_CORPUS_DIR="${PENWICK_CORPUS_DIR}")

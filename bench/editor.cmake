@@ -3,5 +3,5 @@ if(TARGET penwick_vtext)
   add_executable(bench_editor ${CMAKE_CURRENT_LIST_DIR}/bench_editor.cpp)
   target_link_libraries(bench_editor PRIVATE penwick_vtext benchmark::benchmark Qt6::Widgets)
   target_compile_definitions(bench_editor PRIVATE
-    PENWICK_CORPUS_DIR="${PROJECT_SOURCE_DIR}/../shared/corpus")
+    PENWICK_CORPUS_DIR="${PENWICK_CORPUS_DIR}")
 endif()

@@ -3,5 +3,5 @@ if(PENWICK_GUI)
   add_executable(bench_find ${CMAKE_CURRENT_LIST_DIR}/bench_find.cpp)
   target_link_libraries(bench_find PRIVATE penwick_find benchmark::benchmark)
   target_compile_definitions(bench_find PRIVATE
-    PENWICK_CORPUS_DIR="${PROJECT_SOURCE_DIR}/../shared/corpus")
+    PENWICK_CORPUS_DIR="${PENWICK_CORPUS_DIR}")
 endif()

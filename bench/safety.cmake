@@ -4,5 +4,5 @@ if(PENWICK_GUI)
   add_executable(bench_safety ${CMAKE_CURRENT_LIST_DIR}/bench_safety.cpp)
   target_link_libraries(bench_safety PRIVATE penwick_ui benchmark::benchmark)
   target_compile_definitions(bench_safety PRIVATE
-    PENWICK_CORPUS_DIR="${PROJECT_SOURCE_DIR}/../shared/corpus")
+    PENWICK_CORPUS_DIR="${PENWICK_CORPUS_DIR}")
 endif()

@@ -3,7 +3,7 @@
 
 One chapter per story; the chapter holds the opening lines, its paragraphs (outline
 nodes) the rest in sections of about eight lines. Run from the repository root:
-    examples/make_sample.py ../shared/corpus > examples/sample.xml
+    examples/make_sample.py tests/data/corpus > examples/sample.xml
 """
 import sys
 from xml.sax.saxutils import escape, quoteattr
@@ -32,4 +32,4 @@ def main(corpus):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1] if len(sys.argv) > 1 else "../shared/corpus")
+    main(sys.argv[1] if len(sys.argv) > 1 else "tests/data/corpus")
