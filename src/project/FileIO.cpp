@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
+#include <csignal>
+#include <string_view>
 #include <fcntl.h>
 #include <new>
 #include <stdexcept>
@@ -42,6 +45,16 @@ FileResult Failure(int err, const std::string& path, const char* verb, HRESULT h
     char buf[256] = "";
     r.message = "ファイル「" + path + "」を" + verb + "。" + ResultCodeText(r.hr) + " ("
                 + ErrorText(strerror_r(err, buf, sizeof buf), buf) + ")";
+    return r;
+}
+
+// A refusal whose reason no errno names (a FIFO given as a file, a file too large).
+FileResult Refusal(const std::string& path, const char* verb, HRESULT hr, const std::string& reason)
+{
+    FileResult r;
+    r.sysErrno = EINVAL;
+    r.hr = hr;
+    r.message = "ファイル「" + path + "」を" + verb + "。" + reason;
     return r;
 }
 
@@ -88,6 +101,24 @@ bool ResolveTarget(const std::string& path, std::string& target, int& err)
     return false;
 }
 
+// At most max bytes of text, never ending inside a UTF-8 sequence.
+std::string Utf8Prefix(const std::string& text, std::size_t max)
+{
+    if (text.size() <= max)
+        return text;
+    std::size_t end = max;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
+}
+
+// ".<name>.penwick-": what every temporary for a write to name begins with. The name is
+// cut short so that the whole stays well within the 255 bytes a file name may have.
+std::string TemporaryPrefix(const std::string& target)
+{
+    return "." + Utf8Prefix(BaseName(target), 160) + ".penwick-";
+}
+
 mode_t CurrentUmask()
 {
     // /proc tells without changing it; the umask() round trip is the fallback.
@@ -119,15 +150,17 @@ void SyncDirectory(const std::string& dir)
 
 }  // namespace
 
-FileResult WriteFileAtomically(const std::string& path, std::string_view bytes, FileOps& ops)
+FileResult WriteFileAtomically(const std::string& path, std::string_view bytes, FileOps& ops,
+                               const WriteOptions& options)
 {
-    std::string target;
+    std::string target = path;
     int err = 0;
-    if (!ResolveTarget(path, target, err))
+    if (options.followLinks && !ResolveTarget(path, target, err))
         return Failure(err, path, kSaveVerb);
 
+    // lstat: without followLinks a link at the path is replaced by the rename, not followed.
     struct stat st;
-    const bool exists = ::stat(target.c_str(), &st) == 0;
+    const bool exists = ::lstat(target.c_str(), &st) == 0 && !S_ISLNK(st.st_mode);
     mode_t mode = 0666 & ~CurrentUmask();
     if (exists) {
         if (S_ISDIR(st.st_mode))
@@ -140,10 +173,13 @@ FileResult WriteFileAtomically(const std::string& path, std::string_view bytes, 
             return Failure(errno, path, kSaveVerb);
         mode = st.st_mode & 07777;
     }
+    if (options.mode >= 0)
+        mode = static_cast<mode_t>(options.mode) & 07777;
 
-    // Same folder, so that the rename stays on one file system; the name is kept short
-    // enough for the suffix to fit.
-    std::string temp = DirName(target) + "/." + BaseName(target).substr(0, 200) + ".XXXXXX";
+    // Same folder, so that the rename stays on one file system. mkstemp creates the file
+    // exclusively, so nothing planted at the name can be written through. The PID in the
+    // name tells RemoveStaleTemporaries whether the writer is still alive.
+    std::string temp = DirName(target) + "/" + TemporaryPrefix(target) + std::to_string(::getpid()) + "-XXXXXX";
     int fd = ops.mkstemp(temp.data());
     if (fd < 0)  // ENOENT here means the folder is missing
         return Failure(errno, path, kSaveVerb, errno == ENOENT ? E_PATH_NOT_FOUND : S_OK);
@@ -156,7 +192,7 @@ FileResult WriteFileAtomically(const std::string& path, std::string_view bytes, 
 
     // Keep the owner where we may (root may; anyone else replacing a file of another owner
     // ends up owning the new one, as with any editor). Owner first: it clears set-id bits.
-    if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())
+    if (exists && options.mode < 0 && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())
         && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
         // not an error, see above
     }
@@ -187,11 +223,51 @@ FileResult WriteFileAtomically(const std::string& path, std::string_view bytes, 
     return {};
 }
 
-FileResult ReadWholeFile(const std::string& path, std::string& out)
+bool ProcessAlive(long pid)
 {
+    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+}
+
+int RemoveStaleTemporaries(const std::string& path)
+{
+    std::string target;
+    int err = 0;
+    if (!ResolveTarget(path, target, err))
+        return 0;
+    const std::string dir = DirName(target);
+    const std::string prefix = TemporaryPrefix(target);
+    DIR* folder = ::opendir(dir.c_str());
+    if (!folder)
+        return 0;
+    int removed = 0;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string_view name = entry->d_name;
+        if (name.substr(0, prefix.size()) != prefix)
+            continue;
+        // "<pid>-XXXXXX" after the prefix, nothing else.
+        const std::string_view rest = name.substr(prefix.size());
+        const std::size_t dash = rest.find('-');
+        if (dash == 0 || dash == std::string_view::npos || dash > 10 || rest.size() != dash + 7
+            || !std::all_of(rest.begin(), rest.begin() + dash, [](char c) { return c >= '0' && c <= '9'; }))
+            continue;
+        const long pid = std::strtol(std::string(rest.substr(0, dash)).c_str(), nullptr, 10);
+        struct stat st;
+        if (::fstatat(::dirfd(folder), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)
+            || st.st_uid != ::geteuid() || pid == ::getpid() || ProcessAlive(pid))
+            continue;
+        removed += ::unlinkat(::dirfd(folder), entry->d_name, 0) == 0;
+    }
+    ::closedir(folder);
+    return removed;
+}
+
+FileResult ReadWholeFile(const std::string& path, std::string& out, bool followLinks)
+{
+    // O_NONBLOCK: opening a FIFO must not wait for a writer that never comes.
+    const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (followLinks ? 0 : O_NOFOLLOW);
     int fd;
     do
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(path.c_str(), flags);
     while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return Failure(errno, path, kReadVerb);
@@ -205,6 +281,19 @@ FileResult ReadWholeFile(const std::string& path, std::string& out)
         return fail(errno);
     if (S_ISDIR(st.st_mode))
         return fail(EISDIR);
+    const auto tooLarge = [&] {
+        ::close(fd);
+        return Refusal(path, kReadVerb, ResultFromErrno(EFBIG),
+                       "ファイルが大きすぎます（読み込めるのは " + std::to_string(kMaxReadSize >> 20) + " MB までです）。");
+    };
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return Refusal(path, kReadVerb, E_ACCESS_DENIED,
+                       "通常のファイルではありません（名前付きパイプやデバイスは読み込めません）。");
+    }
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxReadSize)
+        return tooLarge();
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
 
     std::string data;
     try {
@@ -224,6 +313,8 @@ FileResult ReadWholeFile(const std::string& path, std::string& out)
             data.resize(used + static_cast<std::size_t>(n));
             if (n == 0)
                 break;
+            if (data.size() > kMaxReadSize)   // grew while we read
+                return tooLarge();
             // Grow geometrically for files larger than they said, else read on up to the expected end.
             if (static_cast<std::size_t>(n) == chunk)
                 chunk = std::max<std::size_t>(65536, std::min<std::size_t>(data.size(), 1u << 30));

@@ -8,6 +8,7 @@
 
 #include "ResultCode.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -34,12 +35,36 @@ struct FileResult : Status {
     int sysErrno = 0;
 };
 
-// The target keeps its permissions (a new file gets 0666 & ~umask); a symbolic link is
-// followed and stays a link. A folder, a device or a read-only file is refused, not replaced.
-FileResult WriteFileAtomically(const std::string& path, std::string_view bytes,
-                               FileOps& ops = FileOps::system());
+// How a write treats what already stands at the path.
+struct WriteOptions {
+    // true: a symbolic link is followed and stays a link (a user's own project file).
+    // false: whatever stands at the path is replaced, never written through (files in
+    // folders of our own making: backups, snapshots).
+    bool followLinks = true;
+    // The new file's permissions; negative: the target's own (a new file gets 0666 & ~umask).
+    int mode = -1;
+};
 
-// Reads the whole file into out (out untouched on failure).
-FileResult ReadWholeFile(const std::string& path, std::string& out);
+// The target keeps its permissions and, where we may, its owner. A folder, a device or a
+// read-only file is refused, not replaced. The temporary file is named
+// ".<name>.penwick-<pid>-XXXXXX" beside the target and created exclusively.
+FileResult WriteFileAtomically(const std::string& path, std::string_view bytes,
+                               FileOps& ops = FileOps::system(), const WriteOptions& options = {});
+
+// Removes temporaries that interrupted writes to path left beside it: only names of the
+// pattern above, only regular files of this user, only when their process is gone.
+// Returns how many were removed.
+int RemoveStaleTemporaries(const std::string& path);
+
+// Whether a process of that ID runs on this machine.
+bool ProcessAlive(long pid);
+
+// The largest file ReadWholeFile reads; a project is far smaller.
+constexpr std::uint64_t kMaxReadSize = 512ull << 20;
+
+// Reads the whole file into out (out untouched on failure). Only regular files of at most
+// kMaxReadSize are read: a FIFO or a device is refused without blocking on it. With
+// followLinks false a symbolic link at path is refused too.
+FileResult ReadWholeFile(const std::string& path, std::string& out, bool followLinks = true);
 
 }  // namespace penwick

@@ -9,6 +9,8 @@
 
 #include <cerrno>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <QFileInfo>
 #include <unistd.h>
 
 using namespace penwick;
@@ -109,6 +111,9 @@ private slots:
     void refusesFolders();
     void readWholeFile();
     void readFailures();
+    void onlyRegularFilesOfSaneSizeAreRead();
+    void privateWritesReplaceLinksInsteadOfFollowing();
+    void staleTemporariesAreRemovedOnlyWhenTheirWriterIsGone();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -261,6 +266,88 @@ void TestFileIO::readFailures()
     r = ReadWholeFile(path("plain/inner").toStdString(), out);
     QCOMPARE(r.hr, E_PATH_NOT_FOUND);
     QCOMPARE(out, std::string("kept"));
+}
+
+void TestFileIO::onlyRegularFilesOfSaneSizeAreRead()
+{
+    std::string out = "kept";
+    // A FIFO with no writer would block an ordinary open for ever.
+    QCOMPARE(::mkfifo(path("pipe.xml").toLocal8Bit().constData(), 0600), 0);
+    FileResult r = ReadWholeFile(path("pipe.xml").toStdString(), out);
+    QVERIFY(!r);
+    QVERIFY(QString::fromStdString(r.message).contains(QStringLiteral("通常のファイルではありません")));
+    // An endless device is refused before a byte is read.
+    r = ReadWholeFile("/dev/zero", out);
+    QVERIFY(!r);
+    QVERIFY(QString::fromStdString(r.message).contains(QStringLiteral("/dev/zero")));
+    // A (sparse) file beyond the cap is refused by its size.
+    {
+        QFile huge(path("huge.xml"));
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        QVERIFY(huge.resize(qint64(kMaxReadSize) + 1));
+    }
+    r = ReadWholeFile(path("huge.xml").toStdString(), out);
+    QVERIFY(!r);
+    QVERIFY(QString::fromStdString(r.message).contains(QStringLiteral("大きすぎます")));
+    QCOMPARE(out, std::string("kept"));
+    // Without following links, a link is refused.
+    WriteRaw(path("real.xml"), "real");
+    QCOMPARE(::symlink("real.xml", path("link.xml").toLocal8Bit().constData()), 0);
+    QVERIFY(ReadWholeFile(path("link.xml").toStdString(), out));
+    QVERIFY(!ReadWholeFile(path("link.xml").toStdString(), out, false));
+}
+
+void TestFileIO::privateWritesReplaceLinksInsteadOfFollowing()
+{
+    WriteRaw(path("victim"), "untouched");
+    QCOMPARE(::symlink(path("victim").toLocal8Bit().constData(), path("snapshot.xml").toLocal8Bit().constData()), 0);
+    const FileResult r = WriteFileAtomically(path("snapshot.xml").toStdString(), "mine", FileOps::system(), {false, 0600});
+    QVERIFY2(r, r.message.c_str());
+    QCOMPARE(ReadAll(path("victim")), QByteArray("untouched"));
+    QCOMPARE(ReadAll(path("snapshot.xml")), QByteArray("mine"));
+    QCOMPARE(ModeOf(path("snapshot.xml")), mode_t(0600));
+    QVERIFY(!QFileInfo(path("snapshot.xml")).isSymLink());
+}
+
+void TestFileIO::staleTemporariesAreRemovedOnlyWhenTheirWriterIsGone()
+{
+    const pid_t dead = fork();
+    if (dead == 0)
+        _exit(0);
+    QCOMPARE(waitpid(dead, nullptr, 0), dead);
+    const QString target = path("小説.xml");
+    WriteRaw(target, "novel");
+    const QString prefix = QStringLiteral(".小説.xml.penwick-");
+    const QString crashed = prefix + QString::number(dead) + QStringLiteral("-a1B2c3");
+    const QString live = prefix + QString::number(getppid()) + QStringLiteral("-zzzzzz");
+    WriteRaw(path(crashed.toUtf8().constData()), "half a save");
+    WriteRaw(path(live.toUtf8().constData()), "a save in progress elsewhere");
+    // Not ours by name: another program's, another project's, a folder, a link.
+    WriteRaw(path(".小説.xml.swp"), "editor");
+    WriteRaw(path((QStringLiteral(".別.xml.penwick-") + QString::number(dead) + QStringLiteral("-a1B2c3")).toUtf8().constData()), "other");
+    QVERIFY(QDir(m_dir->path()).mkdir(prefix + QString::number(dead) + QStringLiteral("-dddddd")));
+    QCOMPARE(::symlink(path("victim").toLocal8Bit().constData(),
+                       path((prefix + QString::number(dead) + QStringLiteral("-llllll")).toUtf8().constData()).toLocal8Bit().constData()),
+             0);
+    const QStringList before = entries();
+    QCOMPARE(RemoveStaleTemporaries(target.toStdString()), 1);
+    QStringList expected = before;
+    expected.removeOne(crashed);
+    QCOMPARE(entries(), expected);
+    QCOMPARE(ReadAll(target), QByteArray("novel"));
+
+    // A write names its temporary so: an interrupted one is found again.
+    struct FailRename : FileOps {
+        int rename(const char*, const char*) override
+        {
+            errno = EIO;
+            return -1;
+        }
+        int unlink(const char*) override { return 0; }   // as if the process died first
+    } crash;
+    QVERIFY(!WriteFileAtomically(target.toStdString(), "lost", crash));
+    QCOMPARE(entries().size(), expected.size() + 1);
+    QCOMPARE(RemoveStaleTemporaries(target.toStdString()), 0);   // its writer, this process, lives
 }
 
 QTEST_APPLESS_MAIN(TestFileIO)
