@@ -1,6 +1,7 @@
 #include "DomDocument.h"
 
 #include "FileIO.h"
+#include "XmlChars.h"
 #include "XmlEncoding.h"
 
 #include <pugixml.hpp>
@@ -201,7 +202,7 @@ std::string DomAttribute::value() const { return m_attr ? A(m_attr).value() : st
 void DomAttribute::setValue(std::string_view value)
 {
     if (m_attr)
-        A(m_attr).set_value(std::string(value).c_str());
+        A(m_attr).set_value(ToXmlText(value).c_str());
 }
 
 DomAttribute DomAttribute::next() const
@@ -298,7 +299,7 @@ HRESULT DomNode::setNodeValue(std::string_view value)
     if (n.type() == pugi::node_element || n.type() == pugi::node_document
         || n.type() == pugi::node_declaration)
         return E_INVALIDARG;
-    return n.set_value(std::string(value).c_str()) ? S_OK : E_OUTOFMEMORY;
+    return n.set_value(ToXmlText(value).c_str()) ? S_OK : E_OUTOFMEMORY;
 }
 
 DomNode DomNode::firstChild() const { return DomNode(N(m_node).first_child().internal_object()); }
@@ -385,6 +386,22 @@ Status DomDocument::parse(std::string_view utf8, const std::string& displayName,
     if (const auto nul = utf8.find('\0'); nul != std::string_view::npos)
         return {E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, nul)
                                  + "NUL 文字 (0x00) が含まれています。"};
+    // Characters XML cannot hold, written as references (&#0;, &#xD800;) or raw, would cut a
+    // text short or make the document one that cannot be saved again: they become U+FFFD.
+    std::string repaired;
+    const XmlCharRepair repair = RepairXmlCharacters(utf8, repaired);
+    std::string notice;
+    if (repair.count > 0) {
+        int line = 0, column = 0;
+        lineAndColumn(utf8, repair.firstOffset, &line, &column);
+        char where[64];
+        std::snprintf(where, sizeof where, "%d 行 %d 列", line, column);
+        notice = "「" + displayName + "」の " + where + "の " + repair.firstText
+                 + (repair.count > 1 ? " ほか " + std::to_string(repair.count - 1) + " か所" : std::string())
+                 + "に、XML で扱えない文字がありました。置換文字（U+FFFD）に置き換えて読み込みました。"
+                   "保存すると、置き換えた内容で書き込まれます。";
+        utf8 = repaired;
+    }
 
     auto doc = std::make_unique<pugi::xml_document>();
     const pugi::xml_parse_result result =
@@ -425,6 +442,7 @@ Status DomDocument::parse(std::string_view utf8, const std::string& displayName,
     m_scratch->reset();
     m_bom = bom;
     m_loadedEncoding = encoding;
+    m_loadNotice = std::move(notice);
     return {};
 }
 
@@ -465,6 +483,7 @@ void DomDocument::clear()
     m_scratch->reset();
     m_bom = false;
     m_loadedEncoding.clear();
+    m_loadNotice.clear();
 }
 
 DomNode DomDocument::documentNode() const { return DomNode(m_doc->internal_object()); }
@@ -513,7 +532,7 @@ DomNode DomDocument::createElement(std::string_view name)
 DomNode DomDocument::createTextNode(std::string_view text)
 {
     pugi::xml_node n = m_scratch->append_child(pugi::node_pcdata);
-    if (n && !n.set_value(std::string(text).c_str())) {
+    if (n && !n.set_value(ToXmlText(text).c_str())) {
         m_scratch->remove_child(n);
         return {};
     }

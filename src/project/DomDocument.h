@@ -133,6 +133,9 @@ public:
     // The message names the file and the problem: missing, empty, unreadable, not
     // well-formed (line, column, reason), NUL bytes, undecodable bytes, too deep.
     Status load(const std::string& path);
+    // After a successful load: what the user should be told once (characters XML cannot
+    // hold that were replaced by U+FFFD, with line and column), else empty.
+    const std::string& loadNotice() const { return m_loadNotice; }
     // The same from bytes in memory; displayName stands for the file in messages.
     Status loadFromBytes(std::string_view bytes, const std::string& displayName);
     // Writes the whole document atomically in the encoding its declaration names (a
@@ -186,6 +189,7 @@ private:
     std::unique_ptr<pugi::xml_document> m_scratch;   // detached nodes live here
     bool m_bom = false;                              // the loaded file had a byte-order mark
     std::string m_loadedEncoding;                    // what the loaded file's bytes were
+    std::string m_loadNotice;
 };
 
 }  // namespace penwick

@@ -48,7 +48,56 @@ HRESULT ReadExportFlag(DomNode node, std::string* flag)
 std::string NodeOwnText(DomNode node)
 {
     const DomNode holder = node.firstChild();
-    return holder ? holder.text() : std::string();
+    if (!holder || IsOutlineNode(holder))
+        return {};   // no text of its own: the first child is a sub-node
+    return holder.text();
+}
+
+HRESULT StoreNodeText(DomDocument& doc, DomNode node, std::string_view text)
+{
+    if (!node || node.nodeType() != DomNodeType::Element)
+        return E_POINTER;
+    DomNode holder = node.firstChild();
+    const DomNodeType kind = holder ? holder.nodeType() : DomNodeType::Null;
+    if (kind == DomNodeType::Text || kind == DomNodeType::CData)
+        return holder.setNodeValue(text);   // the node's text stands directly in it
+    DomNode textNode = doc.createTextNode(text);
+    if (!textNode)
+        return E_OUTOFMEMORY;
+    if (kind == DomNodeType::Element && !IsOutlineNode(holder)) {
+        // Character data goes; elements inside the holder stay where they are.
+        for (DomNode child = holder.firstChild(); child;) {
+            const DomNode next = child.nextSibling();
+            const DomNodeType type = child.nodeType();
+            if (type == DomNodeType::Text || type == DomNodeType::CData) {
+                if (const HRESULT hr = doc.removeChild(holder, child); FAILED(hr)) {
+                    doc.discard(textNode);
+                    return hr;
+                }
+            }
+            child = next;
+        }
+        const HRESULT hr = doc.insertBefore(holder, textNode, holder.firstChild());
+        if (FAILED(hr))
+            doc.discard(textNode);
+        return hr;
+    }
+    // No holder of its own: one is made, in front of whatever comes first.
+    DomNode element = doc.createElement(kText);
+    if (!element) {
+        doc.discard(textNode);
+        return E_OUTOFMEMORY;
+    }
+    HRESULT hr = doc.appendChild(element, textNode);
+    if (FAILED(hr)) {
+        doc.discard(textNode);
+        doc.discard(element);
+        return hr;
+    }
+    hr = doc.insertBefore(node, element, holder);
+    if (FAILED(hr))
+        doc.discard(element);
+    return hr;
 }
 
 std::string_view SiblingElementName(DomNode selected)

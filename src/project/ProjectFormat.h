@@ -38,8 +38,15 @@ std::string NodeTitle(DomNode node);
 HRESULT ReadExportFlag(DomNode node, std::string* flag);
 // Only the exact value "yes" includes a node's own text in an export.
 inline bool IsExported(std::string_view flag) { return flag == kYes; }
-// The node's own text: the character content of its first child ("" when it has none).
+// The node's own text: the character content of its first child ("" when it has none, or
+// when the first child is itself an outline node).
 std::string NodeOwnText(DomNode node);
+
+// Stores text as the node's own text, into the element holding it (the first child). A
+// node without such an element (its first child is an outline node, character data or
+// nothing) gets a new text element first. Only character data is replaced: no element is
+// ever replaced or removed, so every outline node, and every handle to one, stays valid.
+HRESULT StoreNodeText(DomDocument& doc, DomNode node, std::string_view text);
 
 // Name of a sibling added next to selected: "paragraph" beside a paragraph, else "chapter".
 std::string_view SiblingElementName(DomNode selected);
