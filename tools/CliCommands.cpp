@@ -8,6 +8,8 @@
 #include "XmlEncoding.h"
 
 #include <iostream>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <string_view>
 
 namespace penwick::cli {
@@ -23,7 +25,8 @@ int Usage()
                  "          spaces per level, with title, export flag and the number of\n"
                  "          characters (code points) of the node's own text, tab-separated\n"
                  "  export  the texts flagged for export, as the application's export writes\n"
-                 "          them (UTF-8 by default; cp932 for Windows readers)\n"
+                 "          them (UTF-8 by default; cp932 for Windows readers); OUT.txt - writes\n"
+                 "          to standard output\n"
                  "  count   the manuscript-paper counter's report: one line per chapter, then the\n"
                  "          total (defaults: grid 20x20, kinsoku 、。「」『』 and the ideographic\n"
                  "          space, mode 1); with --text, one line for a plain text file\n"
@@ -41,7 +44,22 @@ bool LoadProject(const std::string& path, DomDocument& doc)
         std::cerr << "penwick-cli: " << s.message << '\n';
         return false;
     }
+    if (!doc.loadNotice().empty())
+        std::cerr << "penwick-cli: " << doc.loadNotice() << '\n';
     return true;
+}
+
+bool IsStandardOutput(const std::string& path) { return path == "-" || path == "/dev/stdout"; }
+
+// Whether writing to out would replace in, the same file under any name or link (or
+// standard output sent into it).
+bool SameFile(const std::string& in, const std::string& out)
+{
+    struct stat a, b;
+    if (::stat(in.c_str(), &a) != 0)
+        return false;
+    const int got = out == "-" ? ::fstat(STDOUT_FILENO, &b) : ::stat(out.c_str(), &b);
+    return got == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 }  // namespace
@@ -67,6 +85,11 @@ int Export(const Args& args)
     }
     if (files.size() != 2 || (encoding != "utf-8" && encoding != "cp932"))
         return Usage();
+    if (SameFile(files[0], files[1])) {
+        std::cerr << "penwick-cli: 書き出し先「" << files[1] << "」はプロジェクトファイルそのものです。"
+                     "プロジェクトを上書きしないよう、書き出しをやめました。\n";
+        return 1;
+    }
     DomDocument doc;
     if (!LoadProject(files[0], doc))
         return 1;
@@ -83,6 +106,15 @@ int Export(const Args& args)
             return 1;
         }
         text = std::move(encoded.bytes);
+    }
+    if (IsStandardOutput(files[1])) {
+        std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
+        std::cout.flush();
+        if (!std::cout) {
+            std::cerr << "penwick-cli: 標準出力に書き出せませんでした。\n";
+            return 1;
+        }
+        return 0;
     }
     const FileResult written = WriteFileAtomically(files[1], text);
     if (!written) {

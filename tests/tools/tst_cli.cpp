@@ -3,6 +3,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
+#include <sys/stat.h>
+
 namespace {
 
 struct Run {
@@ -40,6 +44,9 @@ private slots:
     void countReportsLikeTheCounterDialog();
     void countPassesOptionsThrough();
     void usageErrors();
+    void exportNeverReplacesItsProject();
+    void specialFilesAreRefusedWithoutBlocking();
+    void unholdableCharactersAreReplacedAndSaid();
 };
 
 void TestCli::infoPrintsTitleAndOutline()
@@ -193,6 +200,60 @@ void TestCli::usageErrors()
         QCOMPARE(r.status, 2);
         QVERIFY(r.err.contains("usage"));
     }
+}
+
+void TestCli::exportNeverReplacesItsProject()
+{
+    QTemporaryDir dir;
+    const QByteArray project = "<p title=\"t\"><c title=\"a\" textout=\"yes\"><text>本文</text></c></p>";
+    const QString path = write(dir, "P.xml", project);
+    QVERIFY(QFile::link(path, dir.filePath("link.xml")));
+    for (const QString& out : {path, dir.filePath("link.xml"), dir.filePath("./P.xml")}) {
+        const Run r = cli({"export", path, out});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.err.contains(QStringLiteral("プロジェクトファイルそのもの")));
+    }
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), project);
+    // "-" and /dev/stdout write to standard output what a file would hold.
+    QCOMPARE(cli({"export", path, dir.filePath("out.txt")}).status, 0);
+    QFile written(dir.filePath("out.txt"));
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QString expected = QString::fromUtf8(written.readAll());
+    QVERIFY(expected.startsWith(QStringLiteral("本文")));
+    for (const QString& out : {QStringLiteral("-"), QStringLiteral("/dev/stdout")}) {
+        const Run r = cli({"export", path, out});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, expected);
+    }
+}
+
+void TestCli::specialFilesAreRefusedWithoutBlocking()
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe.xml");
+    QCOMPARE(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    for (const QString& file : {fifo, QStringLiteral("/dev/zero")}) {
+        for (const QStringList& args : {QStringList{"info", file}, QStringList{"count", file},
+                                        QStringList{"count", "--text", file}}) {
+            const Run r = cli(args);
+            QCOMPARE(r.status, 1);
+            QVERIFY2(r.err.contains(QStringLiteral("通常のファイルではありません")), qPrintable(r.err));
+        }
+    }
+}
+
+void TestCli::unholdableCharactersAreReplacedAndSaid()
+{
+    QTemporaryDir dir;
+    const QString path = write(dir, "nul.xml", "<p title=\"t\">\n<c title=\"a\" textout=\"yes\"><text>前&#0;後</text></c></p>");
+    const Run info = cli({"info", path});
+    QCOMPARE(info.status, 0);
+    QCOMPARE(info.out, QStringLiteral("t\na\tyes\t3\n"));   // the text after &#0; is there
+    QVERIFY2(info.err.contains(QStringLiteral("2 行 35 列の &#0;")), qPrintable(info.err));
+    const Run exported = cli({"export", path, "-"});
+    QVERIFY(exported.out.startsWith(QStringLiteral("前\uFFFD後")));
 }
 
 QTEST_APPLESS_MAIN(TestCli)
