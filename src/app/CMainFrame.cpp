@@ -175,11 +175,24 @@ void CMainFrame::RunCommand(int id)
     }
 }
 
-void CMainFrame::SetWindowText(const QString& caption) { setWindowTitle(caption); }
+// A caption is cut short: a title of megabytes would be handed whole to the window system,
+// which drops the connection rather than show it.
+QString CMainFrame::ClampCaption(const QString& caption)
+{
+    constexpr int kMax = 300;
+    if (caption.size() <= kMax)
+        return caption;
+    int cut = kMax - 1;
+    if (caption.at(cut - 1).isHighSurrogate())
+        --cut;
+    return caption.left(cut) + QChar(0x2026);
+}
+
+void CMainFrame::SetWindowText(const QString& caption) { setWindowTitle(ClampCaption(caption)); }
 
 void CMainFrame::OnUpdateFrameTitle()
 {
-    setWindowTitle(m_pDocument->GetTitle() + QStringLiteral(" - ") + Prompts::AppCaption());
+    setWindowTitle(ClampCaption(m_pDocument->GetTitle() + QStringLiteral(" - ") + Prompts::AppCaption()));
 }
 
 void CMainFrame::OnViewDirection()

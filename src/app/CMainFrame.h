@@ -53,6 +53,8 @@ public:
     // A caption set by the project commands; it stays until the text document's title
     // changes, which brings back the automatic "title - Penwick".
     void SetWindowText(const QString& caption);
+    // The caption as shown: at most 300 characters, a longer one ending in "…".
+    static QString ClampCaption(const QString& caption);
     void OnUpdateFrameTitle();
 
     // The close sequence with its two questions; true when the window may close.

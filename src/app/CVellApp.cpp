@@ -85,6 +85,8 @@ bool CVellApp::InitInstance(const QStringList& arguments)
         prompts().message(hint, PromptIcon::Information);
     if (!project.isEmpty())
         m_pMainWnd->GetTreeView()->OpenProjectFile(project);
+    else if (file.isEmpty())
+        m_pMainWnd->GetTreeView()->RestoreUntitledWork();
     return true;
 }
 

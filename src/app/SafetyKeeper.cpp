@@ -10,9 +10,11 @@
 #include "CVellApp.h"
 #include "CVellEditView.h"
 #include "Prompts.h"
+#include "ProjectFormat.h"
 #include "VellTreeView.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -20,6 +22,7 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <vector>
 
@@ -106,9 +109,10 @@ void SafetyKeeper::SetSettings(const SafetySettings& settings)
 
 BackupStore SafetyKeeper::Store() const { return BackupStore({}, *m_pOps); }
 
+// The project's path for the core; empty for the untitled project.
 std::string SafetyKeeper::Native(const QString& path)
 {
-    return QFile::encodeName(QFileInfo(path).absoluteFilePath()).toStdString();
+    return path.isEmpty() ? std::string() : QFile::encodeName(QFileInfo(path).absoluteFilePath()).toStdString();
 }
 
 void SafetyKeeper::ReportOnce(const QString& kind, const QString& text)
@@ -125,9 +129,9 @@ void SafetyKeeper::ReportOnce(const QString& kind, const QString& text)
 SafetyKeeper::OpenChoice SafetyKeeper::BeforeOpen(const QString& path, std::string* recovered)
 {
     const std::string project = Native(path);
-    const QString name = QFileInfo(path).fileName();
+    const QString name = path.isEmpty() ? QStringLiteral("無題のプロジェクト") : QFileInfo(path).fileName();
     bool heldByOther = false;
-    if (m_settings.lock) {
+    if (m_settings.lock && !path.isEmpty()) {
         std::string holder;
         if (ProjectLock::probe(project, &holder) == ProjectLock::State::HeldByOther) {
             const PromptAnswer anyway = m_pFrame->prompts().message(
@@ -141,45 +145,53 @@ SafetyKeeper::OpenChoice SafetyKeeper::BeforeOpen(const QString& path, std::stri
             heldByOther = true;
         }
     }
-    // The snapshot of a project another live window holds is that window's own work in
-    // progress, not something left by a crash.
-    if (!m_settings.recovery || heldByOther)
+    if (!m_settings.recovery)
         return OpenChoice::FromFile;
     const BackupStore store = Store();
     // Opening again the project shown: the snapshot is this window's own, and its unsaved
     // work was already saved or given up at the save question.
-    if (QFileInfo(path).absoluteFilePath() == m_strProject) {
+    if (!path.isEmpty() && QFileInfo(path).absoluteFilePath() == m_strProject) {
         store.removeRecovery(project);
         m_bSnapshotWritten = false;
         return OpenChoice::FromFile;
     }
-    if (!store.hasNewerRecovery(project))
-        return OpenChoice::FromFile;
-
-    const PromptAnswer answer = m_pFrame->prompts().message(
-        QStringLiteral("%1 には、保存されなかった作業の復旧用データがあります（ファイルより新しいもの）。\n"
-                       "「はい」: 復旧用データの内容で開きます。保存するまでファイルは変わりません。\n"
-                       "「いいえ」: 復旧用データを破棄して、保存されているファイルを開きます"
-                       "（破棄したデータはバックアップとして残ります）。\n"
-                       "「キャンセル」: 何もせずに開くのをやめます。")
-            .arg(name),
-        PromptIcon::Question, PromptButtons::YesNoCancel);
-    if (answer == PromptAnswer::Yes) {
-        std::string bytes;
-        const FileResult read = ReadWholeFile(store.recoveryPath(project), bytes);
-        if (!read) {
-            m_pFrame->prompts().message(QString::fromStdString(read.message), PromptIcon::Exclamation);
-            return OpenChoice::Cancel;
+    // Every snapshot left by a window that is gone is offered, newest first. A snapshot
+    // without a process ID (an older version's) may be a live window's when the project
+    // is held by another.
+    for (const BackupEntry& snapshot : store.pendingRecoveries(project)) {
+        if (heldByOther && snapshot.pid == 0)
+            continue;
+        const PromptAnswer answer = m_pFrame->prompts().message(
+            QStringLiteral("%1 には、保存されなかった作業の復旧用データがあります（%2）。\n"
+                           "「はい」: 復旧用データの内容で開きます。保存するまでファイルは変わりません。\n"
+                           "「いいえ」: 復旧用データを破棄して、保存されているファイルを開きます"
+                           "（破棄したデータはバックアップとして残ります）。\n"
+                           "「キャンセル」: 何もせずに開くのをやめます。")
+                .arg(name, path.isEmpty() ? QDateTime::fromSecsSinceEpoch(snapshot.modified).toString(
+                                                QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                                          : QStringLiteral("ファイルより新しいもの")),
+            PromptIcon::Question, PromptButtons::YesNoCancel);
+        if (answer == PromptAnswer::Yes) {
+            std::string bytes;
+            const FileResult read = ReadWholeFile(snapshot.path, bytes, false);
+            if (!read) {
+                m_pFrame->prompts().message(QString::fromStdString(read.message), PromptIcon::Exclamation);
+                return OpenChoice::Cancel;
+            }
+            // The restored work is this window's now: its snapshot goes with this window's
+            // save or close, and survives another crash until then.
+            ::rename(snapshot.path.c_str(), store.recoveryPath(project).c_str());
+            *recovered = std::move(bytes);
+            return OpenChoice::FromRecovery;
         }
-        *recovered = std::move(bytes);
-        return OpenChoice::FromRecovery;
-    }
-    if (answer == PromptAnswer::No) {
-        if (const FileResult kept = store.keepRecoveryAsBackup(project, m_settings.keepBackups); !kept)
+        if (answer != PromptAnswer::No)
+            return OpenChoice::Cancel;
+        if (const FileResult kept =
+                store.keepRecoveryAsBackup(project, m_settings.keepBackups, std::time(nullptr), snapshot.path);
+            !kept)
             m_pFrame->prompts().message(QString::fromStdString(kept.message), PromptIcon::Exclamation);
-        return OpenChoice::FromFile;
     }
-    return OpenChoice::Cancel;
+    return OpenChoice::FromFile;
 }
 
 void SafetyKeeper::ProjectOpened(const QString& path)
@@ -196,8 +208,7 @@ void SafetyKeeper::ProjectOpened(const QString& path)
 
 void SafetyKeeper::ProjectClosed()
 {
-    if (!m_strProject.isEmpty())
-        Store().removeRecovery(Native(m_strProject));
+    Store().removeRecovery(Native(m_strProject));   // the untitled project's too
     m_lock.release();
     m_strProject.clear();
     m_bSnapshotWritten = false;
@@ -256,13 +267,8 @@ bool SafetyKeeper::BuildSnapshot(std::string& bytes) const
         DomDocument copy;
         if (!copy.loadFromBytes(bytes, Native(m_strProject)))
             return true;   // what the document holds is still worth keeping
-        const DomNode holder = FollowPath(copy, ElementPath(node)).firstChild();
-        if (!holder)
-            return true;
-        const DomNode text = copy.createTextNode(VellTreeView::ToStoredText(edit->toPlainText()));
-        const DomNode old = holder.firstChild();
-        const HRESULT hr = old ? copy.replaceChild(holder, text, old) : copy.appendChild(holder, text);
-        if (FAILED(hr))
+        const DomNode copied = FollowPath(copy, ElementPath(node));
+        if (!copied || FAILED(format::StoreNodeText(copy, copied, VellTreeView::ToStoredText(edit->toPlainText()))))
             return true;
         std::string patched;
         if (copy.serialize(patched))
@@ -276,7 +282,7 @@ bool SafetyKeeper::BuildSnapshot(std::string& bytes) const
 
 bool SafetyKeeper::WriteSnapshot()
 {
-    if (!m_settings.recovery || m_strProject.isEmpty() || !HasUnsavedWork())
+    if (!m_settings.recovery || !HasUnsavedWork())
         return false;
     std::string bytes;
     if (!BuildSnapshot(bytes))
@@ -307,7 +313,7 @@ constexpr int kPauseMs = 2000;
 
 void SafetyKeeper::TrySnapshot()
 {
-    if (!m_settings.recovery || m_strProject.isEmpty() || !HasUnsavedWork())
+    if (!m_settings.recovery || !HasUnsavedWork())
         return;
     const qint64 interval = qint64(m_settings.recoveryIntervalSeconds) * 1000;
     if (m_sinceSnapshot.isValid() && m_sinceSnapshot.elapsed() < interval) {

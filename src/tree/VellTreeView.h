@@ -82,6 +82,9 @@ public:
     // Opens a project file without the dialog (also "penwick --project FILE"). The project
     // shown before stays, with its path and document, unless the file loads and builds.
     bool OpenProjectFile(const QString& path);
+    // At start-up with no project named: offers the snapshots of untitled projects whose
+    // window ended without saving; the one taken is shown as an unsaved untitled project.
+    bool RestoreUntitledWork();
     // Asks for an existing project file; the path chosen, or empty.
     QString GetOpenFilePath();
 
@@ -183,6 +186,8 @@ protected:
     bool PromptSaveChanges();
     // The project file as last read or written, to notice another program's changes.
     void RememberDiskState();
+    // Shows a loaded document in place of the one shown; path empty for an untitled one.
+    bool InstallDocument(std::unique_ptr<penwick::DomDocument> loaded, const QString& path, bool restored);
     QString m_strDiskStatePath;
     penwick::FileStamp m_diskState;
 

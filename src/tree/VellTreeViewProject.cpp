@@ -72,6 +72,30 @@ bool VellTreeView::OpenProjectFile(const QString& path)
         ReportText(QString::fromStdString(status.message.empty() ? ResultCodeText(status.hr) : status.message));
         return false;
     }
+    if (!InstallDocument(std::move(loaded), QFileInfo(path).absoluteFilePath(),
+                         choice == SafetyKeeper::OpenChoice::FromRecovery))
+        return false;
+    // Temporaries of saves that a crash interrupted are of no use to anyone.
+    RemoveStaleTemporaries(QFile::encodeName(m_strProjectPath).toStdString());
+    return true;
+}
+
+bool VellTreeView::RestoreUntitledWork()
+{
+    SafetyKeeper* safety = m_pFrame->GetSafetyKeeper();
+    std::string recovered;
+    if (!safety || safety->BeforeOpen(QString(), &recovered) != SafetyKeeper::OpenChoice::FromRecovery)
+        return false;
+    auto loaded = std::make_unique<DomDocument>();
+    if (const Status status = loaded->loadFromBytes(recovered, NewProjectCaption().toStdString()); !status) {
+        ReportText(QString::fromStdString(status.message.empty() ? ResultCodeText(status.hr) : status.message));
+        return false;
+    }
+    return InstallDocument(std::move(loaded), QString(), true);
+}
+
+bool VellTreeView::InstallDocument(std::unique_ptr<DomDocument> loaded, const QString& path, bool restored)
+{
     std::string title;
     if (const HRESULT hr = format::ReadProjectTitle(*loaded, &title); FAILED(hr)) {
         // What building the tree would report, without having torn down the one shown.
@@ -79,24 +103,33 @@ bool VellTreeView::OpenProjectFile(const QString& path)
         prompts().message(QString::fromUtf8(kRestartText));
         return false;
     }
+    const QString notice = QString::fromStdString(loaded->loadNotice());
 
+    SafetyKeeper* safety = m_pFrame->GetSafetyKeeper();
     m_bDeleting = true;
     DeleteTreeItem(nullptr);
     m_bDeleting = false;
     m_pDomDoc = std::move(loaded);
-    m_strProjectPath = QFileInfo(path).absoluteFilePath();
-    RememberDiskState();
-    if (safety)
-        safety->ProjectOpened(m_strProjectPath);
+    m_strProjectPath = path;
+    if (path.isEmpty()) {
+        m_strDiskStatePath.clear();   // only at start-up: there is no project to close
+    } else {
+        RememberDiskState();
+        if (safety)
+            safety->ProjectOpened(m_strProjectPath);
+    }
     if (!RefreshTree()) {
         prompts().message(QString::fromUtf8(kRestartText));
         return false;
     }
-    m_pFrame->SetWindowText(ProjectCaption(m_strProjectTitle));
+    m_pFrame->SetWindowText(path.isEmpty() ? NewProjectCaption() : ProjectCaption(m_strProjectTitle));
     if (CVellEditView* edit = GetEditView())
         edit->setPlainText(QString());
-    // A restored snapshot is unsaved work: nothing is written until the user saves.
-    m_pFrame->m_bProjectModified = choice == SafetyKeeper::OpenChoice::FromRecovery;
+    // A restored snapshot is unsaved work: nothing is written until the user saves. So is
+    // a document whose unreadable characters were replaced.
+    m_pFrame->m_bProjectModified = restored || !notice.isEmpty();
+    if (!notice.isEmpty())
+        prompts().message(notice, PromptIcon::Exclamation);
     return true;
 }
 

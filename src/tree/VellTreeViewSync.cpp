@@ -7,6 +7,7 @@
 #include "CVellApp.h"
 #include "CVellEditView.h"
 #include "Prompts.h"
+#include "ProjectFormat.h"
 #include "SafetyKeeper.h"
 
 #include <QFile>
@@ -70,10 +71,9 @@ void VellTreeView::SetEditViewText()
 {
     Guarded("Failed in VellTreeView::SetEditViewText", [&] {
         const DomNode node = Require(NodeOf(m_hSelectedItem));
-        const DomNode holder = Require(node.firstChild());
-        const DomNode textNode = holder.firstChild();
+        Require(node.firstChild());
         CVellEditView* edit = Require(GetEditView());
-        edit->setPlainText(textNode ? QString::fromStdString(textNode.text()) : QString());
+        edit->setPlainText(QString::fromStdString(format::NodeOwnText(node)));
     });
     // After a failed load the editor keeps its text, which is not this node's: it must
     // not be stored into it unless the user edits it.
@@ -103,14 +103,7 @@ void VellTreeView::SaveTextToDOM()
     const std::string text = ToStoredText(edit->toPlainText());
     Guarded("Failed in VellTreeView::SaveTextToDOM", [&] {
         const DomNode node = Require(NodeOf(m_hSelectedItem));
-        const DomNode holder = Require(node.firstChild());
-        const DomNode textNode = Require(m_pDomDoc->createTextNode(text));
-        const DomNode old = holder.firstChild();
-        const HRESULT hr = old ? m_pDomDoc->replaceChild(holder, textNode, old)
-                               : m_pDomDoc->appendChild(holder, textNode);
-        if (FAILED(hr))
-            m_pDomDoc->discard(textNode);
-        Check(hr);
+        Check(format::StoreNodeText(*m_pDomDoc, node, text));
     });
     m_pFrame->m_bProjectModified = true;
 }
@@ -165,6 +158,7 @@ bool VellTreeView::SaveXMLToFile()
         return false;
     }
     RememberDiskState();
+    RemoveStaleTemporaries(QFile::encodeName(m_strProjectPath).toStdString());
     m_pFrame->m_bProjectModified = false;
     if (CVellEditView* edit = GetEditView())
         edit->setModified(false);

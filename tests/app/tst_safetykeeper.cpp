@@ -3,6 +3,7 @@
 // then once end to end: a real penwick types, is killed, and its work comes back.
 #include "CMainFrame.h"
 #include "CVellApp.h"
+#include "CNodePropertyDlg.h"
 #include "CVellEditView.h"
 #include "CommandIds.h"
 #include "FileIO.h"
@@ -12,6 +13,7 @@
 #include "VellTreeView.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -309,8 +311,9 @@ private slots:
         QCOMPARE(tree->OpenProjectFile(project), anyway);
         QCOMPARE(prompts->messages().size(), 1);
         QVERIFY(prompts->texts()[0].contains(QString::number(getppid())));
-        QCOMPARE(ProjectLock::probe(Native(project)),
-                 anyway ? ProjectLock::State::OwnedByUs : ProjectLock::State::HeldByOther);
+        // Opened anyway or not, the lock stays the other window's: it is never taken from a
+        // live process.
+        QCOMPARE(ProjectLock::probe(Native(project)), ProjectLock::State::HeldByOther);
     }
 
     void lockGoesWithTheProject()
@@ -336,6 +339,117 @@ private slots:
         QFile::remove(other);
     }
 
+    // Two windows on one project each keep their own snapshot: a save in one never takes
+    // the other's, and a crashed window's work is offered on the next open while a live
+    // window's is left alone.
+    void eachWindowKeepsItsOwnSnapshot()
+    {
+        app.reset();
+        const pid_t dead = fork();
+        if (dead == 0)
+            _exit(0);
+        QCOMPARE(waitpid(dead, nullptr, 0), dead);
+        const BackupStore store;
+        QByteArray crashed(kNovel), live(kNovel);
+        crashed.replace("<text>一</text>", "<text>落ちた窓</text>");
+        live.replace("<text>一</text>", "<text>生きている窓</text>");
+        leaveSnapshot("this window's own, written first");   // makes the folder, dates the project back
+        QVERIFY(penwick::WriteFileAtomically(store.recoveryPath(Native(project), dead), crashed.toStdString()));
+        QVERIFY(penwick::WriteFileAtomically(store.recoveryPath(Native(project), getppid()), live.toStdString()));
+        store.removeRecovery(Native(project));
+        start();
+        prompts->answer(PromptAnswer::Yes);
+        QVERIFY(tree->OpenProjectFile(project));
+        QCOMPARE(prompts->messages().size(), 1);   // the crashed window's only
+        QCOMPARE(VellTreeView::NodeOf(tree->topLevelItem(0)).text(), std::string("落ちた窓"));
+        // Restored, it is this window's snapshot now; a save removes it and nothing else.
+        QCOMPARE(ReadAll(QString::fromStdString(store.recoveryPath(Native(project)))), crashed);
+        frame->GetAction(ID_PROJECT_SAVE)->trigger();
+        QVERIFY(!QFile::exists(QString::fromStdString(store.recoveryPath(Native(project)))));
+        QCOMPARE(ReadAll(QString::fromStdString(store.recoveryPath(Native(project), getppid()))), live);
+        QFile::remove(QString::fromStdString(store.recoveryPath(Native(project), getppid())));
+    }
+
+    // Text typed into a project never saved survives a crash: the snapshot lives in the
+    // data folder and is offered when Penwick next starts without a project.
+    void untitledWorkSurvivesACrash()
+    {
+        frame->GetAction(ID_PROJECT_NEW)->trigger();
+        QCOMPARE(tree->m_strProjectPath, QString());
+        prompts->answerDialog([](QDialog& d) {
+            static_cast<CNodePropertyDlg&>(d).titleEdit()->setText(QStringLiteral("一"));
+            return int(QDialog::Accepted);
+        });
+        QVERIFY(frame->RouteCommand(ID_TREE_ADDCHILD));
+        type(QStringLiteral("題もまだない"));
+        QVERIFY(frame->GetSafetyKeeper()->WriteSnapshot());
+        const BackupStore store;
+        const QString mine = QString::fromStdString(store.recoveryPath(""));
+        QVERIFY(QString::fromUtf8(ReadAll(mine)).contains(QStringLiteral("題もまだない")));
+        // The crash: the process ends without its close sequence.
+        const pid_t dead = fork();
+        if (dead == 0)
+            _exit(0);
+        QCOMPARE(waitpid(dead, nullptr, 0), dead);
+        const QString left = QString::fromStdString(store.recoveryPath("", dead));
+        QVERIFY(QFile::rename(mine, left));
+        prompts->answer(PromptAnswer::No);   // close without saving (its own snapshot is gone already)
+        app.reset();
+        QVERIFY(QFile::exists(left));
+
+        auto scripted = std::make_unique<ScriptedPrompts>();
+        prompts = scripted.get();
+        prompts->answer(PromptAnswer::Yes);
+        app = std::make_unique<CVellApp>(std::move(scripted));
+        QVERIFY(app->InitInstance({}));
+        frame = app->GetMainWnd();
+        tree = frame->GetTreeView();
+        QCOMPARE(prompts->messages().size(), 1);
+        QVERIFY(prompts->texts()[0].contains(QStringLiteral("無題")));
+        QCOMPARE(tree->m_strProjectPath, QString());
+        QVERIFY(frame->m_bProjectModified);
+        tree->setCurrentItem(tree->topLevelItem(0));
+        QVERIFY(frame->GetEditView()->toPlainText().startsWith(QStringLiteral("題もまだない")));
+        QVERIFY(!QFile::exists(left));
+        // Saved under a name, the untitled snapshot goes.
+        prompts->answerPath(home.filePath(QStringLiteral("named.xml")));
+        frame->GetAction(ID_PROJECT_SAVE)->trigger();
+        QVERIFY(QString::fromUtf8(ReadAll(home.filePath(QStringLiteral("named.xml")))).contains(QStringLiteral("題もまだない")));
+        QVERIFY(store.pendingRecoveries("").empty());
+        QVERIFY(!QFile::exists(QString::fromStdString(store.recoveryPath(""))));
+    }
+
+    // A name too long for the backup's name, and temporaries left by crashed saves.
+    void longNamesAndLeftoverTemporaries()
+    {
+        QString name;
+        for (int i = 0; i < 80; ++i)
+            name += QChar(0x3042 + i % 80);
+        const QString longProject = home.filePath(name + QStringLiteral(".xml"));
+        QVERIFY(WriteAll(longProject, kNovel));
+        const pid_t dead = fork();
+        if (dead == 0)
+            _exit(0);
+        QCOMPARE(waitpid(dead, nullptr, 0), dead);
+        const QString prefix = home.filePath(QStringLiteral(".novel.xml.penwick-") + QString::number(dead));
+        QVERIFY(WriteAll(prefix + QStringLiteral("-aaaaaa"), "half a save"));
+        QVERIFY(tree->OpenProjectFile(project));   // open: the leftover goes
+        QVERIFY(!QFile::exists(prefix + QStringLiteral("-aaaaaa")));
+        QVERIFY(WriteAll(prefix + QStringLiteral("-bbbbbb"), "half a save"));
+        type(QStringLiteral("甲"));
+        frame->GetAction(ID_PROJECT_SAVE)->trigger();   // save: so does this one
+        QVERIFY(!QFile::exists(prefix + QStringLiteral("-bbbbbb")));
+
+        const bool opened = tree->OpenProjectFile(longProject);
+        QVERIFY2(opened, qPrintable(prompts->texts().join(QLatin1Char('|'))));
+        type(QStringLiteral("長い"));
+        frame->GetAction(ID_PROJECT_SAVE)->trigger();
+        QVERIFY(!frame->m_bProjectModified);
+        QVERIFY(QString::fromUtf8(ReadAll(longProject)).contains(QStringLiteral("長い")));
+        QCOMPARE(BackupStore().list(Native(longProject)).size(), std::size_t(1));
+        QFile::remove(longProject);
+    }
+
     // A real penwick types, writes its snapshot within a short interval and is killed;
     // the next start takes the dead process's lock silently and restores the typed text.
     void killedProcessLosesNothingTyped()
@@ -353,7 +467,8 @@ private slots:
         penwick.setProcessEnvironment(env);
         penwick.start(QStringLiteral(PENWICK_BIN_DIR "/penwick"), {QStringLiteral("--project"), project});
         QVERIFY(penwick.waitForStarted());
-        const QString snapshot = QString::fromStdString(BackupStore().recoveryPath(Native(project)));
+        const QString snapshot =
+            QString::fromStdString(BackupStore().recoveryPath(Native(project), long(penwick.processId())));
         QTRY_VERIFY_WITH_TIMEOUT(QString::fromUtf8(ReadAll(snapshot)).contains(typed), 30000);
         penwick.kill();   // SIGKILL: no close sequence, the lock stays behind
         QVERIFY(penwick.waitForFinished());
