@@ -15,8 +15,10 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTreeWidgetItemIterator>
 
 #include <memory>
+#include <set>
 #include <vector>
 
 struct OutlineFixture {
@@ -90,6 +92,25 @@ struct OutlineFixture {
             if (i != count)
                 return QStringLiteral("%1 items more than nodes").arg(count - i);
         }
+        return {};
+    }
+
+    // An item whose node is no longer in the document (its handle would read freed
+    // memory that no sanitizer sees: the DOM pools its pages), or empty.
+    QString danglingItem() const
+    {
+        std::set<const void*> live;
+        std::vector<penwick::DomNode> todo{tree->m_pDomDoc->documentNode()};
+        while (!todo.empty()) {
+            const penwick::DomNode n = todo.back();
+            todo.pop_back();
+            live.insert(n.internal());
+            for (penwick::DomNode c = n.firstChild(); c; c = c.nextSibling())
+                todo.push_back(c);
+        }
+        for (QTreeWidgetItemIterator it(tree); *it; ++it)
+            if (!live.count(VellTreeView::NodeOf(*it).internal()))
+                return (*it)->text(0);
         return {};
     }
 

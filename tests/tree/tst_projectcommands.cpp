@@ -9,6 +9,7 @@
 #include "AppHarness.h"
 #include "ScriptedPrompts.h"
 #include "VellTreeView.h"
+#include "WellFormed.h"
 
 #include <QAction>
 #include <QDir>
@@ -145,6 +146,85 @@ private slots:
         QCOMPARE(prompts->texts(), QStringList{QString::fromStdString(penwick::ResultCodeText(penwick::E_POINTER))});
         QCOMPARE(edit->toPlainText(), QStringLiteral("一"));  // kept, but no longer counts as edited
         QVERIFY(!edit->isModified());
+    }
+
+    // A title of megabytes is shown cut short: handed whole to the window system it ended
+    // the connection.
+    void hugeTitlesAreCutInTheCaption()
+    {
+        const QByteArray title(20 * 1024 * 1024, 'T');
+        prompts->answerPath(writeFile(QStringLiteral("huge.xml"),
+                                      "<project title=\"" + title +
+                                          "\"><chapter title=\"一\" textout=\"yes\" type=\"Basic\"><text>一</text></chapter></project>"));
+        frame->GetAction(ID_PROJECT_OPEN)->trigger();
+        QCOMPARE(tree->topLevelItemCount(), 1);
+        QCOMPARE(frame->windowTitle().size(), 300);
+        QVERIFY(frame->windowTitle().endsWith(QChar(0x2026)));
+        select(tree->topLevelItem(0));
+        QCOMPARE(frame->windowTitle().size(), 300);
+        // Never half a character: a pair that would be split goes whole.
+        const QString emoji = QString(298, QLatin1Char('x')) + QString::fromUtf8("\xF0\x9F\x98\x80") + QStringLiteral("tail");
+        QCOMPARE(CMainFrame::ClampCaption(emoji), QString(298, QLatin1Char('x')) + QChar(0x2026));
+        QCOMPARE(CMainFrame::ClampCaption(QStringLiteral("短い")), QStringLiteral("短い"));
+    }
+
+    // Characters XML cannot hold: a file holding them opens with the text after them
+    // intact and says so once; typed or pasted, they never reach the saved file.
+    void unholdableCharactersNeverCutTextShort()
+    {
+        prompts->answerPath(writeFile(QStringLiteral("nul.xml"),
+            "<project title=\"小説\"><chapter title=\"一\" textout=\"yes\" type=\"Basic\"><text>前&#0;後&#xD800;尾</text></chapter></project>"));
+        prompts->answer(PromptAnswer::Ok);
+        frame->GetAction(ID_PROJECT_OPEN)->trigger();
+        QCOMPARE(prompts->messages().size(), 1);
+        QVERIFY(prompts->texts()[0].contains(QStringLiteral("U+FFFD")));
+        QVERIFY(frame->m_bProjectModified);   // what a save will write differs from the file
+        select(tree->topLevelItem(0));
+        QCOMPARE(edit->toPlainText(), QStringLiteral("前\uFFFD後\uFFFD尾"));
+
+        edit->setPlainText(QStringLiteral("打") + QChar(0) + QStringLiteral("鍵") + QChar(1) + QChar(0x1b) + QStringLiteral("終"));
+        edit->setModified(true);
+        frame->GetAction(ID_PROJECT_SAVE)->trigger();
+        QVERIFY(!frame->m_bProjectModified);
+        QFile saved(tree->m_strProjectPath);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QByteArray bytes = saved.readAll();
+        QCOMPARE(penwick::test::XmlProblem(bytes.toStdString()), std::string());
+        QVERIFY(bytes.contains("<text>打\xEF\xBF\xBD鍵\xEF\xBF\xBD\xEF\xBF\xBD終</text>"));
+    }
+
+    // A file from another tool whose chapter holds a sub-node where its text element
+    // should be: text typed into the chapter goes into a new text element, and the
+    // sub-node and its tree item stay.
+    void typingIntoANodeWithoutItsTextElementKeepsItsChildren()
+    {
+        prompts->answerPath(writeFile(QStringLiteral("other.xml"),
+            "<project title=\"p\"><chapter title=\"A\" textout=\"yes\" type=\"Basic\">"
+            "<paragraph title=\"A1\" textout=\"yes\" type=\"Basic\"><paragraph title=\"A11\" textout=\"yes\" type=\"Basic\">"
+            "<text>深</text></paragraph></paragraph></chapter></project>"));
+        frame->GetAction(ID_PROJECT_OPEN)->trigger();
+        QTreeWidgetItem* a = tree->topLevelItem(0);
+        QTreeWidgetItem* a1 = a->child(0);
+        QTreeWidgetItem* a11 = a1->child(0);
+        const DomNode a1Node = VellTreeView::NodeOf(a1), a11Node = VellTreeView::NodeOf(a11);
+        for (QTreeWidgetItem* item : {a, a1}) {
+            select(item);
+            QCOMPARE(edit->toPlainText(), QString());
+            edit->setPlainText(item->text(0) + QStringLiteral("の本文"));
+            edit->setModified(true);
+        }
+        select(a11);
+        QCOMPARE(edit->toPlainText(), QStringLiteral("深"));
+        QVERIFY(tree->m_pDomDoc->contains(a1Node) && tree->m_pDomDoc->contains(a11Node));
+        QCOMPARE(VellTreeView::NodeOf(a1), a1Node);
+        QCOMPARE(VellTreeView::NodeOf(a11), a11Node);
+        select(a);
+        QCOMPARE(edit->toPlainText(), QStringLiteral("Aの本文"));
+        select(a1);
+        QCOMPARE(edit->toPlainText(), QStringLiteral("A1の本文"));
+        QVERIFY(tree->SaveXMLToFile());
+        QVERIFY(tree->OpenProjectFile(tree->m_strProjectPath));
+        QCOMPARE(tree->topLevelItem(0)->child(0)->child(0)->text(0), QStringLiteral("A11"));
     }
 
     void separateTextFileAsksOnce_data()
