@@ -1,6 +1,8 @@
 // Project loader: whatever the bytes, loading either fails cleanly or gives a document
-// that saves and loads back to the same document.
+// that saves and loads back to the same document, and what it saves an independent
+// parser (libxml2) reads.
 #include "DomDocument.h"
+#include "WellFormed.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size)
     std::string first;
     if (!doc.serialize(first))
         return 0;   // e.g. a character the declared encoding cannot hold inside a comment
+    if (const std::string problem = penwick::test::XmlProblem(first); !problem.empty()) {
+        std::fprintf(stderr, "saved document is not well-formed for libxml2: %s\n", problem.c_str());
+        std::abort();
+    }
     penwick::DomDocument again;
     const penwick::Status reloaded = again.loadFromBytes(first, "saved.xml");
     if (!reloaded) {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace penwick {
 
@@ -169,6 +170,157 @@ std::string protectTextForReload(std::string xml)
         }
     }
     return out;
+}
+
+// What the parser let through but XML does not allow, so that a document we accept is one
+// that every parser reads once saved: names that are not XML names, an attribute given
+// twice, "--" in a comment, a processing instruction named like the declaration, a
+// declaration with other than version, encoding, standalone in that order.
+// version "1.<digits>", encoding a name of letters, digits, ".", "_" and "-" starting with
+// a letter, standalone "yes" or "no".
+bool declarationValueOk(std::size_t which, std::string_view v)
+{
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto isAlpha = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    switch (which) {
+    case 0:
+        return v.size() > 2 && v.substr(0, 2) == "1." && std::all_of(v.begin() + 2, v.end(), isDigit);
+    case 1:
+        return !v.empty() && isAlpha(v[0]) && std::all_of(v.begin(), v.end(), [&](char c) {
+            return isAlpha(c) || isDigit(c) || c == '.' || c == '_' || c == '-';
+        });
+    default:
+        return v == "yes" || v == "no";
+    }
+}
+
+// A document type declaration we can write back as any parser reads it: a name and, at
+// most, an external identifier. Internal subsets are refused: the entities they declare
+// would not be expanded anyway.
+bool doctypeOk(std::string_view v)
+{
+    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    std::size_t i = 0;
+    const auto skipSpace = [&] {
+        const std::size_t from = i;
+        while (i < v.size() && isSpace(v[i]))
+            ++i;
+        return i > from;
+    };
+    const auto token = [&] {
+        const std::size_t from = i;
+        while (i < v.size() && !isSpace(v[i]))
+            ++i;
+        return v.substr(from, i - from);
+    };
+    const auto literal = [&](bool pubid) {
+        if (i >= v.size() || (v[i] != '"' && v[i] != '\''))
+            return false;
+        const char quote = v[i];
+        const std::size_t end = v.find(quote, i + 1);
+        if (end == std::string_view::npos)
+            return false;
+        const std::string_view text = v.substr(i + 1, end - i - 1);
+        i = end + 1;
+        return !pubid || std::all_of(text.begin(), text.end(), [](char c) {
+            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+                   || std::strchr(" \r\n-'()+,./:=?;!*#@$_%", c) != nullptr;
+        });
+    };
+    if (!IsXmlName(token()))
+        return false;
+    const bool spaced = skipSpace();
+    if (i == v.size())
+        return true;
+    const std::string_view keyword = token();
+    if (!spaced || (keyword != "SYSTEM" && keyword != "PUBLIC") || !skipSpace())
+        return false;
+    if (keyword == "PUBLIC" && (!literal(true) || !skipSpace()))
+        return false;
+    if (!literal(false))
+        return false;
+    skipSpace();
+    return i == v.size();
+}
+
+const char* markupProblem(const pugi::xml_node& root, std::string_view text, pugi::xml_node* where)
+{
+    const auto bad = [&](const pugi::xml_node& n, const char* text) {
+        *where = n;
+        return text;
+    };
+    for (pugi::xml_node n = root.first_child(); n; n = nextInWalk(n, root)) {
+        switch (n.type()) {
+        case pugi::node_element:
+        {
+            if (!IsXmlName(n.name()))
+                return bad(n, "要素名として使えない文字があります。");
+            int count = 0;
+            for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute(), ++count)
+                if (!IsXmlName(a.name()))
+                    return bad(n, "属性名として使えない文字があります。");
+            if (count < 2)
+                break;
+            // The usual few attributes are compared pairwise; many are sorted.
+            bool twice = false;
+            if (count <= 8) {
+                for (pugi::xml_attribute a = n.first_attribute(); a && !twice; a = a.next_attribute())
+                    for (pugi::xml_attribute b = a.next_attribute(); b && !twice; b = b.next_attribute())
+                        twice = std::strcmp(a.name(), b.name()) == 0;
+            } else {
+                std::vector<std::string_view> names;
+                for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
+                    names.emplace_back(a.name());
+                std::sort(names.begin(), names.end());
+                twice = std::adjacent_find(names.begin(), names.end()) != names.end();
+            }
+            if (twice)
+                return bad(n, "同じ名前の属性が二つあります。");
+            break;
+        }
+        case pugi::node_comment: {
+            const std::string_view v = n.value();
+            if (v.find("--") != std::string_view::npos || (!v.empty() && v.back() == '-'))
+                return bad(n, "コメントの中に「--」があります。");
+            break;
+        }
+        case pugi::node_pi: {
+            const std::string_view t = n.name();
+            if (!IsXmlName(t) || (t.size() == 3 && (t[0] | 0x20) == 'x' && (t[1] | 0x20) == 'm' && (t[2] | 0x20) == 'l'))
+                return bad(n, "処理命令の名前が正しくありません。");
+            if (std::string_view(n.value()).find("?>") != std::string_view::npos)
+                return bad(n, "処理命令が正しくありません。");
+            break;
+        }
+        case pugi::node_doctype: {
+            // The parser hands the declaration over from its name on, without the blank that
+            // must stand between "<!DOCTYPE" and the name.
+            const std::ptrdiff_t at = n.offset_debug() - 1;
+            const bool blank = at > 0 && std::size_t(at) < text.size() && text[at] && std::strchr(" \t\r\n", text[at]);
+            if (!blank || !doctypeOk(n.value()))
+                return bad(n, "文書型宣言が正しくありません（内部サブセットには対応していません）。");
+            break;
+        }
+        case pugi::node_declaration: {
+            static const char* const order[] = {"version", "encoding", "standalone"};
+            std::size_t next = 0;
+            pugi::xml_attribute a = n.first_attribute();
+            if (!a || std::strcmp(a.name(), "version") != 0)
+                return bad(n, "XML 宣言に version がありません。");
+            for (; a; a = a.next_attribute()) {
+                while (next < 3 && std::strcmp(a.name(), order[next]) != 0)
+                    ++next;
+                if (next == 3 || !declarationValueOk(next, a.value()))
+                    return bad(n, "XML 宣言が正しくありません。");
+                ++next;
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    return nullptr;
 }
 
 // Where a node starts in the parsed text, for messages (0 when unknown).
@@ -433,6 +585,9 @@ Status DomDocument::parse(std::string_view utf8, const std::string& displayName,
         if (problem)
             return {E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, nodeOffset(n, utf8)) + problem};
     }
+    pugi::xml_node where;
+    if (const char* problem = markupProblem(*doc, utf8, &where))
+        return {E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, nodeOffset(where, utf8)) + problem};
     if (elementDepth(*doc) > kMaxDepth) {
         char buf[160];
         std::snprintf(buf, sizeof buf, "要素の入れ子が深すぎます（上限は %d 段です）。", kMaxDepth);

@@ -1,6 +1,9 @@
 #include "XmlChars.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
+#include <cstring>
 #include <cstdint>
 
 namespace penwick {
@@ -76,7 +79,42 @@ std::size_t ParseReference(std::string_view s, std::size_t i, char32_t& value)
     return k + 1 - i;
 }
 
+bool IsNameStartChar(char32_t c)
+{
+    if (c < 0x80)
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':';
+    return (c >= 0xC0 && c <= 0xD6) || (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF)
+           || (c >= 0x370 && c <= 0x37D) || (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D)
+           || (c >= 0x2070 && c <= 0x218F) || (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF)
+           || (c >= 0xF900 && c <= 0xFDCF) || (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
+}
+
+bool IsNameChar(char32_t c)
+{
+    return IsNameStartChar(c) || c == '-' || c == '.' || (c >= '0' && c <= '9') || c == 0xB7
+           || (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
+}
+
 }  // namespace
+
+bool IsXmlName(std::string_view s)
+{
+    if (s.empty())
+        return false;
+    // The usual names are ASCII, which the parser has checked already.
+    if (std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return IsNameStartChar(static_cast<unsigned char>(s[0]));
+    for (std::size_t i = 0; i < s.size();) {
+        char32_t cp;
+        const std::size_t len = DecodeAt(s, i, cp);
+        if (cp == 0xFFFD && s.compare(i, len, kReplacement) != 0)
+            return false;
+        if (!(i == 0 ? IsNameStartChar(cp) : IsNameChar(cp)))
+            return false;
+        i += len;
+    }
+    return true;
+}
 
 std::string ToXmlText(std::string_view utf8, std::size_t* replaced)
 {
@@ -114,6 +152,16 @@ std::string ToXmlText(std::string_view utf8, std::size_t* replaced)
 
 XmlCharRepair RepairXmlCharacters(std::string_view s, std::string& out)
 {
+    // The text is well-formed UTF-8 (the decoder saw to that), so the only raw characters
+    // XML cannot hold are the C0 controls but TAB, LF, CR, and U+FFFE/U+FFFF (EF BF BE/BF).
+    // A table picks out the few bytes worth a look; everything else is skipped in a tight loop.
+    static const auto kInteresting = [] {
+        std::array<bool, 256> t{};
+        for (int c = 0; c < 0x20; ++c)
+            t[c] = c != '\t' && c != '\n' && c != '\r';
+        t['<'] = t['&'] = t[0xEF] = true;
+        return t;
+    }();
     XmlCharRepair r;
     std::string fixed;
     std::size_t copied = 0;
@@ -127,58 +175,82 @@ XmlCharRepair RepairXmlCharacters(std::string_view s, std::string& out)
         fixed += kReplacement;
         copied = at + len;
     };
-    // Markup whose content is not parsed for references: skipped to its end.
-    const auto skipTo = [&](std::size_t i, std::string_view end) {
-        const std::size_t stop = s.find(end, i);
-        return stop == std::string_view::npos ? s.size() : stop + end.size();
+    const auto codeName = [](char32_t cp) {
+        char name[16];
+        std::snprintf(name, sizeof name, "U+%04X", unsigned(cp));
+        return std::string(name);
     };
-    for (std::size_t i = 0; i < s.size();) {
+    // A raw character at s[i] that XML cannot hold: its length, else 0.
+    const auto rawBad = [&](std::size_t i, char32_t& cp) -> std::size_t {
         const auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x20) {
+            cp = c;
+            return 1;
+        }
+        if (c == 0xEF && i + 2 < s.size() && static_cast<unsigned char>(s[i + 1]) == 0xBF
+            && (static_cast<unsigned char>(s[i + 2]) & 0xFE) == 0xBE) {
+            cp = 0xFFFE + (static_cast<unsigned char>(s[i + 2]) & 1);
+            return 3;
+        }
+        return 0;
+    };
+    // Markup whose content is not parsed for references ends here.
+    const auto endOf = [&](std::size_t i) -> std::size_t {
+        const auto to = [&](std::size_t from, std::string_view end) {
+            const std::size_t stop = s.find(end, from);
+            return stop == std::string_view::npos ? s.size() : stop + end.size();
+        };
+        if (s.compare(i, 4, "<!--") == 0)
+            return to(i + 4, "-->");
+        if (s.compare(i, 9, "<![CDATA[") == 0)
+            return to(i + 9, "]]>");
+        if (s.compare(i, 2, "<?") == 0)
+            return to(i + 2, "?>");
+        if (s.compare(i, 9, "<!DOCTYPE") == 0)
+            return to(i + 9, ">");   // an internal subset is refused after parsing anyway
+        return i + 1;
+    };
+    std::size_t regionEnd = 0;   // inside skipped markup up to here: references stay text
+    const std::size_t n = s.size();
+    const auto* bytes = reinterpret_cast<const unsigned char*>(s.data());
+    // Eight bytes at a time while none is a control, '<', '&' or 0xEF.
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    const auto zeroByte = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+    const auto plainWord = [&](std::size_t at) {
+        std::uint64_t w;
+        std::memcpy(&w, bytes + at, 8);
+        return !(((w - kOnes * 0x20) & ~w & kHighs) | zeroByte(w ^ (kOnes * '<')) | zeroByte(w ^ (kOnes * '&'))
+                 | zeroByte(w ^ (kOnes * 0xEF)));
+    };
+    for (std::size_t i = 0; i < n;) {
+        while (i + 8 <= n && plainWord(i))
+            i += 8;
+        while (i < n && !kInteresting[bytes[i]])
+            ++i;
+        if (i >= n)
+            break;
+        const unsigned char c = bytes[i];
         if (c == '<') {
-            std::size_t end = i + 1;
-            if (s.compare(i, 4, "<!--") == 0)
-                end = skipTo(i + 4, "-->");
-            else if (s.compare(i, 9, "<![CDATA[") == 0)
-                end = skipTo(i + 9, "]]>");
-            else if (s.compare(i, 2, "<?") == 0)
-                end = skipTo(i + 2, "?>");
-            else if (s.compare(i, 9, "<!DOCTYPE") == 0)
-                end = skipTo(i + 9, ">");   // an internal subset ends at "]>", close enough here
-            // Raw characters inside skipped markup are checked all the same.
-            for (std::size_t k = i + 1; k < end;) {
-                char32_t cp;
-                const std::size_t len = DecodeAt(s, k, cp);
-                if (!IsXmlChar(cp)) {
-                    char name[16];
-                    std::snprintf(name, sizeof name, "U+%04X", unsigned(cp));
-                    replace(k, len, name);
-                }
-                k += len;
-            }
-            i = end;
-            continue;
-        }
-        if (c == '&' && i + 1 < s.size() && s[i + 1] == '#') {
-            char32_t value = 0;
-            if (const std::size_t len = ParseReference(s, i, value)) {
-                if (!IsXmlChar(value))
-                    replace(i, len, std::string(s.substr(i, len)));
-                i += len;
-                continue;
-            }
-        }
-        if (PlainByte(c) || c == '\t' || c == '\n' || c == '\r') {
+            if (i >= regionEnd)
+                regionEnd = endOf(i);
             ++i;
             continue;
         }
-        char32_t cp;
-        const std::size_t len = DecodeAt(s, i, cp);
-        if (!IsXmlChar(cp)) {
-            char name[16];
-            std::snprintf(name, sizeof name, "U+%04X", unsigned(cp));
-            replace(i, len, name);
+        if (c == '&') {
+            char32_t value = 0;
+            const std::size_t len = i + 1 < n && s[i + 1] == '#' && i >= regionEnd ? ParseReference(s, i, value) : 0;
+            if (len && !IsXmlChar(value))
+                replace(i, len, std::string(s.substr(i, len)));
+            i += len ? len : 1;
+            continue;
         }
-        i += len;
+        char32_t cp = 0;
+        if (const std::size_t len = rawBad(i, cp)) {
+            replace(i, len, codeName(cp));
+            i += len;
+        } else {
+            ++i;
+        }
     }
     if (r.count > 0) {
         fixed.append(s, copied, std::string_view::npos);

@@ -18,6 +18,10 @@ constexpr bool IsXmlChar(char32_t c)
            || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
+// Whether the UTF-8 text is an XML Name (XML 1.0 fifth edition): the parser we use takes
+// any non-ASCII character in names, which other parsers refuse.
+bool IsXmlName(std::string_view utf8);
+
 // The text with each character XML 1.0 cannot hold, and each ill-formed UTF-8 sequence,
 // replaced by U+FFFD; *replaced counts them. Text that needs nothing comes back as it was.
 std::string ToXmlText(std::string_view utf8, std::size_t* replaced = nullptr);

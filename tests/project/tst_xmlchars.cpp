@@ -35,6 +35,8 @@ private slots:
     void referencesInCommentsAndCDataStayText();
     void textEnteringTheDocumentIsMadeSafe();
     void storeNeverReplacesAnElement();
+    void markupOtherParsersRefuseIsRefused_data();
+    void markupOtherParsersRefuseIsRefused();
 };
 
 void TestXmlChars::unholdableReferencesBecomeReplacementCharacters_data()
@@ -168,6 +170,39 @@ void TestXmlChars::storeNeverReplacesAnElement()
     const DomNode a1Again = again.documentElement().firstChild().firstChild().nextSibling();
     QCOMPARE(format::NodeTitle(a1Again), std::string("A1"));
     QCOMPARE(format::NodeOwnText(a1Again), std::string("A1の文"));
+}
+
+// Our parser is lenient where XML is not; a document it would accept but could only save
+// as something other parsers refuse is refused at load, with the place named.
+void TestXmlChars::markupOtherParsersRefuseIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("element name") << QByteArray("<p title=\"t\"><\xE2\x88\x80/></p>") << "要素名";
+    QTest::newRow("attribute name") << QByteArray("<p title=\"t\" \xE2\x88\x80=\"1\"/>") << "属性名";
+    QTest::newRow("attribute twice") << QByteArray("<p title=\"t\" title=\"u\"/>") << "同じ名前の属性";
+    QTest::newRow("comment dashes") << QByteArray("<p title=\"t\"><!-- a -- b --></p>") << "コメント";
+    QTest::newRow("pi named xml") << QByteArray("<p title=\"t\"><?XmL x?></p>") << "処理命令";
+    QTest::newRow("declaration without version") << QByteArray("<?xml encoding=\"UTF-8\"?><p title=\"t\"/>") << "version";
+    QTest::newRow("declaration out of order") << QByteArray("<?xml version=\"1.0\" standalone=\"yes\" encoding=\"UTF-8\"?><p title=\"t\"/>") << "XML 宣言";
+    QTest::newRow("doctype subset") << QByteArray("<!DOCTYPE p [<!ENTITY e \"x\">]><p title=\"t\"/>") << "文書型宣言";
+    QTest::newRow("doctype junk") << QByteArray("<!DOCTYPE$p><p title=\"t\"/>") << "文書型宣言";
+}
+
+void TestXmlChars::markupOtherParsersRefuseIsRefused()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, reason);
+    DomDocument doc;
+    QVERIFY(doc.loadFromBytes("<kept title=\"k\"/>", "k"));
+    const Status s = doc.loadFromBytes(file.toStdString(), "bad.xml");
+    QVERIFY(!s);
+    QVERIFY2(QString::fromStdString(s.message).contains(reason), s.message.c_str());
+    QVERIFY(QString::fromStdString(s.message).contains(QStringLiteral("1 行")));
+    QCOMPARE(doc.documentElement().nodeName(), std::string("kept"));
+    // Names XML allows, Japanese ones among them, and an external identifier still load.
+    QVERIFY(doc.loadFromBytes("<!DOCTYPE 小説 SYSTEM \"novel.dtd\"><小説 題=\"t\" a-b.c=\"1\"><!-- ok - fine --></小説>", "ok"));
+    QCOMPARE(test::XmlProblem(Saved(doc)), std::string());
 }
 
 QTEST_APPLESS_MAIN(TestXmlChars)
