@@ -323,6 +323,82 @@ const char* markupProblem(const pugi::xml_node& root, std::string_view text, pug
     return nullptr;
 }
 
+// Where something other than white space, comments and processing instructions (and, before
+// the document element, the declaration and a document type) stands outside the document
+// element, or npos. The parser skips such text silently, and what it keeps would then be
+// saved in places no parser accepts. The text has been parsed already, so a light walk
+// over the markup finds the document element's end.
+std::size_t outsideJunk(std::string_view s)
+{
+    const std::size_t n = s.size();
+    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    const auto past = [&](std::size_t from, std::string_view end) {
+        const std::size_t at = s.find(end, from);
+        return at == std::string_view::npos ? n : at + end.size();
+    };
+    // The end of the tag opening at s[i] ('>' outside quoted values), past it.
+    const auto tagEnd = [&](std::size_t i) {
+        char quote = 0;
+        for (; i < n; ++i) {
+            const char c = s[i];
+            if (quote)
+                quote = c == quote ? 0 : quote;
+            else if (c == '"' || c == '\'')
+                quote = c;
+            else if (c == '>')
+                return i + 1;
+        }
+        return n;
+    };
+    std::size_t i = 0;
+    bool rootDone = false;
+    while (i < n) {
+        if (isSpace(s[i])) {
+            ++i;
+            continue;
+        }
+        if (s[i] != '<')
+            return i;
+        if (s.compare(i, 2, "<?") == 0) {
+            i = past(i + 2, "?>");
+        } else if (s.compare(i, 4, "<!--") == 0) {
+            i = past(i + 4, "-->");
+        } else if (!rootDone && s.compare(i, 9, "<!DOCTYPE") == 0) {
+            // An internal subset may hold '>' (it is refused later, with its own reason).
+            const std::size_t open = s.find('[', i), close = tagEnd(i);
+            i = open < close ? tagEnd(past(open, "]")) : close;
+        } else if (rootDone) {
+            return i;
+        } else {
+            // The document element: follow its tags to the end tag that closes it.
+            long depth = 0;
+            for (;;) {
+                if (s.compare(i, 4, "<!--") == 0) {
+                    i = past(i + 4, "-->");
+                } else if (s.compare(i, 9, "<![CDATA[") == 0) {
+                    i = past(i + 9, "]]>");
+                } else if (s.compare(i, 2, "<?") == 0) {
+                    i = past(i + 2, "?>");
+                } else {
+                    const bool closing = s.compare(i, 2, "</") == 0;
+                    const std::size_t end = tagEnd(i);
+                    const bool empty = end >= 2 && s[end - 2] == '/';
+                    depth += closing ? -1 : empty ? 0 : 1;
+                    i = end;
+                }
+                if (depth <= 0 || i >= n)
+                    break;
+                const std::size_t next = s.find('<', i);
+                i = next == std::string_view::npos ? n : next;
+                if (i >= n)
+                    break;
+            }
+            rootDone = true;
+        }
+    }
+    return std::string_view::npos;
+}
+
 // Where a node starts in the parsed text, for messages (0 when unknown).
 std::size_t nodeOffset(const pugi::xml_node& n, std::string_view text)
 {
@@ -567,12 +643,8 @@ Status DomDocument::parse(std::string_view utf8, const std::string& displayName,
                                  + parseStatusText(result.status)};
     // The parser is lenient about the document level and silently skips text there; a
     // project file must not be.
-    const std::size_t first = utf8.find_first_not_of(" \t\r\n");
-    const std::size_t last = utf8.find_last_not_of(" \t\r\n");
-    if (first != std::string_view::npos && (utf8[first] != '<' || utf8[last] != '>')) {
-        const std::size_t at = utf8[first] != '<' ? first : last;
+    if (const std::size_t at = outsideJunk(utf8); at != std::string_view::npos)
         return {E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, at) + "文書要素の外に文字データがあります。"};
-    }
     int elements = 0;
     for (pugi::xml_node n = doc->first_child(); n; n = n.next_sibling()) {
         const char* problem = nullptr;
@@ -582,6 +654,8 @@ Status DomDocument::parse(std::string_view utf8, const std::string& displayName,
             problem = "XML 宣言が文書の先頭にありません。";
         else if (n.type() == pugi::node_element && ++elements > 1)
             problem = "文書要素（ルート要素）が複数あります。";
+        else if (n.type() == pugi::node_doctype && elements > 0)
+            problem = "文書型宣言が文書要素の後ろにあります。";
         if (problem)
             return {E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, nodeOffset(n, utf8)) + problem};
     }

@@ -317,10 +317,19 @@ void TestProjectSafety::backupsAndSnapshotsArePrivate()
     QVERIFY(store.backUp(project, 10));
     QCOMPARE(modeOf(store.list(project)[1].path), 0400);
     QCOMPARE(modeOf(store.folderFor(project)), 0700);
-    // The save itself keeps the project's mode.
+    // The save itself keeps the project's mode, and its owner where we may set it.
     QCOMPARE(::chmod(project.c_str(), 0640), 0);
     QVERIFY(WriteFileAtomically(project, "saved"));
     QCOMPARE(modeOf(project), 0640);
+    if (::geteuid() == 0) {
+        QCOMPARE(::chown(project.c_str(), 4321, 4322), 0);
+        QVERIFY(WriteFileAtomically(project, "saved again"));
+        struct stat st;
+        QCOMPARE(::stat(project.c_str(), &st), 0);
+        QCOMPARE(st.st_uid, uid_t(4321));
+        QCOMPARE(st.st_gid, gid_t(4322));
+        QCOMPARE(int(st.st_mode & 0777), 0640);
+    }
     ::umask(old);
 }
 
