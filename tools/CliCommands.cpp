@@ -5,6 +5,7 @@
 #include "ProjectFormat.h"
 #include "ProjectSafety.h"
 #include "TextAssembly.h"
+#include "TextExport.h"
 #include "XmlEncoding.h"
 
 #include <iostream>
@@ -93,19 +94,13 @@ int Export(const Args& args)
     DomDocument doc;
     if (!LoadProject(files[0], doc))
         return 1;
-    std::vector<std::string> chapters;
-    if (!GetAllChapterTexts(doc, ReportTo(files[0]), &chapters))
-        return 1;
     std::string text;
-    for (const std::string& chapter : chapters)
-        text += chapter;
-    if (encoding == "cp932") {
-        EncodeResult encoded = Utf8ToCp932(text);
-        if (FAILED(encoded.hr)) {
-            std::cerr << "penwick-cli: " << encoded.error << '\n';
-            return 1;
-        }
-        text = std::move(encoded.bytes);
+    const Status assembled = AssembleTextExport(
+        doc, encoding == "cp932" ? ExportEncoding::Cp932 : ExportEncoding::Utf8, ReportTo(files[0]), &text);
+    if (!assembled) {
+        if (!assembled.message.empty())
+            std::cerr << "penwick-cli: " << assembled.message << '\n';
+        return 1;
     }
     if (IsStandardOutput(files[1])) {
         std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));

@@ -1,6 +1,7 @@
 // Export of the project as plain text, and the text the manuscript counter reads.
 //
-// The assembly itself lives in the core (TextAssembly); this pane adds the reporting:
+// The assembly itself lives in the core (TextAssembly, TextExport: the command-line tool
+// uses the same); this pane adds the reporting:
 // a DOM failure shows the text of its result code, anything else the operation's own
 // "Failed in ..." text. The export file is replaced atomically, so a failed write leaves
 // an earlier export as it was.
@@ -10,6 +11,7 @@
 #include "CommandIds.h"
 #include "Prompts.h"
 #include "TextAssembly.h"
+#include "TextExport.h"
 
 #include <QFile>
 
@@ -77,16 +79,15 @@ void VellTreeView::OnProjectExport()
     if (!SaveXMLToFile())
         return;
 
-    std::vector<std::string> chapters;
-    if (!GetAllChapterTexts(&chapters))
-        return;   // reported; no half-made file
     std::string bytes;
-    size_t size = 0;
-    for (const std::string& chapter : chapters)
-        size += chapter.size();
-    bytes.reserve(size);
-    for (const std::string& chapter : chapters)
-        bytes += chapter;
+    bool assembled = false;
+    Guarded("Failed in VellTreeView::GetChapterText", [&] {
+        const DomDocument& doc = *Require(m_pDomDoc.get());
+        assembled = bool(AssembleTextExport(doc, ExportEncoding::Utf8,
+                                            [this](HRESULT hr, std::string_view) { ReportResult(hr); }, &bytes));
+    });
+    if (!assembled)
+        return;   // reported; no half-made file
 
     const FileResult written = WriteFileAtomically(QFile::encodeName(path).toStdString(), bytes, *m_pFileOps);
     if (!written)
