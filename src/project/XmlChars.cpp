@@ -101,9 +101,10 @@ bool IsXmlName(std::string_view s)
 {
     if (s.empty())
         return false;
-    // The usual names are ASCII, which the parser has checked already.
+    // The usual names are ASCII: no decoding needed.
     if (std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        return IsNameStartChar(static_cast<unsigned char>(s[0]));
+        return IsNameStartChar(static_cast<unsigned char>(s[0]))
+               && std::all_of(s.begin() + 1, s.end(), [](char c) { return IsNameChar(static_cast<unsigned char>(c)); });
     for (std::size_t i = 0; i < s.size();) {
         char32_t cp;
         const std::size_t len = DecodeAt(s, i, cp);
