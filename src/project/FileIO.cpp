@@ -101,17 +101,6 @@ bool ResolveTarget(const std::string& path, std::string& target, int& err)
     return false;
 }
 
-// At most max bytes of text, never ending inside a UTF-8 sequence.
-std::string Utf8Prefix(const std::string& text, std::size_t max)
-{
-    if (text.size() <= max)
-        return text;
-    std::size_t end = max;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-        --end;
-    return text.substr(0, end);
-}
-
 // ".<name>.penwick-": what every temporary for a write to name begins with. The name is
 // cut short so that the whole stays well within the 255 bytes a file name may have.
 std::string TemporaryPrefix(const std::string& target)
@@ -221,6 +210,16 @@ FileResult WriteFileAtomically(const std::string& path, std::string_view bytes, 
         return fail(errno);
     SyncDirectory(DirName(target));
     return {};
+}
+
+std::string Utf8Prefix(const std::string& text, std::size_t max)
+{
+    if (text.size() <= max)
+        return text;
+    std::size_t end = max;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
 }
 
 bool ProcessAlive(long pid)

@@ -56,6 +56,10 @@ FileResult WriteFileAtomically(const std::string& path, std::string_view bytes,
 // Returns how many were removed.
 int RemoveStaleTemporaries(const std::string& path);
 
+// At most max bytes of text, never ending inside a UTF-8 sequence (file names of our own
+// making that must stay within the system's 255 bytes).
+std::string Utf8Prefix(const std::string& text, std::size_t max);
+
 // Whether a process of that ID runs on this machine.
 bool ProcessAlive(long pid);
 

@@ -118,17 +118,6 @@ bool parseSnapshotName(const std::string& name, long* pid)
     return *pid > 0;
 }
 
-// At most max bytes, never ending inside a UTF-8 sequence.
-std::string utf8Prefix(const std::string& text, std::size_t max)
-{
-    if (text.size() <= max)
-        return text;
-    std::size_t end = max;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-        --end;
-    return text.substr(0, end);
-}
-
 std::string fileStem(const std::string& path)
 {
     std::string name = path.substr(path.rfind('/') + 1);
@@ -272,7 +261,7 @@ std::string BackupStore::newBackupName(const std::string& folder, const std::str
     std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &tm);
     // The name stays well inside the 255 bytes a file name may have, however long the
     // project's name: the stem is cut at a character boundary.
-    const std::string file = utf8Prefix(fileStem(projectPath), 150) + suffix + ".xml";
+    const std::string file = Utf8Prefix(fileStem(projectPath), 150) + suffix + ".xml";
     char prefix[64];
     std::snprintf(prefix, sizeof prefix, "%06llu-%s-", next, stamp);
     return folder + "/" + prefix + file;
@@ -395,7 +384,7 @@ std::string ProjectLock::lockPath(const std::string& projectPath)
 {
     const fs::path p = fs::path(AbsoluteProjectPath(projectPath));
     // A name near the system's limit is cut (at a character) so that the lock's fits.
-    return (p.parent_path() / ("." + utf8Prefix(p.filename().string(), 220) + ".penwick-lock")).string();
+    return (p.parent_path() / ("." + Utf8Prefix(p.filename().string(), 220) + ".penwick-lock")).string();
 }
 
 ProjectLock::State ProjectLock::probe(const std::string& projectPath, std::string* holder)
