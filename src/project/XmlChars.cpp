@@ -212,6 +212,7 @@ XmlCharRepair RepairXmlCharacters(std::string_view s, std::string& out)
         return i + 1;
     };
     std::size_t regionEnd = 0;   // inside skipped markup up to here: references stay text
+    std::size_t tagEnd = 0;      // inside a start or end tag up to here
     const std::size_t n = s.size();
     const auto* bytes = reinterpret_cast<const unsigned char*>(s.data());
     // Eight bytes at a time while none is a control, '<', '&' or 0xEF.
@@ -232,8 +233,23 @@ XmlCharRepair RepairXmlCharacters(std::string_view s, std::string& out)
             break;
         const unsigned char c = bytes[i];
         if (c == '<') {
-            if (i >= regionEnd)
+            // A '<' inside a tag stands in an attribute value (the parser lets it through):
+            // it starts nothing.
+            if (i >= regionEnd && i >= tagEnd) {
                 regionEnd = endOf(i);
+                if (regionEnd == i + 1) {   // a tag: its end is the first '>' outside quotes
+                    char quote = 0;
+                    for (tagEnd = i + 1; tagEnd < n; ++tagEnd) {
+                        const char t = s[tagEnd];
+                        if (quote)
+                            quote = t == quote ? 0 : quote;
+                        else if (t == '"' || t == '\'')
+                            quote = t;
+                        else if (t == '>')
+                            break;
+                    }
+                }
+            }
             ++i;
             continue;
         }

@@ -95,6 +95,13 @@ void TestXmlChars::referencesInCommentsAndCDataStayText()
     std::string expected = file;
     expected.replace(expected.find("&#x3042;"), 8, "あ");
     QCOMPARE(Saved(doc), expected);
+    // A '<' the parser lets through in an attribute value starts no comment or PI.
+    QVERIFY(doc.loadFromBytes("<p title=\"a<?b&#1;c<!--\"><c title=\"&#0;\"/></p>", "x.xml"));
+    std::string title;
+    QCOMPARE(format::ReadProjectTitle(doc, &title), S_OK);
+    QCOMPARE(title, "a<?b" + kFffd + "c<!--");
+    QCOMPARE(format::NodeTitle(doc.documentElement().firstChild()), kFffd);
+    QCOMPARE(test::XmlProblem(Saved(doc)), std::string());
 }
 
 void TestXmlChars::textEnteringTheDocumentIsMadeSafe()
