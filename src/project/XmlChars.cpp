@@ -1,5 +1,7 @@
 #include "XmlChars.h"
 
+#include "Utf8.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -12,39 +14,13 @@ namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
-// One character of UTF-8 at s[i]: its length, and the code point (U+FFFD with length of
-// the maximal ill-formed subpart when the bytes are not a character).
+// One character of UTF-8 at s[i]: its length, and the code point (U+FFFD for an
+// ill-formed subpart, whose length it then is).
 std::size_t DecodeAt(std::string_view s, std::size_t i, char32_t& cp)
 {
-    const auto at = [&](std::size_t k) { return static_cast<std::uint8_t>(s[i + k]); };
-    const std::uint8_t b = at(0);
-    if (b < 0x80) {
-        cp = b;
-        return 1;
-    }
-    int len = 0;
-    std::uint8_t lo = 0x80, hi = 0xBF;
-    if (b >= 0xC2 && b <= 0xDF) {
-        len = 2, cp = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        len = 3, cp = b & 0x0F;
-        lo = b == 0xE0 ? 0xA0 : 0x80, hi = b == 0xED ? 0x9F : 0xBF;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        len = 4, cp = b & 0x07;
-        lo = b == 0xF0 ? 0x90 : 0x80, hi = b == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        cp = 0xFFFD;
-        return 1;
-    }
-    for (int k = 1; k < len; ++k) {
-        if (i + k >= s.size() || at(k) < lo || at(k) > hi) {
-            cp = 0xFFFD;
-            return static_cast<std::size_t>(k);
-        }
-        cp = (cp << 6) | (at(k) & 0x3F);
-        lo = 0x80, hi = 0xBF;
-    }
-    return static_cast<std::size_t>(len);
+    const Utf8Char c = DecodeUtf8(s.data() + i, s.data() + s.size());
+    cp = c.cp;
+    return c.len;
 }
 
 // Bytes that can only be part of a character XML holds as they stand: printable ASCII

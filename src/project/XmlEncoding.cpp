@@ -1,5 +1,7 @@
 #include "XmlEncoding.h"
 
+#include "Utf8.h"
+
 #include <iconv.h>
 
 #include <cerrno>
@@ -16,55 +18,13 @@ constexpr std::size_t npos = std::string_view::npos;
 
 // ---------------------------------------------------------------- UTF-8 and the wide forms
 
-void AppendUtf8(std::string& out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // Length of the well-formed UTF-8 sequence at s[i] (overlong forms, surrogates and values
 // beyond U+10FFFF are not), or 0.
 int DecodeUtf8At(std::string_view s, std::size_t i, char32_t& cp)
 {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
-    const unsigned lead = byte(0);
-    int len;
-    char32_t min;
-    if (lead < 0x80) {
-        cp = lead;
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        len = 2, cp = lead & 0x1F, min = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        len = 3, cp = lead & 0x0F, min = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        len = 4, cp = lead & 0x07, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (s.size() - i < static_cast<std::size_t>(len))
-        return 0;
-    for (int k = 1; k < len; ++k) {
-        if ((byte(k) & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (byte(k) & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return len;
+    const Utf8Char c = DecodeUtf8(s.data() + i, s.data() + s.size());
+    cp = c.cp;
+    return c.valid ? c.len : 0;
 }
 
 // UTF-16/32 (unit 2 or 4) to UTF-8. Strict: returns the byte offset of the first unit
@@ -132,22 +92,20 @@ std::string Utf8ToWide(std::string_view utf8, int unit, bool bigEndian)
     return out;
 }
 
-// Lossy UTF-8: each byte that does not start a well-formed sequence becomes U+FFFD.
+// Lossy UTF-8: each maximal ill-formed subpart becomes U+FFFD.
 std::string RepairUtf8(std::string_view in, std::size_t& replaced)
 {
     std::string out;
     out.reserve(in.size());
     for (std::size_t i = 0; i < in.size();) {
-        char32_t cp;
-        const int len = DecodeUtf8At(in, i, cp);
-        if (len == 0) {
-            AppendUtf8(out, 0xFFFD);
+        const Utf8Char c = DecodeUtf8(in.data() + i, in.data() + in.size());
+        if (!c.valid) {
+            AppendUtf8(out, kReplacementChar);
             ++replaced;
-            ++i;
         } else {
-            out.append(in.substr(i, len));
-            i += len;
+            out.append(in.substr(i, c.len));
         }
+        i += c.len;
     }
     return out;
 }

@@ -143,6 +143,7 @@ void CounterTest::cells_data()
     QTest::newRow("controls take no cell") << QByteArray("a\x01\x7f\u0080\u200e\u00adb") << 2 << 2;
     QTest::newRow("bad: E3 81 41") << QByteArray("\xe3\x81\x41") << 2 << 2;
     QTest::newRow("bad: surrogate ED A0 80") << QByteArray("\xed\xa0\x80") << 3 << 3;
+    QTest::newRow("bad: E3 81 41 FF E3 81 82") << QByteArray("\xe3\x81\x41\xff\xe3\x81\x82") << 4 << 4;
     QTest::newRow("bad: truncated F0 9F 98") << QByteArray("\xf0\x9f\x98") << 1 << 1;
     QTest::newRow("bad: overlong C0 AF") << QByteArray("\xc0\xaf") << 2 << 2;
     QTest::newRow("bad: overlong E0 80 80") << QByteArray("\xe0\x80\x80") << 3 << 3;

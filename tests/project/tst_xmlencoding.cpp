@@ -247,8 +247,11 @@ void TestXmlEncoding::textFiles_data()
     // Damaged bytes show up as U+FFFD instead of vanishing.
     QTest::newRow("CP932 damaged") << std::string("\x8F\x63\xA0\x81\n\xFD") << int(TextEncoding::Cp932)
                                    << "縦\uFFFD\uFFFD\n\uFFFD" << 3;
+    // A cut-off character is one maximal ill-formed subpart: one U+FFFD, as counting reads it.
     QTest::newRow("UTF-8 BOM damaged") << std::string("\xEF\xBB\xBF\xE7\xB8") << int(TextEncoding::Utf8Bom)
-                                       << "\uFFFD\uFFFD" << 2;
+                                       << "\uFFFD" << 1;
+    QTest::newRow("UTF-8 BOM maximal subparts") << std::string("\xEF\xBB\xBF\xE3\x81\x41\xFF\xE3\x81\x82\xED\xA0\x80")
+                                                << int(TextEncoding::Utf8Bom) << "\uFFFDA\uFFFDあ\uFFFD\uFFFD\uFFFD" << 5;
     QTest::newRow("UTF-16LE lone surrogate") << std::string("\xFF\xFE\x3D\xD8\x41\x00", 6)
                                              << int(TextEncoding::Utf16LE) << "\uFFFDA" << 1;
 }

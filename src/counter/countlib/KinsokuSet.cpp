@@ -1,7 +1,7 @@
 #include "KinsokuSet.h"
 
 #include "CharKind.h"
-#include "Utf8Decoder.h"
+#include "Utf8.h"
 
 #include <unicode/uchar.h>
 

@@ -3,7 +3,7 @@
 #include "CharKind.h"
 #include "KinsokuSet.h"
 #include "LineFiller.h"
-#include "Utf8Decoder.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <limits>
