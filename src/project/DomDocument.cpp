@@ -645,7 +645,7 @@ Status DomDocument::parse(std::string_view utf8, const std::string& displayName,
     // project file must not be.
     if (const std::size_t at = outsideJunk(utf8); at != std::string_view::npos)
         return {E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, at) + "文書要素の外に文字データがあります。"};
-    int elements = 0;
+    int elements = 0, doctypes = 0;
     for (pugi::xml_node n = doc->first_child(); n; n = n.next_sibling()) {
         const char* problem = nullptr;
         if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata)
@@ -654,8 +654,8 @@ Status DomDocument::parse(std::string_view utf8, const std::string& displayName,
             problem = "XML 宣言が文書の先頭にありません。";
         else if (n.type() == pugi::node_element && ++elements > 1)
             problem = "文書要素（ルート要素）が複数あります。";
-        else if (n.type() == pugi::node_doctype && elements > 0)
-            problem = "文書型宣言が文書要素の後ろにあります。";
+        else if (n.type() == pugi::node_doctype && (elements > 0 || ++doctypes > 1))
+            problem = elements > 0 ? "文書型宣言が文書要素の後ろにあります。" : "文書型宣言が二つあります。";
         if (problem)
             return {E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, nodeOffset(n, utf8)) + problem};
     }
