@@ -1,5 +1,7 @@
 #include "CMainFrame.h"
 
+#include "AppSettings.h"
+
 #include "CVellApp.h"
 #include "CVellDoc.h"
 #include "CVellEditView.h"
@@ -14,7 +16,6 @@
 #include <QCloseEvent>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSettings>
 #include <QSplitter>
 
 CMainFrame::CMainFrame(CVellApp* app, CVellDoc* doc) : m_pApp(app), m_pDocument(doc)
@@ -227,31 +228,26 @@ bool CMainFrame::OnClose()
 
 void CMainFrame::RestoreWindowState()
 {
-    QSettings settings(SafetyKeeper::SettingsPath(), QSettings::IniFormat);
-    settings.beginGroup(QStringLiteral("window"));
-    const QSize size = settings.value(QStringLiteral("size")).toSize();
-    if (size.width() >= 200 && size.height() >= 150)
-        resize(size);
-    if (settings.contains(QStringLiteral("pos")))
-        move(settings.value(QStringLiteral("pos")).toPoint());
-    if (settings.value(QStringLiteral("maximized")).toBool())
+    const AppSettings::WindowState w = AppSettings::Window();
+    if (w.size.isValid())
+        resize(w.size);
+    if (w.pos)
+        move(*w.pos);
+    if (w.maximized)
         setWindowState(windowState() | Qt::WindowMaximized);
-    const QList<QVariant> sizes = settings.value(QStringLiteral("splitter")).toList();
-    if (sizes.size() == 2 && sizes[0].toInt() > 0 && sizes[1].toInt() > 0)
-        m_wndSplitter->setSizes({sizes[0].toInt(), sizes[1].toInt()});
+    if (!w.splitter.isEmpty())
+        m_wndSplitter->setSizes(w.splitter);
 }
 
 void CMainFrame::SaveWindowState() const
 {
-    QSettings settings(SafetyKeeper::SettingsPath(), QSettings::IniFormat);
-    settings.beginGroup(QStringLiteral("window"));
+    AppSettings::WindowState w;
     // The normal geometry, so that a maximised window comes back maximised over its old size.
-    const QRect normal = isMaximized() ? normalGeometry() : geometry();
-    settings.setValue(QStringLiteral("size"), normal.size());
-    settings.setValue(QStringLiteral("pos"), pos());
-    settings.setValue(QStringLiteral("maximized"), isMaximized());
-    const QList<int> sizes = m_wndSplitter->sizes();
-    settings.setValue(QStringLiteral("splitter"), QVariantList{sizes.value(0), sizes.value(1)});
+    w.size = (isMaximized() ? normalGeometry() : geometry()).size();
+    w.pos = pos();
+    w.maximized = isMaximized();
+    w.splitter = m_wndSplitter->sizes();
+    AppSettings::SetWindow(w);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -6,6 +6,7 @@
 // parse per pause and leaves everything the user sees as it was.
 #include "SafetyKeeper.h"
 
+#include "AppSettings.h"
 #include "CMainFrame.h"
 #include "CVellApp.h"
 #include "CVellEditView.h"
@@ -18,8 +19,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QSettings>
-#include <QStandardPaths>
 
 #include <algorithm>
 #include <cstdio>
@@ -64,7 +63,7 @@ DomNode FollowPath(const DomDocument& doc, const std::vector<int>& path)
 }  // namespace
 
 SafetyKeeper::SafetyKeeper(CMainFrame* frame)
-    : QObject(frame), m_pFrame(frame), m_settings(ReadSettings()), m_pOps(&FileOps::system())
+    : QObject(frame), m_pFrame(frame), m_settings(AppSettings::Safety()), m_pOps(&FileOps::system())
 {
     m_pause.setSingleShot(true);
     connect(&m_pause, &QTimer::timeout, this, &SafetyKeeper::TrySnapshot);
@@ -75,26 +74,6 @@ SafetyKeeper::SafetyKeeper(CMainFrame* frame)
 }
 
 SafetyKeeper::~SafetyKeeper() = default;
-
-QString SafetyKeeper::SettingsPath()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-           + QStringLiteral("/penwick/penwick.conf");
-}
-
-SafetySettings SafetyKeeper::ReadSettings(const QString& path)
-{
-    SafetySettings s;
-    QSettings file(path, QSettings::IniFormat);
-    file.beginGroup(QStringLiteral("safety"));
-    s.backups = file.value(QStringLiteral("backups"), s.backups).toBool();
-    s.recovery = file.value(QStringLiteral("recovery"), s.recovery).toBool();
-    s.lock = file.value(QStringLiteral("lock"), s.lock).toBool();
-    s.keepBackups = std::max(1, file.value(QStringLiteral("keepBackups"), s.keepBackups).toInt());
-    s.recoveryIntervalSeconds =
-        std::max(1, file.value(QStringLiteral("recoveryIntervalSeconds"), s.recoveryIntervalSeconds).toInt());
-    return s;
-}
 
 void SafetyKeeper::SetSettings(const SafetySettings& settings)
 {

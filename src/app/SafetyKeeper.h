@@ -1,8 +1,8 @@
 // The window side of keeping a writer's work safe: the backup before each save, crash
 // recovery snapshots of unsaved work written while the writer pauses, the questions
 // asked when a project with a newer snapshot or another window's lock is opened, and
-// the lock itself. What it does is read once from the settings file ([safety] in
-// $XDG_CONFIG_HOME/penwick/penwick.conf); the core part is ProjectSafety.
+// the lock itself. What it does is read once from the settings file (AppSettings); the
+// core part is ProjectSafety.
 #pragma once
 
 #include "FileIO.h"
@@ -24,9 +24,7 @@ public:
     explicit SafetyKeeper(CMainFrame* frame);
     ~SafetyKeeper() override;
 
-    // The settings file, and the settings it holds (defaults for anything missing).
-    static QString SettingsPath();
-    static penwick::SafetySettings ReadSettings(const QString& path = SettingsPath());
+    // What it does, read from the settings file (AppSettings) when it is made.
     const penwick::SafetySettings& settings() const { return m_settings; }
     void SetSettings(const penwick::SafetySettings& settings);
 

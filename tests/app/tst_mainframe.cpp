@@ -1,5 +1,6 @@
 // The main window driven headless: menus, enabling per active pane, routing, the
 // direction toggle, the About box and the close sequence's questions.
+#include "AppSettings.h"
 #include "CMainFrame.h"
 #include "CVellApp.h"
 #include "CVellDoc.h"
@@ -206,7 +207,7 @@ private slots:
 
     void windowSizeAndSplitterAreRemembered()
     {
-        const QString path = SafetyKeeper::SettingsPath();
+        const QString path = AppSettings::Path();
         frame->resize(700, 520);   // inside the offscreen screen (800x600)
         auto* splitter = qobject_cast<QSplitter*>(frame->centralWidget());
         splitter->setSizes({310, 390});

@@ -1,6 +1,7 @@
 // Backups before saves, recovery snapshots and their questions, and the project lock,
 // driven through the real main window with scripted prompts and injected file faults;
 // then once end to end: a real penwick types, is killed, and its work comes back.
+#include "AppSettings.h"
 #include "CMainFrame.h"
 #include "CVellApp.h"
 #include "CNodePropertyDlg.h"
@@ -143,10 +144,10 @@ private slots:
 
     void settingsFileIsRead()
     {
-        const QString path = SafetyKeeper::SettingsPath();
+        const QString path = AppSettings::Path();
         QCOMPARE(path, home.filePath(QStringLiteral("config/penwick/penwick.conf")));
         QVERIFY(WriteAll(path, "[safety]\nbackups=false\nlock=false\nkeepBackups=3\nrecoveryIntervalSeconds=0\n"));
-        const penwick::SafetySettings s = SafetyKeeper::ReadSettings();
+        const penwick::SafetySettings s = AppSettings::Safety();
         QFile::remove(path);
         QVERIFY(!s.backups && s.recovery && !s.lock);
         QCOMPARE(s.keepBackups, 3);
@@ -455,7 +456,7 @@ private slots:
     void killedProcessLosesNothingTyped()
     {
         app.reset();
-        const QString conf = SafetyKeeper::SettingsPath();
+        const QString conf = AppSettings::Path();
         QVERIFY(WriteAll(conf, "[safety]\nrecoveryIntervalSeconds=1\n"));
 
         const QString typed = QStringLiteral("消えない言葉");

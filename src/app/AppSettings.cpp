@@ -1,0 +1,55 @@
+#include "AppSettings.h"
+
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+QString AppSettings::Path()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+           + QStringLiteral("/penwick/penwick.conf");
+}
+
+penwick::SafetySettings AppSettings::Safety(const QString& path)
+{
+    penwick::SafetySettings s;
+    QSettings file(path, QSettings::IniFormat);
+    file.beginGroup(QStringLiteral("safety"));
+    s.backups = file.value(QStringLiteral("backups"), s.backups).toBool();
+    s.recovery = file.value(QStringLiteral("recovery"), s.recovery).toBool();
+    s.lock = file.value(QStringLiteral("lock"), s.lock).toBool();
+    // Never no backup at all, never a busy timer.
+    s.keepBackups = std::max(1, file.value(QStringLiteral("keepBackups"), s.keepBackups).toInt());
+    s.recoveryIntervalSeconds =
+        std::max(1, file.value(QStringLiteral("recoveryIntervalSeconds"), s.recoveryIntervalSeconds).toInt());
+    return s;
+}
+
+AppSettings::WindowState AppSettings::Window(const QString& path)
+{
+    WindowState w;
+    QSettings file(path, QSettings::IniFormat);
+    file.beginGroup(QStringLiteral("window"));
+    const QSize size = file.value(QStringLiteral("size")).toSize();
+    if (size.width() >= 200 && size.height() >= 150)
+        w.size = size;
+    if (file.contains(QStringLiteral("pos")))
+        w.pos = file.value(QStringLiteral("pos")).toPoint();
+    w.maximized = file.value(QStringLiteral("maximized")).toBool();
+    const QList<QVariant> sizes = file.value(QStringLiteral("splitter")).toList();
+    if (sizes.size() == 2 && sizes[0].toInt() > 0 && sizes[1].toInt() > 0)
+        w.splitter = {sizes[0].toInt(), sizes[1].toInt()};
+    return w;
+}
+
+void AppSettings::SetWindow(const WindowState& state, const QString& path)
+{
+    QSettings file(path, QSettings::IniFormat);
+    file.beginGroup(QStringLiteral("window"));
+    file.setValue(QStringLiteral("size"), state.size);
+    if (state.pos)
+        file.setValue(QStringLiteral("pos"), *state.pos);
+    file.setValue(QStringLiteral("maximized"), state.maximized);
+    file.setValue(QStringLiteral("splitter"), QVariantList{state.splitter.value(0), state.splitter.value(1)});
+}

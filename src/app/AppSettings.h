@@ -1,0 +1,29 @@
+// The one settings file, $XDG_CONFIG_HOME/penwick/penwick.conf (~/.config/… by default),
+// and everything read from or written to it: the safety switches ([safety]) and the
+// window's geometry ([window]). Missing or unusable values read as the defaults.
+#pragma once
+
+#include "ProjectSafety.h"
+
+#include <QList>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+
+#include <optional>
+
+class AppSettings {
+public:
+    static QString Path();
+
+    static penwick::SafetySettings Safety(const QString& path = Path());
+
+    struct WindowState {
+        QSize size;                  // the normal (not maximised) size; invalid: none kept
+        std::optional<QPoint> pos;
+        bool maximized = false;
+        QList<int> splitter;         // outline and editor widths; empty: none kept
+    };
+    static WindowState Window(const QString& path = Path());
+    static void SetWindow(const WindowState& state, const QString& path = Path());
+};
