@@ -305,6 +305,8 @@ const char* markupProblem(const pugi::xml_node& root, std::string_view text, pug
             static const char* const order[] = {"version", "encoding", "standalone"};
             std::size_t next = 0;
             pugi::xml_attribute a = n.first_attribute();
+            if (std::strcmp(n.name(), "xml") != 0)   // the parser takes "xMl" as well
+                return bad(n, "XML 宣言が正しくありません。");
             if (!a || std::strcmp(a.name(), "version") != 0)
                 return bad(n, "XML 宣言に version がありません。");
             for (; a; a = a.next_attribute()) {

@@ -194,6 +194,7 @@ void TestXmlChars::markupOtherParsersRefuseIsRefused_data()
     QTest::newRow("declaration out of order") << QByteArray("<?xml version=\"1.0\" standalone=\"yes\" encoding=\"UTF-8\"?><p title=\"t\"/>") << "XML 宣言";
     QTest::newRow("doctype subset") << QByteArray("<!DOCTYPE p [<!ENTITY e \"x\">]><p title=\"t\"/>") << "文書型宣言";
     QTest::newRow("doctype junk") << QByteArray("<!DOCTYPE$p><p title=\"t\"/>") << "文書型宣言";
+    QTest::newRow("declaration in capitals") << QByteArray("<?xMl version=\"1.0\"?><p title=\"t\"/>") << "XML 宣言";
     QTest::newRow("two doctypes") << QByteArray("<!DOCTYPE p><!DOCTYPE p><p title=\"t\"/>") << "二つ";
     QTest::newRow("doctype name") << QByteArray("<!DOCTYPE p,><p title=\"t\"/>") << "文書型宣言";
     QTest::newRow("doctype after the root") << QByteArray("<p title=\"t\"/><!DOCTYPE p>") << "文書要素の外";
