@@ -6,6 +6,10 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <cstdint>
 
 namespace penwick {
@@ -77,10 +81,23 @@ bool IsXmlName(std::string_view s)
 {
     if (s.empty())
         return false;
-    // The usual names are ASCII: no decoding needed.
-    if (std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        return IsNameStartChar(static_cast<unsigned char>(s[0]))
-               && std::all_of(s.begin() + 1, s.end(), [](char c) { return IsNameChar(static_cast<unsigned char>(c)); });
+    // The usual names are ASCII: a table answers without decoding.
+    static const auto kAscii = [] {
+        std::array<std::uint8_t, 128> t{};   // 1: may continue a name, 2: may start one too
+        for (char32_t c = 0; c < 128; ++c)
+            t[c] = IsNameStartChar(c) ? 3 : IsNameChar(c) ? 1 : 0;
+        return t;
+    }();
+    bool ascii = true;
+    for (std::size_t i = 0; i < s.size() && ascii; ++i) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c >= 0x80)
+            ascii = false;
+        else if (!(kAscii[c] & (i == 0 ? 2 : 1)))
+            return false;
+    }
+    if (ascii)
+        return true;
     for (std::size_t i = 0; i < s.size();) {
         char32_t cp;
         const std::size_t len = DecodeAt(s, i, cp);
@@ -127,8 +144,68 @@ std::string ToXmlText(std::string_view utf8, std::size_t* replaced)
     return out;
 }
 
+namespace {
+
+// Whether a word of eight bytes holds no control byte, '&' or 0xEF: nothing a character
+// check needs to look at.
+inline bool QuietWord(const unsigned char* p, bool lessThanToo)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    const auto zeroByte = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    return !(((w - kOnes * 0x20) & ~w & kHighs) | zeroByte(w ^ (kOnes * '&')) | zeroByte(w ^ (kOnes * 0xEF))
+             | (lessThanToo ? zeroByte(w ^ (kOnes * '<')) : 0));
+}
+
+// The usual case, cheaply: no raw character and no reference anywhere that XML cannot
+// hold (markup is not told apart here; the full repair does that when this says no).
+bool NothingToRepair(std::string_view s)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(s.data());
+    const std::size_t n = s.size();
+    for (std::size_t i = 0; i < n;) {
+#if defined(__SSE2__)
+        // Sixteen bytes at a time: a project is almost all text with none of these bytes.
+        const __m128i below = _mm_set1_epi8(0x1F), amp = _mm_set1_epi8('&'), ef = _mm_set1_epi8(char(0xEF));
+        while (i + 16 <= n) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+            const __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(_mm_max_epu8(v, below), below),
+                                             _mm_or_si128(_mm_cmpeq_epi8(v, amp), _mm_cmpeq_epi8(v, ef)));
+            if (_mm_movemask_epi8(hit) != 0)
+                break;
+            i += 16;
+        }
+#endif
+        while (i + 8 <= n && QuietWord(b + i, false))
+            i += 8;
+        if (i >= n)
+            break;
+        const unsigned char c = b[i];
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r')
+            return false;
+        if (c == 0xEF && i + 2 < n && b[i + 1] == 0xBF && (b[i + 2] & 0xFE) == 0xBE)
+            return false;
+        if (c == '&' && i + 1 < n && b[i + 1] == '#') {
+            char32_t value = 0;
+            if (const std::size_t len = ParseReference(s, i, value)) {
+                if (!IsXmlChar(value))
+                    return false;
+                i += len;
+                continue;
+            }
+        }
+        ++i;
+    }
+    return true;
+}
+
+}  // namespace
+
 XmlCharRepair RepairXmlCharacters(std::string_view s, std::string& out)
 {
+    if (NothingToRepair(s))
+        return {};
     // The text is well-formed UTF-8 (the decoder saw to that), so the only raw characters
     // XML cannot hold are the C0 controls but TAB, LF, CR, and U+FFFE/U+FFFF (EF BF BE/BF).
     // A table picks out the few bytes worth a look; everything else is skipped in a tight loop.
@@ -191,17 +268,8 @@ XmlCharRepair RepairXmlCharacters(std::string_view s, std::string& out)
     std::size_t tagEnd = 0;      // inside a start or end tag up to here
     const std::size_t n = s.size();
     const auto* bytes = reinterpret_cast<const unsigned char*>(s.data());
-    // Eight bytes at a time while none is a control, '<', '&' or 0xEF.
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
-    const auto zeroByte = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
-    const auto plainWord = [&](std::size_t at) {
-        std::uint64_t w;
-        std::memcpy(&w, bytes + at, 8);
-        return !(((w - kOnes * 0x20) & ~w & kHighs) | zeroByte(w ^ (kOnes * '<')) | zeroByte(w ^ (kOnes * '&'))
-                 | zeroByte(w ^ (kOnes * 0xEF)));
-    };
     for (std::size_t i = 0; i < n;) {
-        while (i + 8 <= n && plainWord(i))
+        while (i + 8 <= n && QuietWord(bytes + i, true))   // eight bytes at a time
             i += 8;
         while (i < n && !kInteresting[bytes[i]])
             ++i;
