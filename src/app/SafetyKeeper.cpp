@@ -137,19 +137,27 @@ SafetyKeeper::OpenChoice SafetyKeeper::BeforeOpen(const QString& path, std::stri
     // Every snapshot left by a window that is gone is offered, newest first. A snapshot
     // without a process ID (an older version's) may be a live window's when the project
     // is held by another.
-    for (const BackupEntry& snapshot : store.pendingRecoveries(project)) {
+    const std::vector<BackupEntry> pending = store.pendingRecoveries(project);
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+        const BackupEntry& snapshot = pending[i];
         if (heldByOther && snapshot.pid == 0)
             continue;
-        const PromptAnswer answer = m_pFrame->prompts().message(
-            QStringLiteral("%1 には、保存されなかった作業の復旧用データがあります（%2）。\n"
-                           "「はい」: 復旧用データの内容で開きます。保存するまでファイルは変わりません。\n"
-                           "「いいえ」: 復旧用データを破棄して、保存されているファイルを開きます"
-                           "（破棄したデータはバックアップとして残ります）。\n"
-                           "「キャンセル」: 何もせずに開くのをやめます。")
-                .arg(name, path.isEmpty() ? QDateTime::fromSecsSinceEpoch(snapshot.modified).toString(
-                                                QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-                                          : QStringLiteral("ファイルより新しいもの")),
-            PromptIcon::Question, PromptButtons::YesNoCancel);
+        const QString when = QDateTime::fromSecsSinceEpoch(snapshot.modified).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        const QString question =
+            path.isEmpty()
+                ? QStringLiteral("保存されないまま終わった無題のプロジェクトの復旧用データがあります（%1）。\n"
+                                 "「はい」: 復旧用データの内容で開きます。\n"
+                                 "「いいえ」: 復旧用データを破棄して、新しいプロジェクトで始めます"
+                                 "（破棄したデータはバックアップとして残ります）。\n"
+                                 "「キャンセル」: 今回は開きません（次に起動したときにもう一度尋ねます）。")
+                      .arg(when)
+                : QStringLiteral("%1 には、保存されなかった作業の復旧用データがあります（ファイルより新しいもの）。\n"
+                                 "「はい」: 復旧用データの内容で開きます。保存するまでファイルは変わりません。\n"
+                                 "「いいえ」: 復旧用データを破棄して、保存されているファイルを開きます"
+                                 "（破棄したデータはバックアップとして残ります）。\n"
+                                 "「キャンセル」: 何もせずに開くのをやめます。")
+                      .arg(name);
+        const PromptAnswer answer = m_pFrame->prompts().message(question, PromptIcon::Question, PromptButtons::YesNoCancel);
         if (answer == PromptAnswer::Yes) {
             std::string bytes;
             const FileResult read = ReadWholeFile(snapshot.path, bytes, false);
@@ -158,8 +166,12 @@ SafetyKeeper::OpenChoice SafetyKeeper::BeforeOpen(const QString& path, std::stri
                 return OpenChoice::Cancel;
             }
             // The restored work is this window's now: its snapshot goes with this window's
-            // save or close, and survives another crash until then.
+            // save or close, and survives another crash until then. Older snapshots of
+            // windows that are gone are kept among the backups rather than asked about again.
             ::rename(snapshot.path.c_str(), store.recoveryPath(project).c_str());
+            for (std::size_t k = i + 1; k < pending.size(); ++k)
+                if (!(heldByOther && pending[k].pid == 0))
+                    store.keepRecoveryAsBackup(project, m_settings.keepBackups, std::time(nullptr), pending[k].path);
             *recovered = std::move(bytes);
             return OpenChoice::FromRecovery;
         }

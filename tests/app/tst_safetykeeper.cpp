@@ -357,11 +357,28 @@ private slots:
         leaveSnapshot("this window's own, written first");   // makes the folder, dates the project back
         QVERIFY(penwick::WriteFileAtomically(store.recoveryPath(Native(project), dead), crashed.toStdString()));
         QVERIFY(penwick::WriteFileAtomically(store.recoveryPath(Native(project), getppid()), live.toStdString()));
+        // An older crash's snapshot, still newer than the file.
+        const pid_t older = fork();
+        if (older == 0)
+            _exit(0);
+        QCOMPARE(waitpid(older, nullptr, 0), older);
+        const QString olderPath = QString::fromStdString(store.recoveryPath(Native(project), older));
+        QVERIFY(WriteAll(olderPath, "older crash"));
+        QFile olderFile(olderPath);
+        QVERIFY(olderFile.open(QIODevice::ReadWrite));
+        QVERIFY(olderFile.setFileTime(QDateTime::currentDateTime().addSecs(-30), QFileDevice::FileModificationTime));
+        olderFile.close();
         store.removeRecovery(Native(project));
         start();
         prompts->answer(PromptAnswer::Yes);
         QVERIFY(tree->OpenProjectFile(project));
-        QCOMPARE(prompts->messages().size(), 1);   // the crashed window's only
+        QCOMPARE(prompts->messages().size(), 1);   // the newest crashed window's only
+        // The older one is kept among the backups, not asked about again.
+        QVERIFY(!QFile::exists(olderPath));
+        const auto kept = store.list(Native(project));
+        QVERIFY(std::any_of(kept.begin(), kept.end(), [](const penwick::BackupEntry& e) {
+            return !e.recovery && ReadAll(QString::fromStdString(e.path)) == "older crash";
+        }));
         QCOMPARE(VellTreeView::NodeOf(tree->topLevelItem(0)).text(), std::string("落ちた窓"));
         // Restored, it is this window's snapshot now; a save removes it and nothing else.
         QCOMPARE(ReadAll(QString::fromStdString(store.recoveryPath(Native(project)))), crashed);
