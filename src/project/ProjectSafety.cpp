@@ -126,14 +126,15 @@ std::string fileStem(const std::string& path)
     return name.empty() ? std::string("project") : name;
 }
 
-// A folder of ours: created 0700 where missing, and refused unless it is a real folder
-// (not a link) owned by this user; one that others may read is made private.
-int makePrivateFolder(const std::string& folder)
+// A folder of ours: created 0700 where missing, and refused unless it is a folder owned
+// by this user; one that others may read is made private. Only the backups root may be a
+// link (the user's own, to another disk, say): a project's folder must be a real one.
+int makePrivateFolder(const std::string& folder, bool mayBeLink)
 {
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
         return errno;
     struct stat st;
-    if (::lstat(folder.c_str(), &st) != 0)
+    if ((mayBeLink ? ::stat(folder.c_str(), &st) : ::lstat(folder.c_str(), &st)) != 0)
         return errno;
     if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
         return EPERM;
@@ -235,9 +236,9 @@ FileResult BackupStore::ensureFolder(const std::string& folder) const
         err = ec.value();
     }
     if (!err)
-        err = makePrivateFolder(m_root);
+        err = makePrivateFolder(m_root, true);
     if (!err)
-        err = makePrivateFolder(folder);
+        err = makePrivateFolder(folder, false);
     if (err) {
         FileResult r;
         r.hr = ResultFromErrno(err);

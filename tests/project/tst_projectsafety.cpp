@@ -243,6 +243,11 @@ void TestProjectSafety::nothingIsWrittenThroughALink()
     QVERIFY(store.writeRecovery(project, "unsaved"));
     QCOMPARE(readText(victim), std::string("someone's file"));
     QCOMPARE(readText(snapshot), std::string("unsaved"));
+    // The backups root may be the user's own link to another folder.
+    QVERIFY(QDir().mkpath(dir.filePath("otherdisk")));
+    QCOMPARE(::symlink(dir.filePath("otherdisk").toLocal8Bit().constData(), dir.filePath("linked").toLocal8Bit().constData()), 0);
+    QVERIFY(BackupStore(dir.filePath("linked").toStdString()).backUp(project, 10));
+    QCOMPARE(QDir(dir.filePath("otherdisk")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 1);
     // A project folder among the backups that is a link is refused, with a message.
     const std::string other = dir.filePath("other.xml").toStdString();
     writeText(other, "other");
