@@ -338,20 +338,8 @@ std::size_t outsideJunk(std::string_view s)
         const std::size_t at = s.find(end, from);
         return at == std::string_view::npos ? n : at + end.size();
     };
-    // The end of the tag opening at s[i] ('>' outside quoted values), past it.
-    const auto tagEnd = [&](std::size_t i) {
-        char quote = 0;
-        for (; i < n; ++i) {
-            const char c = s[i];
-            if (quote)
-                quote = c == quote ? 0 : quote;
-            else if (c == '"' || c == '\'')
-                quote = c;
-            else if (c == '>')
-                return i + 1;
-        }
-        return n;
-    };
+    // Just past the end of the tag opening at s[i].
+    const auto tagEnd = [&](std::size_t i) { return std::min(XmlTagEnd(s, i) + 1, n); };
     std::size_t i = 0;
     bool rootDone = false;
     while (i < n) {

@@ -77,6 +77,21 @@ bool IsNameChar(char32_t c)
 
 }  // namespace
 
+std::size_t XmlTagEnd(std::string_view s, std::size_t from)
+{
+    char quote = 0;
+    for (std::size_t i = from; i < s.size(); ++i) {
+        const char c = s[i];
+        if (quote)
+            quote = c == quote ? 0 : quote;
+        else if (c == '"' || c == '\'')
+            quote = c;
+        else if (c == '>')
+            return i;
+    }
+    return s.size();
+}
+
 bool IsXmlName(std::string_view s)
 {
     if (s.empty())
@@ -281,18 +296,8 @@ XmlCharRepair RepairXmlCharacters(std::string_view s, std::string& out)
             // it starts nothing.
             if (i >= regionEnd && i >= tagEnd) {
                 regionEnd = endOf(i);
-                if (regionEnd == i + 1) {   // a tag: its end is the first '>' outside quotes
-                    char quote = 0;
-                    for (tagEnd = i + 1; tagEnd < n; ++tagEnd) {
-                        const char t = s[tagEnd];
-                        if (quote)
-                            quote = t == quote ? 0 : quote;
-                        else if (t == '"' || t == '\'')
-                            quote = t;
-                        else if (t == '>')
-                            break;
-                    }
-                }
+                if (regionEnd == i + 1)   // a tag
+                    tagEnd = XmlTagEnd(s, i + 1);
             }
             ++i;
             continue;

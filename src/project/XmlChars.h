@@ -18,6 +18,10 @@ constexpr bool IsXmlChar(char32_t c)
            || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
+// Where the tag that s[from] lies in ends: the offset of the first '>' at or after from
+// that stands outside a quoted attribute value, or s.size().
+std::size_t XmlTagEnd(std::string_view s, std::size_t from);
+
 // Whether the UTF-8 text is an XML Name (XML 1.0 fifth edition): the parser we use takes
 // any non-ASCII character in names, which other parsers refuse.
 bool IsXmlName(std::string_view utf8);
