@@ -71,17 +71,22 @@ inline std::string GenerateProjectXml(const std::vector<std::string>& corpus, in
     return xml.str();
 }
 
-// The benchmark project: 300 chapters x 10 paragraphs, 1,000,000 characters.
-inline std::string GenerateLargeProject(const std::string& corpusDir)
+// The benchmark project: 300 chapters x 10 paragraphs, 1,000,000 characters, times scale
+// (scale 10: 3,000 chapters, 33,000 nodes, 10,000,000 characters).
+inline std::string GenerateLargeProject(const std::string& corpusDir, int scale = 1)
 {
-    return GenerateProjectXml(LoadCorpusParagraphs(corpusDir), 300, 10, 1000000);
+    return GenerateProjectXml(LoadCorpusParagraphs(corpusDir), 300 * scale, 10, std::size_t(1000000) * scale);
 }
 
-// The benchmark project written to fileName in the temporary folder; its path.
-inline std::string WriteLargeProjectFile(const std::string& corpusDir, const char* fileName)
+// The benchmark project written to fileName (the scale added to it) in the temporary
+// folder; its path.
+inline std::string WriteLargeProjectFile(const std::string& corpusDir, const char* fileName, int scale = 1)
 {
-    const std::string path = (std::filesystem::temp_directory_path() / fileName).string();
-    std::ofstream(path, std::ios::binary) << GenerateLargeProject(corpusDir);
+    std::string name = fileName;
+    if (scale != 1)
+        name.insert(name.rfind('.'), "-x" + std::to_string(scale));
+    const std::string path = (std::filesystem::temp_directory_path() / name).string();
+    std::ofstream(path, std::ios::binary) << GenerateLargeProject(corpusDir, scale);
     return path;
 }
 

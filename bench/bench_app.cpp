@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -49,16 +50,25 @@ std::unique_ptr<CVellApp> StartApp(SilentPrompts** prompts = nullptr)
     return app;
 }
 
-const std::string& LargeProjectPath()
+// The project files written so far, by scale: removed when the program ends.
+std::map<int, std::string>& WrittenProjects()
 {
-    static const std::string path = penwick::bench::WriteLargeProjectFile(PENWICK_CORPUS_DIR, "penwick-bench-app.xml");
+    static std::map<int, std::string> written;
+    return written;
+}
+
+const std::string& LargeProjectPath(int scale = 1)
+{
+    std::string& path = WrittenProjects()[scale];
+    if (path.empty())
+        path = penwick::bench::WriteLargeProjectFile(PENWICK_CORPUS_DIR, "penwick-bench-app.xml", scale);
     return path;
 }
 
 // What the open command does once the file is chosen: load, clear, build.
-bool OpenLargeProject(VellTreeView* tree)
+bool OpenLargeProject(VellTreeView* tree, int scale = 1)
 {
-    return tree->OpenProjectFile(QString::fromStdString(LargeProjectPath()));
+    return tree->OpenProjectFile(QString::fromStdString(LargeProjectPath(scale)));
 }
 
 long VmHWMKiB()
@@ -122,7 +132,7 @@ void BM_BuildTree(benchmark::State& state)
 {
     auto app = StartApp();
     VellTreeView* tree = app->GetMainWnd()->GetTreeView();
-    if (!OpenLargeProject(tree))
+    if (!OpenLargeProject(tree, int(state.range(0))))
         state.SkipWithError("open failed");
     for (auto _ : state) {
         state.PauseTiming();
@@ -133,7 +143,7 @@ void BM_BuildTree(benchmark::State& state)
     }
     state.counters["items"] = double(tree->topLevelItemCount());
 }
-BENCHMARK(BM_BuildTree)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildTree)->Arg(1)->Arg(10)->ArgName("scale")->Unit(benchmark::kMillisecond);
 
 // Clearing the tree, loading the file and building the tree: the work of opening.
 void BM_OpenLargeProject(benchmark::State& state)
@@ -141,10 +151,10 @@ void BM_OpenLargeProject(benchmark::State& state)
     auto app = StartApp();
     VellTreeView* tree = app->GetMainWnd()->GetTreeView();
     for (auto _ : state)
-        if (!OpenLargeProject(tree))
+        if (!OpenLargeProject(tree, int(state.range(0))))
             state.SkipWithError("open failed");
 }
-BENCHMARK(BM_OpenLargeProject)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenLargeProject)->Arg(1)->Arg(10)->ArgName("scale")->Unit(benchmark::kMillisecond);
 
 // Deleting every item of the large tree.
 void BM_DeleteAllItems(benchmark::State& state)
@@ -167,6 +177,7 @@ BENCHMARK(BM_DeleteAllItems)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv)
 {
     const int status = penwick::bench::RunQtBenchmarks(argc, argv);
-    std::filesystem::remove(LargeProjectPath());
+    for (const auto& [scale, path] : WrittenProjects())
+        std::filesystem::remove(path);
     return status;
 }

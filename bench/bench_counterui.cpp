@@ -20,6 +20,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -42,9 +43,18 @@ public:
 
 std::string TempPath(const char* name) { return (std::filesystem::temp_directory_path() / name).string(); }
 
-const std::string& LargeProjectPath()
+// The project files written so far, by scale: removed when the program ends.
+std::map<int, std::string>& WrittenProjects()
 {
-    static const std::string path = penwick::bench::WriteLargeProjectFile(PENWICK_CORPUS_DIR, "penwick-bench-counterui.xml");
+    static std::map<int, std::string> written;
+    return written;
+}
+
+const std::string& LargeProjectPath(int scale)
+{
+    std::string& path = WrittenProjects()[scale];
+    if (path.empty())
+        path = penwick::bench::WriteLargeProjectFile(PENWICK_CORPUS_DIR, "penwick-bench-counterui.xml", scale);
     return path;
 }
 
@@ -54,7 +64,7 @@ struct Session {
     VellTreeView* tree = nullptr;
     CVellEditView* edit = nullptr;
 
-    bool start()
+    bool start(int scale)
     {
         auto p = std::make_unique<BenchPrompts>();
         prompts = p.get();
@@ -63,7 +73,7 @@ struct Session {
         app->InitInstance({});
         tree = app->GetMainWnd()->GetTreeView();
         edit = app->GetMainWnd()->GetEditView();
-        return tree->OpenProjectFile(QString::fromStdString(LargeProjectPath()));
+        return tree->OpenProjectFile(QString::fromStdString(LargeProjectPath(scale)));
     }
 };
 
@@ -71,7 +81,7 @@ struct Session {
 void BM_ExportLargeProject(benchmark::State& state)
 {
     Session s;
-    if (!s.start())
+    if (!s.start(int(state.range(0))))
         state.SkipWithError("open failed");
     s.app->GetMainWnd()->SetActiveView(s.tree);
     for (auto _ : state)
@@ -82,13 +92,13 @@ void BM_ExportLargeProject(benchmark::State& state)
     state.counters["bytes"] = double(std::filesystem::file_size(s.prompts->exportPath.toStdString()));
     std::filesystem::remove(s.prompts->exportPath.toStdString());
 }
-BENCHMARK(BM_ExportLargeProject)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportLargeProject)->Arg(1)->Arg(10)->ArgName("scale")->Unit(benchmark::kMillisecond);
 
 // The assembly alone, without the save and the write.
 void BM_AssembleLargeProject(benchmark::State& state)
 {
     Session s;
-    if (!s.start())
+    if (!s.start(int(state.range(0))))
         state.SkipWithError("open failed");
     std::vector<std::string> chapters;
     for (auto _ : state) {
@@ -97,13 +107,13 @@ void BM_AssembleLargeProject(benchmark::State& state)
     }
     state.counters["chapters"] = double(chapters.size());
 }
-BENCHMARK(BM_AssembleLargeProject)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AssembleLargeProject)->Arg(1)->Arg(10)->ArgName("scale")->Unit(benchmark::kMillisecond);
 
 // 更新 in the open counter dialog: save, count every chapter and the whole, show it.
 void BM_CounterFullCount(benchmark::State& state)
 {
     Session s;
-    if (!s.start())
+    if (!s.start(int(state.range(0))))
         state.SkipWithError("open failed");
     s.edit->OnCounter();
     for (auto _ : state)
@@ -112,25 +122,26 @@ void BM_CounterFullCount(benchmark::State& state)
         state.SkipWithError("a message was shown");
     state.counters["report_lines"] = double(s.edit->m_pCounterDlg->m_editReport->blockCount());
 }
-BENCHMARK(BM_CounterFullCount)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CounterFullCount)->Arg(1)->Arg(10)->ArgName("scale")->Unit(benchmark::kMillisecond);
 
 // The project save both commands make first (the atomic writer syncs the file).
 void BM_SaveLargeProject(benchmark::State& state)
 {
     Session s;
-    if (!s.start())
+    if (!s.start(int(state.range(0))))
         state.SkipWithError("open failed");
     for (auto _ : state)
         if (!s.tree->SaveXMLToFile())
             state.SkipWithError("save failed");
 }
-BENCHMARK(BM_SaveLargeProject)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveLargeProject)->Arg(1)->Arg(10)->ArgName("scale")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
     const int status = penwick::bench::RunQtBenchmarks(argc, argv);
-    std::filesystem::remove(LargeProjectPath());
+    for (const auto& [scale, path] : WrittenProjects())
+        std::filesystem::remove(path);
     return status;
 }

@@ -1,4 +1,5 @@
-// Load, save and `penwick-cli info` on the 1,000,000-character, 3,300-node project.
+// Load, save and `penwick-cli info` on the 1,000,000-character, 3,300-node project
+// (scale 1) and on one ten times larger (scale 10).
 #include "DomDocument.h"
 #include "ProjectGenerator.h"
 
@@ -6,15 +7,19 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <fstream>
 
 using namespace penwick;
 
 namespace {
 
-const std::string& LargeProject()
+const std::string& LargeProject(int scale)
 {
-    static const std::string xml = bench::GenerateLargeProject(PENWICK_CORPUS_DIR);
+    static std::map<int, std::string> made;
+    std::string& xml = made[scale];
+    if (xml.empty())
+        xml = bench::GenerateLargeProject(PENWICK_CORPUS_DIR, scale);
     return xml;
 }
 
@@ -23,43 +28,43 @@ std::string TempFile(const char* name)
     return (std::filesystem::temp_directory_path() / name).string();
 }
 
-void WriteLargeProject(const std::string& path)
+void WriteLargeProject(const std::string& path, int scale)
 {
-    std::ofstream(path, std::ios::binary) << LargeProject();
+    std::ofstream(path, std::ios::binary) << LargeProject(scale);
 }
 
 void BM_LoadFromFile(benchmark::State& state)
 {
     const std::string path = TempFile("penwick-bench-load.xml");
-    WriteLargeProject(path);
+    WriteLargeProject(path, int(state.range(0)));
     for (auto _ : state) {
         DomDocument doc;
         if (!doc.load(path))
             state.SkipWithError("load failed");
         benchmark::DoNotOptimize(doc.documentElement());
     }
-    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(LargeProject().size()));
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(LargeProject(int(state.range(0))).size()));
     std::filesystem::remove(path);
 }
-BENCHMARK(BM_LoadFromFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadFromFile)->Arg(1)->Arg(10)->ArgName("scale")->Unit(benchmark::kMillisecond);
 
 void BM_SaveToFile(benchmark::State& state)
 {
     const std::string path = TempFile("penwick-bench-save.xml");
     DomDocument doc;
-    doc.loadFromBytes(LargeProject(), "bench");
+    doc.loadFromBytes(LargeProject(int(state.range(0))), "bench");
     for (auto _ : state)
         if (!doc.save(path))   // serialise, write, fsync, rename
             state.SkipWithError("save failed");
-    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(LargeProject().size()));
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(LargeProject(int(state.range(0))).size()));
     std::filesystem::remove(path);
 }
-BENCHMARK(BM_SaveToFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveToFile)->Arg(1)->Arg(10)->ArgName("scale")->Unit(benchmark::kMillisecond);
 
 void BM_SaveShiftJis(benchmark::State& state)
 {
     DomDocument doc;
-    doc.loadFromBytes(LargeProject(), "bench");
+    doc.loadFromBytes(LargeProject(int(state.range(0))), "bench");
     doc.setDeclaredEncoding("Shift_JIS");
     for (auto _ : state) {
         std::string bytes;
@@ -68,19 +73,19 @@ void BM_SaveShiftJis(benchmark::State& state)
         benchmark::DoNotOptimize(bytes.data());
     }
 }
-BENCHMARK(BM_SaveShiftJis)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveShiftJis)->Arg(1)->Arg(10)->ArgName("scale")->Unit(benchmark::kMillisecond);
 
 void BM_CliInfoProcess(benchmark::State& state)
 {
     const std::string path = TempFile("penwick-bench-info.xml");
-    WriteLargeProject(path);
+    WriteLargeProject(path, int(state.range(0)));
     const std::string command = std::string(PENWICK_BIN_DIR) + "/penwick-cli info " + path + " >/dev/null";
     for (auto _ : state)
         if (std::system(command.c_str()) != 0)
             state.SkipWithError("penwick-cli failed");
     std::filesystem::remove(path);
 }
-BENCHMARK(BM_CliInfoProcess)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CliInfoProcess)->Arg(1)->Arg(10)->ArgName("scale")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
