@@ -162,9 +162,12 @@ std::string protectTextForReload(std::string xml)
                     break;
             }
         } else {
-            // A tag; attribute values are escaped by the serialiser, so '>' ends it.
+            // A tag. The serialiser leaves '>' unescaped in attribute values, so the tag
+            // ends at the first '>' outside quotes.
             const bool closing = xml.compare(i, 2, "</") == 0;
-            copyThrough(">");
+            const std::size_t next = std::min(XmlTagEnd(xml, i) + 1, xml.size());
+            out.append(xml, i, next - i);
+            i = next;
             const bool empty = out.size() >= 2 && out.compare(out.size() - 2, 2, "/>") == 0;
             depth += closing ? -1 : empty ? 0 : 1;
         }

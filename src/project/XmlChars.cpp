@@ -96,6 +96,10 @@ bool IsXmlName(std::string_view s)
 {
     if (s.empty())
         return false;
+    // As parsers that know namespaces read it: at most one colon, between two parts.
+    if (const std::size_t colon = s.find(':'); colon != std::string_view::npos
+        && (colon == 0 || colon + 1 == s.size() || s.find(':', colon + 1) != std::string_view::npos))
+        return false;
     // The usual names are ASCII: a table answers without decoding.
     static const auto kAscii = [] {
         std::array<std::uint8_t, 128> t{};   // 1: may continue a name, 2: may start one too

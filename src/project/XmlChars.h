@@ -22,8 +22,9 @@ constexpr bool IsXmlChar(char32_t c)
 // that stands outside a quoted attribute value, or s.size().
 std::size_t XmlTagEnd(std::string_view s, std::size_t from);
 
-// Whether the UTF-8 text is an XML Name (XML 1.0 fifth edition): the parser we use takes
-// any non-ASCII character in names, which other parsers refuse.
+// Whether the UTF-8 text is an XML Name (XML 1.0 fifth edition) with at most one colon,
+// between two parts, as parsers that know namespaces require: the parser we use takes any
+// non-ASCII character and any colons in names, which other parsers refuse.
 bool IsXmlName(std::string_view utf8);
 
 // The text with each character XML 1.0 cannot hold, and each ill-formed UTF-8 sequence,
