@@ -115,8 +115,11 @@ int Count(const Args& args)
         return 0;
     }
     std::string json = "{\"chapters\":[";
-    for (std::size_t i = 0; i < counts.chapters.size(); ++i)
-        json += (i ? "," : "") + Json(counts.chapters[i], int(i + 1));
+    for (std::size_t i = 0; i < counts.chapters.size(); ++i) {
+        if (i)
+            json += ',';
+        json += Json(counts.chapters[i], int(i + 1));
+    }
     std::cout << json << "],\"total\":" << Json(counts.total) << "}\n";
     return 0;
 }

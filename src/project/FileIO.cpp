@@ -105,7 +105,10 @@ bool ResolveTarget(const std::string& path, std::string& target, int& err)
 // cut short so that the whole stays well within the 255 bytes a file name may have.
 std::string TemporaryPrefix(const std::string& target)
 {
-    return "." + Utf8Prefix(BaseName(target), 160) + ".penwick-";
+    std::string prefix = ".";   // appended piece by piece: GCC 12 at -O3 warns wrongly about a + chain
+    prefix += Utf8Prefix(BaseName(target), 160);
+    prefix += ".penwick-";
+    return prefix;
 }
 
 mode_t CurrentUmask()
