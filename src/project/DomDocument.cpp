@@ -121,8 +121,10 @@ std::string protectTextForReload(std::string xml)
     out.reserve(xml.size() + 64);
     std::size_t i = 0;
     int depth = 0;   // open elements around the current position
-    auto copyThrough = [&](std::string_view end) {
-        const std::size_t stop = xml.find(end, i);
+    // Copies markup opened by `opener` at i through its `end` (searched after the opener:
+    // "<!-->" does not close the comment it opens).
+    auto copyThrough = [&](std::size_t opener, std::string_view end) {
+        const std::size_t stop = xml.find(end, i + opener);
         const std::size_t next = stop == std::string::npos ? xml.size() : stop + end.size();
         out.append(xml, i, next - i);
         i = next;
@@ -148,19 +150,16 @@ std::string protectTextForReload(std::string xml)
             }
             i = end;
         } else if (xml.compare(i, 4, "<!--") == 0) {
-            copyThrough("-->");
+            copyThrough(4, "-->");
         } else if (xml.compare(i, 9, "<![CDATA[") == 0) {
-            copyThrough("]]>");
+            copyThrough(9, "]]>");
         } else if (xml.compare(i, 2, "<?") == 0) {
-            copyThrough("?>");
+            copyThrough(2, "?>");
         } else if (xml.compare(i, 9, "<!DOCTYPE") == 0) {
-            for (int brackets = 0; i < xml.size();) {   // the internal subset may hold '>'
-                const char d = xml[i++];
-                out += d;
-                brackets += d == '[' ? 1 : d == ']' ? -1 : 0;
-                if (d == '>' && brackets <= 0)
-                    break;
-            }
+            // No internal subset is ever loaded; a quoted identifier may hold '>' or '['.
+            const std::size_t next = std::min(XmlTagEnd(xml, i) + 1, xml.size());
+            out.append(xml, i, next - i);
+            i = next;
         } else {
             // A tag. The serialiser leaves '>' unescaped in attribute values, so the tag
             // ends at the first '>' outside quotes.
@@ -358,8 +357,9 @@ std::size_t outsideJunk(std::string_view s)
             i = past(i + 4, "-->");
         } else if (!rootDone && s.compare(i, 9, "<!DOCTYPE") == 0) {
             // An internal subset may hold '>' (it is refused later, with its own reason).
-            const std::size_t open = s.find('[', i), close = tagEnd(i);
-            i = open < close ? tagEnd(past(open, "]")) : close;
+            // ('[' inside a quoted identifier opens nothing.)
+            const std::size_t open = s.find_first_of("[\"'", i), close = tagEnd(i);
+            i = open < close && s[open] == '[' ? tagEnd(past(open, "]")) : close;
         } else if (rootDone) {
             return i;
         } else {
