@@ -137,11 +137,11 @@ SafetyKeeper::OpenChoice SafetyKeeper::BeforeOpen(const QString& path, std::stri
     // Every snapshot left by a window that is gone is offered, newest first. A snapshot
     // without a process ID (an older version's) may be a live window's when the project
     // is held by another.
-    const std::vector<BackupEntry> pending = store.pendingRecoveries(project);
+    std::vector<BackupEntry> pending = store.pendingRecoveries(project);
+    if (heldByOther)
+        std::erase_if(pending, [](const BackupEntry& e) { return e.pid == 0; });
     for (std::size_t i = 0; i < pending.size(); ++i) {
         const BackupEntry& snapshot = pending[i];
-        if (heldByOther && snapshot.pid == 0)
-            continue;
         const QString when = QDateTime::fromSecsSinceEpoch(snapshot.modified).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         const QString question =
             path.isEmpty()
@@ -170,8 +170,7 @@ SafetyKeeper::OpenChoice SafetyKeeper::BeforeOpen(const QString& path, std::stri
             // windows that are gone are kept among the backups rather than asked about again.
             ::rename(snapshot.path.c_str(), store.recoveryPath(project).c_str());
             for (std::size_t k = i + 1; k < pending.size(); ++k)
-                if (!(heldByOther && pending[k].pid == 0))
-                    store.keepRecoveryAsBackup(project, m_settings.keepBackups, std::time(nullptr), pending[k].path);
+                store.keepRecoveryAsBackup(project, m_settings.keepBackups, std::time(nullptr), pending[k].path);
             *recovered = std::move(bytes);
             return OpenChoice::FromRecovery;
         }

@@ -121,14 +121,6 @@ std::string protectTextForReload(std::string xml)
     out.reserve(xml.size() + 64);
     std::size_t i = 0;
     int depth = 0;   // open elements around the current position
-    // Copies markup opened by `opener` at i through its `end` (searched after the opener:
-    // "<!-->" does not close the comment it opens).
-    auto copyThrough = [&](std::size_t opener, std::string_view end) {
-        const std::size_t stop = xml.find(end, i + opener);
-        const std::size_t next = stop == std::string::npos ? xml.size() : stop + end.size();
-        out.append(xml, i, next - i);
-        i = next;
-    };
     while (i < xml.size()) {
         if (xml[i] != '<') {   // a run of character data, up to the next markup
             const std::size_t end = std::min(xml.find('<', i), xml.size());
@@ -149,24 +141,19 @@ std::string protectTextForReload(std::string xml)
                 }
             }
             i = end;
-        } else if (xml.compare(i, 4, "<!--") == 0) {
-            copyThrough(4, "-->");
-        } else if (xml.compare(i, 9, "<![CDATA[") == 0) {
-            copyThrough(9, "]]>");
-        } else if (xml.compare(i, 2, "<?") == 0) {
-            copyThrough(2, "?>");
-        } else if (xml.compare(i, 9, "<!DOCTYPE") == 0) {
-            // No internal subset is ever loaded; a quoted identifier may hold '>' or '['.
-            const std::size_t next = std::min(XmlTagEnd(xml, i) + 1, xml.size());
-            out.append(xml, i, next - i);
-            i = next;
+        } else if (const std::size_t end = XmlMarkupEnd(xml, i)) {   // comment, CDATA, PI: copied as they are
+            out.append(xml, i, end - i);
+            i = end;
         } else {
-            // A tag. The serialiser leaves '>' unescaped in attribute values, so the tag
-            // ends at the first '>' outside quotes.
+            // A tag or the document type (no internal subset is ever loaded). The serialiser
+            // leaves '>' unescaped in attribute values, so it ends at the first '>' outside quotes.
+            const bool tag = xml.compare(i, 9, "<!DOCTYPE") != 0;
             const bool closing = xml.compare(i, 2, "</") == 0;
-            const std::size_t next = std::min(XmlTagEnd(xml, i) + 1, xml.size());
+            const std::size_t next = XmlTagEnd(xml, i);
             out.append(xml, i, next - i);
             i = next;
+            if (!tag)
+                continue;
             const bool empty = out.size() >= 2 && out.compare(out.size() - 2, 2, "/>") == 0;
             depth += closing ? -1 : empty ? 0 : 1;
         }
@@ -174,10 +161,6 @@ std::string protectTextForReload(std::string xml)
     return out;
 }
 
-// What the parser let through but XML does not allow, so that a document we accept is one
-// that every parser reads once saved: names that are not XML names, an attribute given
-// twice, "--" in a comment, a processing instruction named like the declaration, a
-// declaration with other than version, encoding, standalone in that order.
 // version "1.<digits>", encoding a name of letters, digits, ".", "_" and "-" starting with
 // a letter, standalone "yes" or "no".
 bool declarationValueOk(std::size_t which, std::string_view v)
@@ -201,17 +184,16 @@ bool declarationValueOk(std::size_t which, std::string_view v)
 // would not be expanded anyway.
 bool doctypeOk(std::string_view v)
 {
-    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
     std::size_t i = 0;
     const auto skipSpace = [&] {
         const std::size_t from = i;
-        while (i < v.size() && isSpace(v[i]))
+        while (i < v.size() && isXmlSpace(v[i]))
             ++i;
         return i > from;
     };
     const auto token = [&] {
         const std::size_t from = i;
-        while (i < v.size() && !isSpace(v[i]))
+        while (i < v.size() && !isXmlSpace(v[i]))
             ++i;
         return v.substr(from, i - from);
     };
@@ -245,6 +227,11 @@ bool doctypeOk(std::string_view v)
     return i == v.size();
 }
 
+// What the parser let through but XML does not allow, so that a document we accept is one
+// that every parser reads once saved: names that are not XML names, an attribute given
+// twice, "--" in a comment, a processing instruction named like the declaration, a
+// declaration with other than version, encoding, standalone in that order, a document
+// type other than a name and an external identifier.
 const char* markupProblem(const pugi::xml_node& root, std::string_view text, pugi::xml_node* where)
 {
     const auto bad = [&](const pugi::xml_node& n, const char* text) {
@@ -335,46 +322,38 @@ const char* markupProblem(const pugi::xml_node& root, std::string_view text, pug
 std::size_t outsideJunk(std::string_view s)
 {
     const std::size_t n = s.size();
-    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    const auto past = [&](std::size_t from, std::string_view end) {
-        const std::size_t at = s.find(end, from);
-        return at == std::string_view::npos ? n : at + end.size();
-    };
-    // Just past the end of the tag opening at s[i].
-    const auto tagEnd = [&](std::size_t i) { return std::min(XmlTagEnd(s, i) + 1, n); };
     std::size_t i = 0;
     bool rootDone = false;
     while (i < n) {
-        if (isSpace(s[i])) {
+        if (isXmlSpace(s[i])) {
             ++i;
             continue;
         }
         if (s[i] != '<')
             return i;
-        if (s.compare(i, 2, "<?") == 0) {
-            i = past(i + 2, "?>");
-        } else if (s.compare(i, 4, "<!--") == 0) {
-            i = past(i + 4, "-->");
+        if (s.compare(i, 2, "<?") == 0 || s.compare(i, 4, "<!--") == 0) {
+            i = XmlMarkupEnd(s, i);
         } else if (!rootDone && s.compare(i, 9, "<!DOCTYPE") == 0) {
             // An internal subset may hold '>' (it is refused later, with its own reason).
             // ('[' inside a quoted identifier opens nothing.)
-            const std::size_t open = s.find_first_of("[\"'", i), close = tagEnd(i);
-            i = open < close && s[open] == '[' ? tagEnd(past(open, "]")) : close;
+            const std::size_t open = s.find_first_of("[\"'", i), close = XmlTagEnd(s, i);
+            if (open < close && s[open] == '[') {
+                const std::size_t subsetEnd = s.find(']', open);
+                i = subsetEnd == std::string_view::npos ? n : XmlTagEnd(s, subsetEnd + 1);
+            } else {
+                i = close;
+            }
         } else if (rootDone) {
             return i;
         } else {
             // The document element: follow its tags to the end tag that closes it.
             long depth = 0;
             for (;;) {
-                if (s.compare(i, 4, "<!--") == 0) {
-                    i = past(i + 4, "-->");
-                } else if (s.compare(i, 9, "<![CDATA[") == 0) {
-                    i = past(i + 9, "]]>");
-                } else if (s.compare(i, 2, "<?") == 0) {
-                    i = past(i + 2, "?>");
+                if (const std::size_t markupEnd = XmlMarkupEnd(s, i)) {
+                    i = markupEnd;
                 } else {
                     const bool closing = s.compare(i, 2, "</") == 0;
-                    const std::size_t end = tagEnd(i);
+                    const std::size_t end = XmlTagEnd(s, i);
                     const bool empty = end >= 2 && s[end - 2] == '/';
                     depth += closing ? -1 : empty ? 0 : 1;
                     i = end;

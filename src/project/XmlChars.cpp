@@ -7,10 +7,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include <cstdint>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#include <cstdint>
 
 namespace penwick {
 
@@ -87,9 +88,24 @@ std::size_t XmlTagEnd(std::string_view s, std::size_t from)
         else if (c == '"' || c == '\'')
             quote = c;
         else if (c == '>')
-            return i;
+            return i + 1;
     }
     return s.size();
+}
+
+std::size_t XmlMarkupEnd(std::string_view s, std::size_t i)
+{
+    const auto past = [&](std::size_t from, std::string_view end) {
+        const std::size_t at = s.find(end, from);
+        return at == std::string_view::npos ? s.size() : at + end.size();
+    };
+    if (s.compare(i, 4, "<!--") == 0)
+        return past(i + 4, "-->");
+    if (s.compare(i, 9, "<![CDATA[") == 0)
+        return past(i + 9, "]]>");
+    if (s.compare(i, 2, "<?") == 0)
+        return past(i + 2, "?>");
+    return 0;
 }
 
 bool IsXmlName(std::string_view s)
@@ -165,6 +181,22 @@ std::string ToXmlText(std::string_view utf8, std::size_t* replaced)
 
 namespace {
 
+// A raw character at s[i] that XML cannot hold in well-formed UTF-8 (a C0 control but TAB,
+// LF, CR, or U+FFFE/U+FFFF, EF BF BE/BF): its length and code point; 0 for any other byte.
+std::size_t UnholdableAt(std::string_view s, std::size_t i, char32_t* cp)
+{
+    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    if (b(i) < 0x20 && b(i) != '\t' && b(i) != '\n' && b(i) != '\r') {
+        *cp = b(i);
+        return 1;
+    }
+    if (b(i) == 0xEF && i + 2 < s.size() && b(i + 1) == 0xBF && (b(i + 2) & 0xFE) == 0xBE) {
+        *cp = 0xFFFE + (b(i + 2) & 1);
+        return 3;
+    }
+    return 0;
+}
+
 // Whether a word of eight bytes holds no control byte, '&' or 0xEF: nothing a character
 // check needs to look at.
 inline bool QuietWord(const unsigned char* p, bool lessThanToo)
@@ -200,12 +232,10 @@ bool NothingToRepair(std::string_view s)
             i += 8;
         if (i >= n)
             break;
-        const unsigned char c = b[i];
-        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r')
+        char32_t cp;
+        if (UnholdableAt(s, i, &cp))
             return false;
-        if (c == 0xEF && i + 2 < n && b[i + 1] == 0xBF && (b[i + 2] & 0xFE) == 0xBE)
-            return false;
-        if (c == '&' && i + 1 < n && b[i + 1] == '#') {
+        if (b[i] == '&' && i + 1 < n && b[i + 1] == '#') {
             char32_t value = 0;
             if (const std::size_t len = ParseReference(s, i, value)) {
                 if (!IsXmlChar(value))
@@ -253,34 +283,14 @@ XmlCharRepair RepairXmlCharacters(std::string_view s, std::string& out)
         std::snprintf(name, sizeof name, "U+%04X", unsigned(cp));
         return std::string(name);
     };
-    // A raw character at s[i] that XML cannot hold: its length, else 0.
-    const auto rawBad = [&](std::size_t i, char32_t& cp) -> std::size_t {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x20) {
-            cp = c;
-            return 1;
-        }
-        if (c == 0xEF && i + 2 < s.size() && static_cast<unsigned char>(s[i + 1]) == 0xBF
-            && (static_cast<unsigned char>(s[i + 2]) & 0xFE) == 0xBE) {
-            cp = 0xFFFE + (static_cast<unsigned char>(s[i + 2]) & 1);
-            return 3;
-        }
-        return 0;
-    };
     // Markup whose content is not parsed for references ends here.
     const auto endOf = [&](std::size_t i) -> std::size_t {
-        const auto to = [&](std::size_t from, std::string_view end) {
-            const std::size_t stop = s.find(end, from);
-            return stop == std::string_view::npos ? s.size() : stop + end.size();
-        };
-        if (s.compare(i, 4, "<!--") == 0)
-            return to(i + 4, "-->");
-        if (s.compare(i, 9, "<![CDATA[") == 0)
-            return to(i + 9, "]]>");
-        if (s.compare(i, 2, "<?") == 0)
-            return to(i + 2, "?>");
-        if (s.compare(i, 9, "<!DOCTYPE") == 0)
-            return to(i + 9, ">");   // an internal subset is refused after parsing anyway
+        if (const std::size_t end = XmlMarkupEnd(s, i))
+            return end;
+        if (s.compare(i, 9, "<!DOCTYPE") == 0) {   // an internal subset is refused after parsing anyway
+            const std::size_t stop = s.find('>', i + 9);
+            return stop == std::string_view::npos ? s.size() : stop + 1;
+        }
         return i + 1;
     };
     std::size_t regionEnd = 0;   // inside skipped markup up to here: references stay text
@@ -301,7 +311,7 @@ XmlCharRepair RepairXmlCharacters(std::string_view s, std::string& out)
             if (i >= regionEnd && i >= tagEnd) {
                 regionEnd = endOf(i);
                 if (regionEnd == i + 1)   // a tag
-                    tagEnd = XmlTagEnd(s, i + 1);
+                    tagEnd = XmlTagEnd(s, i + 1);   // past its '>', which starts nothing either
             }
             ++i;
             continue;
@@ -315,7 +325,7 @@ XmlCharRepair RepairXmlCharacters(std::string_view s, std::string& out)
             continue;
         }
         char32_t cp = 0;
-        if (const std::size_t len = rawBad(i, cp)) {
+        if (const std::size_t len = UnholdableAt(s, i, &cp)) {
             replace(i, len, codeName(cp));
             i += len;
         } else {

@@ -18,9 +18,14 @@ constexpr bool IsXmlChar(char32_t c)
            || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
-// Where the tag that s[from] lies in ends: the offset of the first '>' at or after from
+// Just past the end of the tag that s[from] lies in: past the first '>' at or after from
 // that stands outside a quoted attribute value, or s.size().
 std::size_t XmlTagEnd(std::string_view s, std::size_t from);
+
+// Just past the end of the comment, CDATA section or processing instruction that opens at
+// s[i] (its end searched after its opener: "<!-->" does not close the comment), s.size()
+// when it is not closed; 0 when none opens there. Their content is never markup.
+std::size_t XmlMarkupEnd(std::string_view s, std::size_t i);
 
 // Whether the UTF-8 text is an XML Name (XML 1.0 fifth edition) with at most one colon,
 // between two parts, as parsers that know namespaces require: the parser we use takes any
