@@ -1,5 +1,7 @@
 #include "CMainFrame.h"
 
+#include "ProjectSession.h"
+
 #include "AppSettings.h"
 
 #include "CVellApp.h"
@@ -18,7 +20,8 @@
 #include <QMenuBar>
 #include <QSplitter>
 
-CMainFrame::CMainFrame(CVellApp* app, CVellDoc* doc) : m_pApp(app), m_pDocument(doc)
+CMainFrame::CMainFrame(CVellApp* app, CVellDoc* doc)
+    : m_pApp(app), m_pDocument(doc), m_pSession(std::make_unique<penwick::ProjectSession>())
 {
     setObjectName(QStringLiteral("IDR_MAINFRAME"));
     resize(800, 600);
@@ -44,6 +47,8 @@ CMainFrame::~CMainFrame()
 }
 
 Prompts& CMainFrame::prompts() const { return m_pApp->prompts(); }
+
+bool CMainFrame::IsProjectModified() const { return m_pSession->modified(); }
 
 void CMainFrame::OnCreateClient()
 {
@@ -203,7 +208,7 @@ void CMainFrame::OnViewDirection()
 
 bool CMainFrame::OnClose()
 {
-    if (m_bProjectModified || m_pEditView->isModified()) {
+    if (IsProjectModified() || m_pEditView->isModified()) {
         if (m_pApp->m_bTextFileOpen) {
             const PromptAnswer save = prompts().message(
                 QStringLiteral("現在開かれているテキストは変更されている可能性があります。保存しますか？"),

@@ -1,6 +1,6 @@
 // The main window: the tree (left, 200 px at start) and the editor (right) side by side
 // in a splitter, the main menu, the command routing and the close sequence. It owns the
-// project-modified flag.
+// open project (ProjectSession), which the panes and the safety keeper share.
 //
 // Command routing: a command goes to the active view (the pane that last had the focus),
 // then the text document, this frame and the application; the first that handles it
@@ -14,6 +14,9 @@
 
 #include <memory>
 
+namespace penwick {
+class ProjectSession;
+}
 class CommandRegistry;
 class CVellApp;
 class CVellDoc;
@@ -64,11 +67,14 @@ public:
     // ---- backups, recovery, lock (SafetyKeeper.cpp) ----
     SafetyKeeper* GetSafetyKeeper() const { return m_pSafety; }
 
+    // The open project; it alone holds whether the project has unsaved changes (the
+    // editor's own flag covers text not yet stored into its node).
+    penwick::ProjectSession& session() const { return *m_pSession; }
+    bool IsProjectModified() const;
+
     // CommandTarget
     bool HandlesCommand(int id) const override;
     void RunCommand(int id) override;
-
-    bool m_bProjectModified = false;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -85,6 +91,7 @@ private:
 
     CVellApp* m_pApp;
     CVellDoc* m_pDocument;
+    std::unique_ptr<penwick::ProjectSession> m_pSession;   // before the panes, which use it
     std::unique_ptr<CommandRegistry> m_pCommands;
     QSplitter* m_wndSplitter = nullptr;
     VellTreeView* m_pTreeView = nullptr;

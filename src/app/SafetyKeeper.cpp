@@ -12,6 +12,7 @@
 #include "CVellEditView.h"
 #include "Prompts.h"
 #include "ProjectFormat.h"
+#include "ProjectSession.h"
 #include "VellTreeView.h"
 
 #include <QCoreApplication>
@@ -27,40 +28,6 @@
 
 using namespace penwick;
 
-namespace {
-
-// The position of an element as element-child indices from the document node, so the
-// same element can be found in a re-parsed copy (whitespace between elements is not kept
-// by the parser, so only elements are counted).
-std::vector<int> ElementPath(DomNode node)
-{
-    std::vector<int> path;
-    for (DomNode n = node; n && n.nodeType() == DomNodeType::Element; n = n.parentNode()) {
-        int index = 0;
-        for (DomNode s = n.previousSibling(); s; s = s.previousSibling())
-            index += s.nodeType() == DomNodeType::Element;
-        path.push_back(index);
-    }
-    std::reverse(path.begin(), path.end());
-    return path;
-}
-
-DomNode FollowPath(const DomDocument& doc, const std::vector<int>& path)
-{
-    DomNode cur = doc.documentNode();
-    for (int index : path) {
-        DomNode child = cur.firstChild();
-        for (int seen = -1; child; child = child.nextSibling())
-            if (child.nodeType() == DomNodeType::Element && ++seen == index)
-                break;
-        if (!child)
-            return {};
-        cur = child;
-    }
-    return cur;
-}
-
-}  // namespace
 
 SafetyKeeper::SafetyKeeper(CMainFrame* frame)
     : QObject(frame), m_pFrame(frame), m_settings(AppSettings::Safety()), m_pOps(&FileOps::system())
@@ -236,34 +203,24 @@ bool SafetyKeeper::HasUnsavedWork() const
     const CVellEditView* edit = m_pFrame->GetEditView();
     const CVellApp* app = m_pFrame->GetApp();
     const bool editorHoldsNode = !(app && app->m_bTextFileOpen);
-    return m_pFrame->m_bProjectModified || (edit && editorHoldsNode && edit->isModified());
+    return m_pFrame->IsProjectModified() || (edit && editorHoldsNode && edit->isModified());
 }
 
 bool SafetyKeeper::BuildSnapshot(std::string& bytes) const
 {
     const VellTreeView* tree = m_pFrame->GetTreeView();
-    if (!tree || !tree->m_pDomDoc)
+    if (!tree)
         return false;
     try {
-        if (!tree->m_pDomDoc->serialize(bytes))
-            return false;
+        ProjectSession& session = m_pFrame->session();
         const CVellEditView* edit = m_pFrame->GetEditView();
         const CVellApp* app = m_pFrame->GetApp();
-        if (!edit || !edit->isModified() || (app && app->m_bTextFileOpen) || !tree->m_hSelectedItem)
-            return true;
         const DomNode node = VellTreeView::NodeOf(tree->m_hSelectedItem);
-        if (!node)
+        // Typing not yet stored into its node goes into the snapshot as that node's text.
+        if (edit && edit->isModified() && !(app && app->m_bTextFileOpen) && node &&
+            session.serializeWithText(node, VellTreeView::ToStoredText(edit->toPlainText()), bytes))
             return true;
-        DomDocument copy;
-        if (!copy.loadFromBytes(bytes, Native(m_strProject)))
-            return true;   // what the document holds is still worth keeping
-        const DomNode copied = FollowPath(copy, ElementPath(node));
-        if (!copied || FAILED(format::StoreNodeText(copy, copied, VellTreeView::ToStoredText(edit->toPlainText()))))
-            return true;
-        std::string patched;
-        if (copy.serialize(patched))
-            bytes = std::move(patched);
-        return true;
+        return bool(session.document().serialize(bytes));
     } catch (...) {
         // A timer must never take the window down; the next pause tries again.
         return false;

@@ -53,7 +53,7 @@ void CVellEditView::OnCounter()
 void CVellEditView::OnUpdateCounter(CommandUi& ui)
 {
     const VellTreeView* tree = GetTreeView();
-    if (!tree || tree->m_strProjectPath.isEmpty())
+    if (!tree || tree->session().path().empty())
         ui.enabled = false;
 }
 

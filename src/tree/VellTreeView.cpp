@@ -4,6 +4,7 @@
 #include "CVellEditView.h"
 #include "CommandIds.h"
 #include "Prompts.h"
+#include "ProjectFormat.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -20,12 +21,24 @@ using namespace penwick;
 
 namespace {
 
-// Items carry the element they show.
+// Items carry the element they show, and keep the view's index from nodes to items true
+// however they are deleted.
 class NodeItem : public QTreeWidgetItem {
 public:
     static constexpr int Type = QTreeWidgetItem::UserType + 1;
-    explicit NodeItem(DomNode node) : QTreeWidgetItem(Type), m_node(node) {}
+    NodeItem(DomNode node, QHash<const void*, QTreeWidgetItem*>* index)
+        : QTreeWidgetItem(Type), m_node(node), m_index(index)
+    {
+        m_index->insert(node.internal(), this);
+    }
+    ~NodeItem() override
+    {
+        const auto it = m_index->constFind(m_node.internal());
+        if (it != m_index->cend() && it.value() == this)
+            m_index->erase(it);
+    }
     DomNode m_node;
+    QHash<const void*, QTreeWidgetItem*>* m_index;
 };
 
 QString TemplatePath()
@@ -49,8 +62,10 @@ VellTreeView::VellTreeView(CMainFrame* frame, QWidget* parent)
       m_strTemplatePath(TemplatePath()),
       m_strProjectTitle(QStringLiteral("無題")),
       m_pFrame(frame),
+      m_session(frame->session()),
       m_pFileOps(&FileOps::system())
 {
+    m_session.addObserver(this);
     setHeaderHidden(true);
     setColumnCount(1);
     setRootIsDecorated(true);
@@ -61,10 +76,11 @@ VellTreeView::VellTreeView(CMainFrame* frame, QWidget* parent)
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 
     Guarded("Failed in Vell Tree View", [&] {
-        m_pDomDoc = std::make_unique<DomDocument>();
         // A template that cannot be read is not reported here: the document stays empty
         // and the first new project reports the missing document element.
-        (void)m_pDomDoc->load(QFile::encodeName(m_strTemplatePath).toStdString());
+        std::unique_ptr<DomDocument> doc;
+        (void)ProjectSession::Load(QFile::encodeName(m_strTemplatePath).toStdString(), doc);
+        m_session.install(std::move(doc), {});
     });
 }
 
@@ -73,7 +89,15 @@ VellTreeView::~VellTreeView()
     // Items go before the document they point into. The frame may be half destroyed
     // already, so no flags are touched here.
     m_bDeleting = true;
+    m_session.removeObserver(this);
     DestroyItems(invisibleRootItem()->takeChildren());
+}
+
+QString VellTreeView::ProjectPath() const { return QFile::decodeName(QByteArray::fromStdString(m_session.path())); }
+
+void VellTreeView::SetProjectPath(const QString& path)
+{
+    m_session.setPath(QFile::encodeName(path).toStdString());
 }
 
 void VellTreeView::DestroyItems(const QList<QTreeWidgetItem*>& roots)
@@ -132,8 +156,7 @@ bool VellTreeView::InitDomDocument()
 {
     Status loaded;
     const bool ran = Guarded("Failed in VellTreeView::InitDomDocument", [&] {
-        Require(m_pDomDoc.get());
-        loaded = m_pDomDoc->load(QFile::encodeName(m_strProjectPath).toStdString());
+        loaded = m_session.document().load(m_session.path());
     });
     if (!ran)
         return false;
@@ -149,11 +172,9 @@ bool VellTreeView::InitDomDocument()
 
 bool VellTreeView::RefreshTree()
 {
-    if (!m_pDomDoc)
-        return false;
     DomNode root;
     const bool ok = Guarded("Failed in VellTreeView::RefreshTree", [&] {
-        root = Require(m_pDomDoc->documentElement());
+        root = Require(m_session.document().documentElement());
         DomAttributeMap map = Require(root.attributes());
         const DomAttribute first = Require(map.nextNode());
         m_strProjectTitle = QString::fromStdString(first.value());
@@ -217,7 +238,7 @@ QTreeWidgetItem* VellTreeView::AddNodeToTree(DomNode node, QTreeWidgetItem* pare
         DomAttributeMap labels = Require(node.attributes());
         const DomAttribute first = Require(labels.nextNode());
 
-        auto* item = new NodeItem(node);
+        auto* item = new NodeItem(node, &m_items);
         item->setText(0, QString::fromStdString(first.value()));
         const int count = parent ? parent->childCount() : topLevelItemCount();
         int index = count;
@@ -233,7 +254,7 @@ QTreeWidgetItem* VellTreeView::AddNodeToTree(DomNode node, QTreeWidgetItem* pare
         else
             insertTopLevelItem(index, item);
         item->setExpanded(true);
-        m_pFrame->m_bProjectModified = true;
+        m_session.setModified(true);
         added = item;
     });
     return added;
@@ -253,8 +274,76 @@ void VellTreeView::DeleteTreeItem(QTreeWidgetItem* item)
             roots << takeTopLevelItem(indexOfTopLevelItem(item));
         DestroyItems(roots);
     });
-    m_pFrame->m_bProjectModified = true;
+    m_session.setModified(true);
     m_hSelectedItem = nullptr;
+}
+
+// ---- following the session ----------------------------------------------------------------
+
+void VellTreeView::RemoveItemsOf(DomNode node)
+{
+    // Items below a node without attributes stand one level up, so every node of the
+    // subtree is looked up, not only the items below node's own.
+    std::vector<DomNode> todo{node};
+    while (!todo.empty()) {
+        const DomNode n = todo.back();
+        todo.pop_back();
+        if (QTreeWidgetItem* item = ItemOf(n)) {
+            for (QTreeWidgetItem* i = m_hSelectedItem; i; i = i->parent())
+                if (i == item)
+                    m_hSelectedItem = nullptr;
+            DeleteTreeItem(item);
+        }
+        for (DomNode c = n.firstChild(); c; c = c.nextSibling())
+            if (c.nodeType() == DomNodeType::Element)
+                todo.push_back(c);
+    }
+}
+
+void VellTreeView::AddItemsOf(DomNode node)
+{
+    QTreeWidgetItem* parentItem = nullptr;
+    for (DomNode p = node.parentNode(); p && !parentItem; p = p.parentNode())
+        parentItem = ItemOf(p);
+    // After the nearest sibling before it that has an item among the same items, else in
+    // front of the nearest one after it, else last.
+    QTreeWidgetItem* after = nullptr;
+    for (DomNode s = node.previousSibling(); s && !after; s = s.previousSibling())
+        if (QTreeWidgetItem* i = ItemOf(s); i && i->parent() == parentItem)
+            after = i;
+    if (!after) {
+        for (DomNode s = node.nextSibling(); s; s = s.nextSibling())
+            if (QTreeWidgetItem* i = ItemOf(s); i && i->parent() == parentItem) {
+                const int at = parentItem ? parentItem->indexOfChild(i) : indexOfTopLevelItem(i);
+                after = at <= 0 ? InsertFirst() : parentItem ? parentItem->child(at - 1) : topLevelItem(at - 1);
+                break;
+            }
+    }
+    FillXMLTree(node, parentItem, after);
+}
+
+void VellTreeView::outlineAboutToChange(const OutlineEvent& event)
+{
+    if (event.kind == OutlineCommand::Kind::Remove || event.kind == OutlineCommand::Kind::Move)
+        RemoveItemsOf(event.node);
+}
+
+void VellTreeView::outlineChanged(const OutlineEvent& event)
+{
+    switch (event.kind) {
+    case OutlineCommand::Kind::Insert:
+    case OutlineCommand::Kind::Move:
+        if (event.node)
+            AddItemsOf(event.node);
+        break;
+    case OutlineCommand::Kind::SetAttributes:
+        // The label follows what the document holds, also after a partial rewrite.
+        if (QTreeWidgetItem* item = ItemOf(event.node))
+            item->setText(0, QString::fromStdString(format::NodeTitle(event.node)));
+        break;
+    case OutlineCommand::Kind::Remove:
+        break;
+    }
 }
 
 // ---- command routing ----------------------------------------------------------------

@@ -1,6 +1,7 @@
-// The left pane: the project outline. It owns the project's DOM document for the whole
-// run and mirrors it item by item: every item stands for one element and carries it.
-// Nodes are found from items, never the other way round.
+// The left pane: the project outline. The project itself (document, file, modified state)
+// is the frame's ProjectSession; this view shows its outline item by item, every item
+// standing for one element and carrying it, and follows each outline command the session
+// applies (SessionObserver), so the items change only as the document does.
 //
 // Every operation that touches the DOM runs inside one guarded region and reports a
 // failure itself (a message box captioned Penwick with an OK button); callers only see
@@ -12,8 +13,10 @@
 #include "DomDocument.h"
 #include "FileIO.h"
 #include "ProjectSafety.h"
+#include "ProjectSession.h"
 #include "TreeGuard.h"
 
+#include <QHash>
 #include <QString>
 #include <QTreeWidget>
 
@@ -30,7 +33,7 @@ class QMenu;
 class QMouseEvent;
 class QPoint;
 
-class VellTreeView : public QTreeWidget, public CommandTarget {
+class VellTreeView : public QTreeWidget, public CommandTarget, private penwick::SessionObserver {
     Q_OBJECT
 public:
     // Loads the project template into the document; a missing or broken template leaves
@@ -38,7 +41,15 @@ public:
     explicit VellTreeView(CMainFrame* frame, QWidget* parent = nullptr);
     ~VellTreeView() override;
 
-    // Loads m_strProjectPath into the document. On failure the reason is shown and the
+    // The open project, shared with the frame and the safety keeper.
+    penwick::ProjectSession& session() const { return m_session; }
+    // The project file; empty until opened or saved under a name.
+    QString ProjectPath() const;
+    void SetProjectPath(const QString& path);
+    // The item standing for node, or null.
+    QTreeWidgetItem* ItemOf(penwick::DomNode node) const { return m_items.value(node.internal()); }
+
+    // Loads the project path into the document. On failure the reason is shown and the
     // document keeps what it held. (Opening a project goes through OpenProjectFile.)
     bool InitDomDocument();
     // Reads the project title and adds one item per element with attributes, in document
@@ -64,11 +75,11 @@ public:
     void SaveTextToDOM();
     // The editor's text as a node stores it (CR LF line ends).
     static std::string ToStoredText(const QString& editorText);
-    // The one save path: stores the editor's text, then writes the document to
-    // m_strProjectPath (asking for one when there is none) atomically. True only when
+    // The one save path: stores the editor's text, then writes the document to the
+    // project path (asking for one when there is none) atomically. True only when
     // the file was written; the modified states are cleared only then.
     bool SaveXMLToFile();
-    // Asks for a project file name to save under; true after storing it in m_strProjectPath.
+    // Asks for a project file name to save under; true after making it the project path.
     bool GetSaveFilePath();
     // The item the tree shows selected, or null.
     QTreeWidgetItem* GetSelectedItem() const;
@@ -146,6 +157,8 @@ public:
     bool OnUpdateTreePaste() const;
     // The body of both pastes: a fresh copy of the clipboard above or below the current node.
     void PasteBeside(bool above, const char* catchAllText);
+    // The path a node inserted into parent in front of before (null: last) will have.
+    static penwick::NodePath ChildPath(penwick::DomNode parent, penwick::DomNode before);
     // The refusal shown when an insertion would nest elements deeper than the document allows.
     static QString TooDeepText();
     // The tree's context menu ("POPUP2") with its enabling set for now. OnRButtonDown runs
@@ -165,13 +178,11 @@ public:
     void UpdateCommand(int id, CommandUi& ui) override;
     void RunCommand(int id) override;
 
-    QString m_strProjectPath;                 // empty until opened or saved under a name
     QString m_strTemplatePath;                // default.xml beside the program (or in share/)
     bool m_bDeleting = false;                 // set around item removal: selection changes are ignored
     QTreeWidgetItem* m_hSelectedItem = nullptr;  // the item whose text the editor holds
     CVellEditView* m_pEditView = nullptr;     // found on first need
     QString m_strProjectTitle;                // the document element's first attribute
-    std::unique_ptr<penwick::DomDocument> m_pDomDoc;
 
 protected:
     // Runs work as one guarded region; reports a failure once and answers false.
@@ -184,19 +195,24 @@ protected:
     // The save question of open and new project; false when the command must stop
     // (Cancel, or Yes and the save did not happen).
     bool PromptSaveChanges();
-    // The project file as last read or written, to notice another program's changes.
-    void RememberDiskState();
     // Shows a loaded document in place of the one shown; path empty for an untitled one.
     bool InstallDocument(std::unique_ptr<penwick::DomDocument> loaded, const QString& path, bool restored);
-    QString m_strDiskStatePath;
-    penwick::FileStamp m_diskState;
-
     CMainFrame* m_pFrame;
+    penwick::ProjectSession& m_session;
     penwick::FileOps* m_pFileOps;
 
 private:
     struct CommandEntry;
     static void DestroyItems(const QList<QTreeWidgetItem*>& roots);
+    // SessionObserver: items follow the outline commands.
+    void outlineAboutToChange(const penwick::OutlineEvent& event) override;
+    void outlineChanged(const penwick::OutlineEvent& event) override;
+    // Takes the items of node and everything below it out of the tree.
+    void RemoveItemsOf(penwick::DomNode node);
+    // Adds the items of a node the document just received, where its neighbours are.
+    void AddItemsOf(penwick::DomNode node);
+
+    QHash<const void*, QTreeWidgetItem*> m_items;   // node -> its item; items keep it up to date
     static const CommandEntry* FindCommand(int id);
 };
 

@@ -70,11 +70,9 @@ void VellTreeView::OnTreePastebefore()
 
 void VellTreeView::PasteBeside(bool above, const char* catchAllText)
 {
-    QTreeWidgetItem* sel = m_hSelectedItem;
     bool refused = false;
     Guarded(catchAllText, [&] {
-        Require(m_pDomDoc.get());
-        const DomNode node = Require(NodeOf(sel));
+        const DomNode node = Require(NodeOf(m_hSelectedItem));
         Require(m_pClipNode);
         if (const QString refusal = PasteRefusal(m_pClipNode, node); !refusal.isEmpty()) {
             refused = true;
@@ -82,25 +80,16 @@ void VellTreeView::PasteBeside(bool above, const char* catchAllText)
             return;
         }
         const DomNode parent = Require(node.parentNode());
-        DomNode inserted;
         // Below: before the next sibling, or last when there is none (a null reference).
-        const HRESULT hr =
-            m_pDomDoc->insertBefore(parent, m_pClipNode, above ? node : node.nextSibling(), &inserted);
+        const HRESULT hr = m_session.apply(OutlineCommand::insert(
+            ChildPath(parent, above ? node : node.nextSibling()), Require(DetachedSubtree::copyOf(m_pClipNode))));
         if (hr == E_XML_TOO_DEEP) {
             refused = true;
             ReportText(TooDeepText());
             return;
         }
         Check(hr);
-        QTreeWidgetItem* parentItem = sel->parent();
-        if (!above) {
-            FillXMLTree(Require(inserted), parentItem, sel);
-            return;
-        }
-        const int at = parentItem ? parentItem->indexOfChild(sel) : indexOfTopLevelItem(sel);
-        QTreeWidgetItem* previous = at <= 0 ? nullptr : parentItem ? parentItem->child(at - 1) : topLevelItem(at - 1);
-        FillXMLTree(Require(inserted), parentItem, previous ? previous : InsertFirst());
     });
     if (!refused)
-        m_pFrame->m_bProjectModified = true;
+        m_session.setModified(true);
 }

@@ -1,6 +1,6 @@
 // Shaping the outline: add a child or a sibling, delete, and change a node's properties.
-// Each command changes the document first and the tree after it, so a refused or failed
-// insertion leaves both as they were.
+// Each command is an outline command on the session; the items follow the document (see
+// outlineChanged), so a refused or failed insertion leaves both as they were.
 #include "VellTreeView.h"
 
 #include "CMainFrame.h"
@@ -50,26 +50,34 @@ NodeProperties CurrentProperties(DomNode node)
     return props;
 }
 
-// Writes a new outline element into parent before `before` (null: at the end) and
-// answers the inserted node, or null when the document refuses the depth.
-DomNode InsertNewElement(DomDocument& doc, std::string_view name, const NodeProperties& props,
-                         DomNode parent, DomNode before)
+// Writes a new outline element into parent before `before` (null: at the end); false
+// when the document refuses the depth.
+bool InsertNewElement(ProjectSession& session, std::string_view name, const NodeProperties& props,
+                      DomNode parent, DomNode before)
 {
+    DomDocument scratch;
     DomNode element;
-    Check(format::CreateOutlineElement(doc, name, props.title.toStdString(), props.exported,
+    Check(format::CreateOutlineElement(scratch, name, props.title.toStdString(), props.exported,
                                        props.type.toStdString(), &element));
-    DomNode inserted;
-    const HRESULT hr = doc.insertBefore(parent, element, before, &inserted);
-    if (FAILED(hr)) {
-        doc.discard(element);
-        if (hr == E_XML_TOO_DEEP)
-            return {};
-        Check(hr);
-    }
-    return inserted;
+    const HRESULT hr = session.apply(OutlineCommand::insert(VellTreeView::ChildPath(parent, before),
+                                                            Require(DetachedSubtree::copyOf(element))));
+    if (hr == E_XML_TOO_DEEP)
+        return false;
+    Check(hr);
+    return true;
 }
 
 }  // namespace
+
+NodePath VellTreeView::ChildPath(DomNode parent, DomNode before)
+{
+    NodePath path = PathOf(parent);
+    int index = 0;
+    for (DomNode c = parent.firstChild(); c && c != before; c = c.nextSibling())
+        ++index;
+    path.push_back(index);
+    return path;
+}
 
 QString VellTreeView::TooDeepText()
 {
@@ -85,20 +93,16 @@ void VellTreeView::MakeNewChild()
         return;
     bool refused = false;
     Guarded("Failed in VellTreeView::MakeNewChild", [&] {
-        Require(m_pDomDoc.get());
         QTreeWidgetItem* parentItem = m_hSelectedItem;
-        const DomNode parent = parentItem ? Require(NodeOf(parentItem)) : Require(m_pDomDoc->documentElement());
-        const DomNode added = InsertNewElement(*m_pDomDoc, parentItem ? format::kParagraph : format::kChapter,
-                                               props, parent, {});
-        if (!added) {
+        const DomNode parent =
+            parentItem ? Require(NodeOf(parentItem)) : Require(m_session.document().documentElement());
+        if (!InsertNewElement(m_session, parentItem ? format::kParagraph : format::kChapter, props, parent, {})) {
             refused = true;
             ReportText(TooDeepText());
-            return;
         }
-        AddNodeToTree(added, parentItem, nullptr);
     });
     if (!refused)
-        m_pFrame->m_bProjectModified = true;
+        m_session.setModified(true);
 }
 
 void VellTreeView::OnTreeInsertAfter()
@@ -108,21 +112,16 @@ void VellTreeView::OnTreeInsertAfter()
         return;
     bool refused = false;
     Guarded("Failed in VellTreeView::OnTreeInsertAfter", [&] {
-        Require(m_pDomDoc.get());
         const DomNode sel = Require(NodeOf(m_hSelectedItem));
         const DomNode parent = Require(sel.parentNode());
         // Even a sibling can be too deep: beside a hand-made node at the limit its text is not.
-        const DomNode added =
-            InsertNewElement(*m_pDomDoc, format::SiblingElementName(sel), props, parent, sel.nextSibling());
-        if (!added) {
+        if (!InsertNewElement(m_session, format::SiblingElementName(sel), props, parent, sel.nextSibling())) {
             refused = true;
             ReportText(TooDeepText());
-            return;
         }
-        AddNodeToTree(added, m_hSelectedItem->parent(), m_hSelectedItem);
     });
     if (!refused)
-        m_pFrame->m_bProjectModified = true;
+        m_session.setModified(true);
 }
 
 void VellTreeView::OnTreeInsertbefore()
@@ -132,22 +131,15 @@ void VellTreeView::OnTreeInsertbefore()
         return;
     bool refused = false;
     Guarded("Failed in VellTreeView::OnTreeInsertbefore", [&] {
-        Require(m_pDomDoc.get());
         const DomNode sel = Require(NodeOf(m_hSelectedItem));
         const DomNode parent = Require(sel.parentNode());
-        const DomNode added = InsertNewElement(*m_pDomDoc, format::SiblingElementName(sel), props, parent, sel);
-        if (!added) {
+        if (!InsertNewElement(m_session, format::SiblingElementName(sel), props, parent, sel)) {
             refused = true;
             ReportText(TooDeepText());
-            return;
         }
-        QTreeWidgetItem* parentItem = m_hSelectedItem->parent();
-        const int at = parentItem ? parentItem->indexOfChild(m_hSelectedItem) : indexOfTopLevelItem(m_hSelectedItem);
-        QTreeWidgetItem* previous = at <= 0 ? nullptr : parentItem ? parentItem->child(at - 1) : topLevelItem(at - 1);
-        AddNodeToTree(added, parentItem, previous ? previous : InsertFirst());
     });
     if (!refused)
-        m_pFrame->m_bProjectModified = true;
+        m_session.setModified(true);
 }
 
 void VellTreeView::OnTreeDelete()
@@ -170,13 +162,13 @@ void VellTreeView::OnTreeDelete()
         next = parentItem ? parentItem->child(neighbour) : topLevelItem(neighbour);
 
     m_bDeleting = true;
-    DeleteTreeItem(gone);
     Guarded("Failed in VellTreeView::OnTreeDelete", [&] {
-        Require(m_pDomDoc.get());
         Require(node);
-        const DomNode parent = Require(node.parentNode());
-        Check(m_pDomDoc->removeChild(parent, node));
+        Check(m_session.apply(OutlineCommand::remove(PathOf(node))));
     });
+    // A node the document kept (the removal failed) still loses its item, as it always has.
+    if (ItemOf(node))
+        DeleteTreeItem(gone);
     if (next)
         setCurrentItem(next);
     else
@@ -197,26 +189,23 @@ void VellTreeView::OnTreeDelete()
     } else {
         m_pFrame->SetWindowText(ProjectCaption(m_strProjectTitle));
     }
-    m_pFrame->m_bProjectModified = true;
+    m_session.setModified(true);
 }
 
 void VellTreeView::OnTreeProperty()
 {
-    QTreeWidgetItem* item = m_hSelectedItem;
-    const DomNode node = NodeOf(item);
+    const DomNode node = NodeOf(m_hSelectedItem);
     // The dialog opens with the node's own values, so changing one of them keeps the rest.
     NodeProperties props = node ? CurrentProperties(node) : NodeProperties{};
     if (!AskNodeProperties(prompts(), this, props))
         return;
     Guarded("Failed in VellTreeView::OnTreeProperty", [&] {
         Require(node);
-        DomAttributeMap map = Require(node.attributes());
-        Require(map.nextNode()).setValue(props.title.toStdString());
-        Require(map.nextNode()).setValue(props.exported ? format::kYes : format::kNo);
-        Require(map.nextNode()).setValue(props.type.toStdString());
+        const HRESULT hr = m_session.apply(OutlineCommand::setAttributes(
+            PathOf(node), {props.title.toStdString(), std::string(props.exported ? format::kYes : format::kNo),
+                           props.type.toStdString()}));
+        // A hand-made node with fewer attributes keeps what it has rewritten, and says so.
+        Check(hr == S_FALSE ? E_POINTER : hr);
     });
-    // The label follows what the document holds, also after a partial rewrite.
-    if (item && node)
-        item->setText(0, QString::fromStdString(format::NodeTitle(node)));
-    m_pFrame->m_bProjectModified = true;
+    m_session.setModified(true);
 }

@@ -30,7 +30,7 @@ std::string VellTreeView::GetChapterText(int index)
 {
     std::string text;
     Guarded("Failed in VellTreeView::GetChapterText", [&] {
-        const DomDocument& doc = *Require(m_pDomDoc.get());
+        const DomDocument& doc = m_session.document();
         text = penwick::GetChapterText(doc, index,
                                        [this](HRESULT hr, std::string_view) { ReportResult(hr); });
     });
@@ -42,7 +42,7 @@ bool VellTreeView::GetAllChapterTexts(std::vector<std::string>* chapters)
     bool complete = false;
     chapters->clear();
     const bool ran = Guarded("Failed in VellTreeView::GetChapterText", [&] {
-        const DomDocument& doc = *Require(m_pDomDoc.get());
+        const DomDocument& doc = m_session.document();
         complete = penwick::GetAllChapterTexts(
             doc, [this](HRESULT hr, std::string_view) { ReportResult(hr); }, chapters);
     });
@@ -82,7 +82,7 @@ void VellTreeView::OnProjectExport()
     std::string bytes;
     bool assembled = false;
     Guarded("Failed in VellTreeView::GetChapterText", [&] {
-        const DomDocument& doc = *Require(m_pDomDoc.get());
+        const DomDocument& doc = m_session.document();
         assembled = bool(AssembleTextExport(doc, ExportEncoding::Utf8,
                                             [this](HRESULT hr, std::string_view) { ReportResult(hr); }, &bytes));
     });
@@ -96,7 +96,7 @@ void VellTreeView::OnProjectExport()
 
 void VellTreeView::OnUpdateProjectExport(CommandUi& ui) const
 {
-    if (m_strProjectPath.isEmpty())
+    if (m_session.path().empty())
         ui.enabled = false;
 }
 

@@ -25,7 +25,7 @@ const char kRestartText[] =
 bool VellTreeView::PromptSaveChanges()
 {
     CVellEditView* edit = GetEditView();
-    if (!m_pFrame->m_bProjectModified && !(edit && edit->isModified()))
+    if (!m_session.modified() && !(edit && edit->isModified()))
         return true;
     switch (prompts().message(QStringLiteral("現在開いているプロジェクトは変更されています。保存しますか？"),
                               PromptIcon::Exclamation, PromptButtons::YesNoCancel)) {
@@ -76,7 +76,7 @@ bool VellTreeView::OpenProjectFile(const QString& path)
                          choice == SafetyKeeper::OpenChoice::FromRecovery))
         return false;
     // Temporaries of saves that a crash interrupted are of no use to anyone.
-    RemoveStaleTemporaries(QFile::encodeName(m_strProjectPath).toStdString());
+    RemoveStaleTemporaries(m_session.path());
     return true;
 }
 
@@ -109,15 +109,10 @@ bool VellTreeView::InstallDocument(std::unique_ptr<DomDocument> loaded, const QS
     m_bDeleting = true;
     DeleteTreeItem(nullptr);
     m_bDeleting = false;
-    m_pDomDoc = std::move(loaded);
-    m_strProjectPath = path;
-    if (path.isEmpty()) {
-        m_strDiskStatePath.clear();   // only at start-up: there is no project to close
-    } else {
-        RememberDiskState();
-        if (safety)
-            safety->ProjectOpened(m_strProjectPath);
-    }
+    // An empty path happens only at start-up: there is no project to close.
+    m_session.install(std::move(loaded), QFile::encodeName(path).toStdString());
+    if (!path.isEmpty() && safety)
+        safety->ProjectOpened(path);
     if (!RefreshTree()) {
         prompts().message(QString::fromUtf8(kRestartText));
         return false;
@@ -127,7 +122,7 @@ bool VellTreeView::InstallDocument(std::unique_ptr<DomDocument> loaded, const QS
         edit->setPlainText(QString());
     // A restored snapshot is unsaved work: nothing is written until the user saves. So is
     // a document whose unreadable characters were replaced.
-    m_pFrame->m_bProjectModified = restored || !notice.isEmpty();
+    m_session.setModified(restored || !notice.isEmpty());
     if (!notice.isEmpty())
         prompts().message(notice, PromptIcon::Exclamation);
     return true;
@@ -148,10 +143,8 @@ void VellTreeView::MakeNewProject()
     m_bDeleting = true;
     DeleteTreeItem(nullptr);
     m_bDeleting = false;
-    m_pDomDoc = std::move(fresh);
+    m_session.install(std::move(fresh), {});
     m_pFrame->SetWindowText(NewProjectCaption());
-    m_strProjectPath.clear();
-    m_strDiskStatePath.clear();
     if (SafetyKeeper* safety = m_pFrame->GetSafetyKeeper())
         safety->ProjectClosed();
     if (!RefreshTree()) {
@@ -160,19 +153,19 @@ void VellTreeView::MakeNewProject()
     }
     if (CVellEditView* edit = GetEditView())
         edit->setPlainText(QString());
-    m_pFrame->m_bProjectModified = false;
+    m_session.setModified(false);
 }
 
 void VellTreeView::OnProjectSave() { SaveXMLToFile(); }
 
 void VellTreeView::OnProjectSaveAs()
 {
-    const QString previous = m_strProjectPath;
+    const std::string previous = m_session.path();
     if (!GetSaveFilePath())
         return;
     // A save as that failed leaves the project where it was.
     if (!SaveXMLToFile())
-        m_strProjectPath = previous;
+        m_session.setPath(previous);
 }
 
 void VellTreeView::ChangeProjectTitle()
@@ -184,10 +177,10 @@ void VellTreeView::ChangeProjectTitle()
     if (title.isEmpty())
         return;
     Guarded("Failed in VellTreeView::ChangeProjectTitle", [&] {
-        Require(m_pDomDoc.get());
-        Check(format::WriteProjectTitle(*m_pDomDoc, title.toStdString()));
+        const HRESULT hr = m_session.apply(OutlineCommand::setAttributes({}, {title.toStdString()}));
+        Check(hr == S_FALSE ? E_POINTER : hr);
         m_strProjectTitle = title;
         m_pFrame->SetWindowText(ProjectCaption(m_strProjectTitle));
     });
-    m_pFrame->m_bProjectModified = true;
+    m_session.setModified(true);
 }

@@ -103,9 +103,9 @@ void VellTreeView::SaveTextToDOM()
     const std::string text = ToStoredText(edit->toPlainText());
     Guarded("Failed in VellTreeView::SaveTextToDOM", [&] {
         const DomNode node = Require(NodeOf(m_hSelectedItem));
-        Check(format::StoreNodeText(*m_pDomDoc, node, text));
+        Check(m_session.storeNodeText(node, text));
     });
-    m_pFrame->m_bProjectModified = true;
+    m_session.setModified(true);
 }
 
 bool VellTreeView::GetSaveFilePath()
@@ -113,40 +113,33 @@ bool VellTreeView::GetSaveFilePath()
     const QString path = prompts().saveFilePath(ProjectFileFilter(), QStringLiteral("xml"));
     if (path.isEmpty())
         return false;
-    m_strProjectPath = path;
+    SetProjectPath(path);
     return true;
-}
-
-void VellTreeView::RememberDiskState()
-{
-    m_strDiskStatePath = m_strProjectPath;
-    m_diskState = FileStamp::of(QFile::encodeName(m_strProjectPath).toStdString());
 }
 
 bool VellTreeView::SaveXMLToFile()
 {
-    if (m_strProjectPath.isEmpty() && !GetSaveFilePath())
+    if (m_session.path().empty() && !GetSaveFilePath())
         return false;
     SaveTextToDOM();
 
     // Another program (or another Penwick) may have written the file since we read or
     // wrote it; replacing it then must be the user's decision.
-    if (m_strDiskStatePath == m_strProjectPath && m_diskState.exists &&
-        !(FileStamp::of(QFile::encodeName(m_strProjectPath).toStdString()) == m_diskState)) {
+    const QString path = ProjectPath();
+    if (m_session.changedOnDisk()) {
         const PromptAnswer overwrite = prompts().message(
             QStringLiteral("%1 は、読み込んだ後に他のプログラムによって変更されています。上書きしますか？")
-                .arg(QFileInfo(m_strProjectPath).fileName()),
+                .arg(QFileInfo(path).fileName()),
             PromptIcon::Exclamation, PromptButtons::YesNo);
         if (overwrite != PromptAnswer::Yes)
             return false;
     }
 
     if (SafetyKeeper* safety = m_pFrame->GetSafetyKeeper())
-        safety->BeforeSave(m_strProjectPath);
+        safety->BeforeSave(path);
     Status saved;
     const bool ran = Guarded("Failed in VellTreeView::SaveXMLToFile", [&] {
-        Require(m_pDomDoc.get());
-        saved = m_pDomDoc->save(QFile::encodeName(m_strProjectPath).toStdString(), *m_pFileOps);
+        saved = m_session.save(*m_pFileOps);
     });
     if (!ran)
         return false;
@@ -157,12 +150,10 @@ bool VellTreeView::SaveXMLToFile()
                                          : QString::fromStdString(saved.message));
         return false;
     }
-    RememberDiskState();
-    RemoveStaleTemporaries(QFile::encodeName(m_strProjectPath).toStdString());
-    m_pFrame->m_bProjectModified = false;
+    RemoveStaleTemporaries(m_session.path());
     if (CVellEditView* edit = GetEditView())
         edit->setModified(false);
     if (SafetyKeeper* safety = m_pFrame->GetSafetyKeeper())
-        safety->AfterSave(m_strProjectPath);
+        safety->AfterSave(path);
     return true;
 }

@@ -116,7 +116,7 @@ private slots:
         QCOMPARE(edit->m_strReport, Report("いろは"));
         QCOMPARE(BoxText(dlg), AsShown(Report("いろは")));
         QVERIFY(!edit->isModified());
-        QVERIFY(!frame->m_bProjectModified);
+        QVERIFY(!frame->IsProjectModified());
         QFile saved(projectPath);
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QVERIFY(saved.readAll().contains("いろは"));

@@ -300,7 +300,7 @@ private slots:
             QVERIFY(app->m_bTextFileOpen);
             prompts->clear();
         }
-        frame->m_bProjectModified = projectModified;
+        frame->session().setModified(projectModified);
         if (editorModified)
             QTest::keyClicks(edit->control(), QStringLiteral("draft"));
         QCOMPARE(edit->isModified(), editorModified);
@@ -333,7 +333,7 @@ private slots:
         QCOMPARE(frame->windowTitle(), QStringLiteral("note.txt - Penwick"));
         edit->setPlainText(QStringLiteral("メモ２"));
         edit->setModified(true);
-        frame->m_bProjectModified = true;
+        frame->session().setModified(true);
         const QString projectPath = dir.filePath(QStringLiteral("saved"));
         prompts->clear();
         prompts->answer(PromptAnswer::Yes);
@@ -344,8 +344,8 @@ private slots:
         QVERIFY(text.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(text.readAll()), QStringLiteral("メモ２"));
         QVERIFY(QFile::exists(projectPath + QStringLiteral(".xml")));
-        QCOMPARE(tree->m_strProjectPath, projectPath + QStringLiteral(".xml"));
-        QVERIFY(!frame->m_bProjectModified);
+        QCOMPARE(tree->ProjectPath(), projectPath + QStringLiteral(".xml"));
+        QVERIFY(!frame->IsProjectModified());
         QCOMPARE(prompts->shown.last().kind, QStringLiteral("save"));
         QCOMPARE(prompts->shown.last().text, VellTreeView::ProjectFileFilter());
         QCOMPARE(prompts->shown.last().defaultExt, QStringLiteral("xml"));
@@ -354,12 +354,12 @@ private slots:
     void closeStaysOpenWhenTheProjectIsNotSaved()
     {
         // Yes, then the save dialog cancelled: closing now would throw the work away.
-        frame->m_bProjectModified = true;
+        frame->session().setModified(true);
         prompts->answer(PromptAnswer::Yes);
         prompts->answerPath(QString());
         QVERIFY(!frame->close());
         QVERIFY(frame->isVisible());
-        QVERIFY(frame->m_bProjectModified);
+        QVERIFY(frame->IsProjectModified());
 
         // Yes with a path that cannot be written: reported, still open, still modified.
         prompts->clear();
@@ -367,7 +367,7 @@ private slots:
         prompts->answerPath(dir.filePath(QStringLiteral("missing/folder/p.xml")));
         prompts->answer(PromptAnswer::Ok);
         QVERIFY(!frame->close());
-        QVERIFY(frame->m_bProjectModified);
+        QVERIFY(frame->IsProjectModified());
         QCOMPARE(prompts->messages().size(), 2);
         QCOMPARE(prompts->messages().last().buttons, PromptButtons::Ok);
         QVERIFY(!prompts->messages().last().text.isEmpty());

@@ -187,7 +187,7 @@ private slots:
             type(QString::fromUtf8(text));
             frame->GetAction(ID_PROJECT_SAVE)->trigger();
             QVERIFY(ReadAll(project).contains(text));
-            QVERIFY(!frame->m_bProjectModified);
+            QVERIFY(!frame->IsProjectModified());
         }
         QCOMPARE(prompts->messages().size(), 1);   // once per project, not on every save
         QVERIFY(prompts->texts()[0].contains(QStringLiteral("バックアップ")));
@@ -203,7 +203,7 @@ private slots:
         QVERIFY(!keeper->WriteSnapshot());   // nothing new since
         const QString snapshot = QString::fromStdString(BackupStore().recoveryPath(Native(project)));
         QVERIFY(QString::fromUtf8(ReadAll(snapshot)).contains(QStringLiteral("<text>新しい一</text>")));
-        QVERIFY(!frame->m_bProjectModified);
+        QVERIFY(!frame->IsProjectModified());
         QVERIFY(frame->GetEditView()->isModified());
         QCOMPARE(VellTreeView::NodeOf(tree->topLevelItem(0)).text(), std::string("一"));
         QCOMPARE(ReadAll(project), QByteArray(kNovel));
@@ -267,12 +267,12 @@ private slots:
         const auto list = BackupStore().list(Native(project));
         if (answer == PromptAnswer::Yes) {
             QCOMPARE(VellTreeView::NodeOf(tree->topLevelItem(0)).text(), std::string("復旧"));
-            QCOMPARE(tree->m_strProjectPath, project);
-            QVERIFY(frame->m_bProjectModified);
+            QCOMPARE(tree->ProjectPath(), project);
+            QVERIFY(frame->IsProjectModified());
             QVERIFY(QFile::exists(snapshot));   // still the only copy of the work
         } else if (answer == PromptAnswer::No) {
             QCOMPARE(VellTreeView::NodeOf(tree->topLevelItem(0)).text(), std::string("一"));
-            QVERIFY(!frame->m_bProjectModified);
+            QVERIFY(!frame->IsProjectModified());
             QCOMPARE(list.size(), std::size_t(1));
             QVERIFY(!list[0].recovery);
             QCOMPARE(ReadAll(QString::fromStdString(list[0].path)), edited);
@@ -393,7 +393,7 @@ private slots:
     void untitledWorkSurvivesACrash()
     {
         frame->GetAction(ID_PROJECT_NEW)->trigger();
-        QCOMPARE(tree->m_strProjectPath, QString());
+        QCOMPARE(tree->ProjectPath(), QString());
         prompts->answerDialog([](QDialog& d) {
             static_cast<CNodePropertyDlg&>(d).titleEdit()->setText(QStringLiteral("一"));
             return int(QDialog::Accepted);
@@ -424,8 +424,8 @@ private slots:
         tree = frame->GetTreeView();
         QCOMPARE(prompts->messages().size(), 1);
         QVERIFY(prompts->texts()[0].contains(QStringLiteral("無題")));
-        QCOMPARE(tree->m_strProjectPath, QString());
-        QVERIFY(frame->m_bProjectModified);
+        QCOMPARE(tree->ProjectPath(), QString());
+        QVERIFY(frame->IsProjectModified());
         tree->setCurrentItem(tree->topLevelItem(0));
         QVERIFY(frame->GetEditView()->toPlainText().startsWith(QStringLiteral("題もまだない")));
         QVERIFY(!QFile::exists(left));
@@ -462,7 +462,7 @@ private slots:
         QVERIFY2(opened, qPrintable(prompts->texts().join(QLatin1Char('|'))));
         type(QStringLiteral("長い"));
         frame->GetAction(ID_PROJECT_SAVE)->trigger();
-        QVERIFY(!frame->m_bProjectModified);
+        QVERIFY(!frame->IsProjectModified());
         QVERIFY(QString::fromUtf8(ReadAll(longProject)).contains(QStringLiteral("長い")));
         QCOMPARE(BackupStore().list(Native(longProject)).size(), std::size_t(1));
         QFile::remove(longProject);
@@ -499,7 +499,7 @@ private slots:
         QVERIFY(tree->OpenProjectFile(project));
         QCOMPARE(prompts->messages().size(), 1);   // the restore question only
         QCOMPARE(QString::fromStdString(VellTreeView::NodeOf(tree->topLevelItem(0)).text()), typed + QStringLiteral("一"));
-        QVERIFY(frame->m_bProjectModified);
+        QVERIFY(frame->IsProjectModified());
         frame->GetAction(ID_PROJECT_SAVE)->trigger();
         QVERIFY(QString::fromUtf8(ReadAll(project)).contains(typed));
         QVERIFY(!QFile::exists(snapshot));

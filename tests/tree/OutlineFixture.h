@@ -71,7 +71,7 @@ struct OutlineFixture {
             penwick::DomNode node;
             QTreeWidgetItem* item;   // null: the top level
         };
-        std::vector<Level> todo{{tree->m_pDomDoc->documentElement(), nullptr}};
+        std::vector<Level> todo{{tree->session().document().documentElement(), nullptr}};
         while (!todo.empty()) {
             const Level level = todo.back();
             todo.pop_back();
@@ -100,7 +100,7 @@ struct OutlineFixture {
     QString danglingItem() const
     {
         std::set<const void*> live;
-        std::vector<penwick::DomNode> todo{tree->m_pDomDoc->documentNode()};
+        std::vector<penwick::DomNode> todo{tree->session().document().documentNode()};
         while (!todo.empty()) {
             const penwick::DomNode n = todo.back();
             todo.pop_back();
@@ -127,7 +127,7 @@ struct OutlineFixture {
             for (auto it = kids.rbegin(); it != kids.rend(); ++it)
                 stack.push_back({*it, level});
         };
-        pushChildren(tree->m_pDomDoc->documentElement(), 0);
+        pushChildren(tree->session().document().documentElement(), 0);
         while (!stack.empty()) {
             auto [node, level] = stack.back();
             stack.pop_back();
@@ -141,7 +141,7 @@ struct OutlineFixture {
     std::string serialized() const
     {
         std::string bytes;
-        tree->m_pDomDoc->serialize(bytes);
+        tree->session().document().serialize(bytes);
         return bytes;
     }
 };

@@ -150,7 +150,7 @@ private slots:
         QCOMPARE(f.tree->m_hSelectedItem, current);
         QCOMPARE(f.tree->GetSelectedItem(), current);
         QCOMPARE(f.edit->toPlainText(), editorText);
-        QVERIFY(f.frame->m_bProjectModified);
+        QVERIFY(f.frame->IsProjectModified());
     }
 
     void dialogCancelledOrTitleEmptied_data()
@@ -172,7 +172,7 @@ private slots:
         QVERIFY(f.frame->RouteCommand(command));
         QCOMPARE(f.prompts->shown.last().caption, QStringLiteral("ノードプロパティ取得"));
         QCOMPARE(f.serialized(), before);
-        QVERIFY(!f.frame->m_bProjectModified);
+        QVERIFY(!f.frame->IsProjectModified());
     }
 
     void propertiesOpenWithTheNodesValues()
@@ -210,7 +210,7 @@ private slots:
         QCOMPARE(node.attribute(2).value(), std::string("会話"));
         QCOMPARE(f.tree->m_hSelectedItem->text(0), QStringLiteral("第二章 改"));
         QCOMPARE(f.frame->windowTitle(), caption);   // until the next selection change
-        QVERIFY(f.frame->m_bProjectModified);
+        QVERIFY(f.frame->IsProjectModified());
 
         f.answerProperties(QStringLiteral("第二章"), true, QStringLiteral("独白"));
         QVERIFY(f.frame->RouteCommand(ID_TREE_PROPERTY));
@@ -245,7 +245,7 @@ private slots:
         // Moving on stores nothing of the deleted node's editing anywhere.
         select(QStringLiteral("第一章"));
         QVERIFY(f.serialized().find("消える編集") == std::string::npos);
-        QVERIFY(f.frame->m_bProjectModified);
+        QVERIFY(f.frame->IsProjectModified());
     }
 
     void deleteBesideANodeWithoutText()
@@ -281,7 +281,7 @@ private slots:
         QCOMPARE(f.prompts->messages().last().text, QStringLiteral("子まですべてコピーしますか？"));
         QCOMPARE(f.prompts->messages().last().icon, PromptIcon::Question);
         QCOMPARE(f.prompts->messages().last().buttons, PromptButtons::YesNo);
-        QVERIFY(!f.frame->m_bProjectModified);
+        QVERIFY(!f.frame->IsProjectModified());
         select(QStringLiteral("第一章"));
         QVERIFY(f.frame->RouteCommand(ID_TREE_PASTE));
         QVERIFY(f.frame->RouteCommand(ID_TREE_PASTE));
@@ -289,7 +289,7 @@ private slots:
         QCOMPARE(f.outline(), QStringList{"chapter:第一章"} + copy + copy + kNovelOutline.mid(1));
         QCOMPARE(f.tree->m_hSelectedItem->text(0), QStringLiteral("第一章"));
         QVERIFY(f.tree->m_pClipNode);
-        QVERIFY(f.frame->m_bProjectModified);
+        QVERIFY(f.frame->IsProjectModified());
         // Independent copies: editing one leaves the other.
         VellTreeView::NodeOf(f.tree->topLevelItem(1)).attribute(2).setValue("x");
         QCOMPARE(VellTreeView::NodeOf(f.tree->topLevelItem(2)).attribute(2).value(), std::string("会話"));
@@ -345,7 +345,7 @@ private slots:
             QCOMPARE(f.prompts->messages().last().icon, PromptIcon::Exclamation);
         }
         QCOMPARE(f.serialized(), before);
-        QVERIFY(!f.frame->m_bProjectModified);
+        QVERIFY(!f.frame->IsProjectModified());
     }
 
     void otherNamesPasteAnywhere()
@@ -393,7 +393,7 @@ private slots:
         QVERIFY(f.frame->RouteCommand(ID_TREE_ADDCHILD));
         QCOMPARE(f.prompts->texts().mid(1), QStringList(3, VellTreeView::TooDeepText()));
         QCOMPARE(f.serialized(), before);
-        QVERIFY(!f.frame->m_bProjectModified);
+        QVERIFY(!f.frame->IsProjectModified());
 
         // One level up the same copy still fits.
         f.tree->setCurrentItem(above);
@@ -477,7 +477,7 @@ private slots:
         QCOMPARE(f.outline(), outline);
         QCOMPARE(f.tree->GetSelectedItem() ? f.tree->GetSelectedItem()->text(0) : QString(), selectedAfter);
         QVERIFY(f.prompts->shown.isEmpty());
-        QCOMPARE(f.frame->m_bProjectModified, outline != kNovelOutline);
+        QCOMPARE(f.frame->IsProjectModified(), outline != kNovelOutline);
     }
 };
 

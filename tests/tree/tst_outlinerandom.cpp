@@ -135,10 +135,10 @@ private slots:
         // What the tree shows is also what a save writes and a reopen brings back.
         const QStringList outline = f.outline();
         QVERIFY(f.tree->SaveXMLToFile());
-        QFile saved(f.tree->m_strProjectPath);
+        QFile saved(f.tree->ProjectPath());
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(penwick::test::XmlProblem(saved.readAll().toStdString()), std::string());
-        QVERIFY(f.tree->OpenProjectFile(f.tree->m_strProjectPath));
+        QVERIFY(f.tree->OpenProjectFile(f.tree->ProjectPath()));
         QCOMPARE(f.outline(), outline);
         QCOMPARE(f.mismatch(), QString());
     }

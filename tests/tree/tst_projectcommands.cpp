@@ -101,8 +101,8 @@ private slots:
     {
         QVERIFY(openNovel());
         QCOMPARE(frame->windowTitle(), QStringLiteral("小説 - Penwick - [  ]"));
-        QCOMPARE(tree->m_strProjectPath, dir.filePath(QStringLiteral("novel.xml")));
-        QVERIFY(!frame->m_bProjectModified);
+        QCOMPARE(tree->ProjectPath(), dir.filePath(QStringLiteral("novel.xml")));
+        QVERIFY(!frame->IsProjectModified());
         QVERIFY(!tree->m_hSelectedItem);
         QCOMPARE(prompts->shown[0].kind, QStringLiteral("open"));
         QCOMPARE(prompts->shown[0].text, QStringLiteral("プロジェクトファイル (*.xml)|*.xml|その他(*.*)|*.*||"));
@@ -119,14 +119,14 @@ private slots:
         QCOMPARE(frame->windowTitle(), QStringLiteral("小説 - Penwick - [ 第一章 ]"));
 
         select(second);  // nothing edited: nothing written
-        QVERIFY(!frame->m_bProjectModified);
+        QVERIFY(!frame->IsProjectModified());
         QCOMPARE(edit->toPlainText(), QString());
 
         edit->setPlainText(QStringLiteral("行一\n行二"));
         edit->setModified(true);
         select(first);  // the empty holder of the second chapter gets a text node
         QCOMPARE(TextOf(second), std::string("行一\r\n行二"));
-        QVERIFY(frame->m_bProjectModified);
+        QVERIFY(frame->IsProjectModified());
         QCOMPARE(edit->toPlainText(), QStringLiteral("一"));
 
         edit->setPlainText(QString());
@@ -178,15 +178,15 @@ private slots:
         frame->GetAction(ID_PROJECT_OPEN)->trigger();
         QCOMPARE(prompts->messages().size(), 1);
         QVERIFY(prompts->texts()[0].contains(QStringLiteral("U+FFFD")));
-        QVERIFY(frame->m_bProjectModified);   // what a save will write differs from the file
+        QVERIFY(frame->IsProjectModified());   // what a save will write differs from the file
         select(tree->topLevelItem(0));
         QCOMPARE(edit->toPlainText(), QStringLiteral("前\uFFFD後\uFFFD尾"));
 
         edit->setPlainText(QStringLiteral("打") + QChar(0) + QStringLiteral("鍵") + QChar(1) + QChar(0x1b) + QStringLiteral("終"));
         edit->setModified(true);
         frame->GetAction(ID_PROJECT_SAVE)->trigger();
-        QVERIFY(!frame->m_bProjectModified);
-        QFile saved(tree->m_strProjectPath);
+        QVERIFY(!frame->IsProjectModified());
+        QFile saved(tree->ProjectPath());
         QVERIFY(saved.open(QIODevice::ReadOnly));
         const QByteArray bytes = saved.readAll();
         QCOMPARE(penwick::test::XmlProblem(bytes.toStdString()), std::string());
@@ -215,7 +215,7 @@ private slots:
         }
         select(a11);
         QCOMPARE(edit->toPlainText(), QStringLiteral("深"));
-        QVERIFY(tree->m_pDomDoc->contains(a1Node) && tree->m_pDomDoc->contains(a11Node));
+        QVERIFY(tree->session().document().contains(a1Node) && tree->session().document().contains(a11Node));
         QCOMPARE(VellTreeView::NodeOf(a1), a1Node);
         QCOMPARE(VellTreeView::NodeOf(a11), a11Node);
         select(a);
@@ -223,7 +223,7 @@ private slots:
         select(a1);
         QCOMPARE(edit->toPlainText(), QStringLiteral("A1の本文"));
         QVERIFY(tree->SaveXMLToFile());
-        QVERIFY(tree->OpenProjectFile(tree->m_strProjectPath));
+        QVERIFY(tree->OpenProjectFile(tree->ProjectPath()));
         QCOMPARE(tree->topLevelItem(0)->child(0)->child(0)->text(0), QStringLiteral("A11"));
     }
 
@@ -249,7 +249,7 @@ private slots:
         QCOMPARE(prompts->messages()[0].icon, PromptIcon::Exclamation);
         QVERIFY(!app->m_bTextFileOpen);
         QCOMPARE(TextOf(tree->topLevelItem(0)), take ? std::string("メモ") : std::string("一"));
-        QCOMPARE(frame->m_bProjectModified, take);
+        QCOMPARE(frame->IsProjectModified(), take);
     }
 
     void fileNewStoresTypedNodeTextFirst()
@@ -260,7 +260,7 @@ private slots:
         frame->GetAction(ID_FILE_NEW)->trigger();
         QCOMPARE(TextOf(tree->topLevelItem(0)), std::string("x一"));
         QCOMPARE(edit->toPlainText(), QString());
-        QVERIFY(frame->m_bProjectModified);
+        QVERIFY(frame->IsProjectModified());
     }
 
     void saveQuestionBeforeOpen_data()
@@ -310,15 +310,15 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(int, messages);
         QVERIFY(openNovel());
-        const QString before = tree->m_strProjectPath;
+        const QString before = tree->ProjectPath();
         prompts->answerPath(writeFile(QStringLiteral("broken.xml"), bytes));
         for (int i = 0; i < messages; ++i)
             prompts->answer(PromptAnswer::Ok);
         frame->GetAction(ID_PROJECT_OPEN)->trigger();
         QCOMPARE(prompts->messages().size(), messages);
-        QCOMPARE(tree->m_strProjectPath, before);
+        QCOMPARE(tree->ProjectPath(), before);
         QCOMPARE(tree->topLevelItemCount(), 3);
-        QVERIFY(!frame->m_bProjectModified);
+        QVERIFY(!frame->IsProjectModified());
         // A later save writes the project shown, to its own file.
         QVERIFY(tree->SaveXMLToFile());
         QCOMPARE(readFile(dir.filePath(QStringLiteral("broken.xml"))), bytes);
@@ -332,7 +332,7 @@ private slots:
         frame->GetAction(ID_PROJECT_NEW)->trigger();
         QCOMPARE(prompts->texts(), QStringList{QStringLiteral("Failed in VellTreeView::MakeNewProject")});
         QCOMPARE(tree->topLevelItemCount(), 3);
-        QCOMPARE(tree->m_strProjectPath, dir.filePath(QStringLiteral("novel.xml")));
+        QCOMPARE(tree->ProjectPath(), dir.filePath(QStringLiteral("novel.xml")));
     }
 
     void changeTitle_data()
@@ -361,10 +361,10 @@ private slots:
         QCOMPARE(prompts->shown[1].caption, QStringLiteral("プロジェクトタイトル取得"));
         QCOMPARE(shownTitle, QStringLiteral("小説"));
         const QString title = changed ? typed : QStringLiteral("小説");
-        QCOMPARE(QString::fromStdString(tree->m_pDomDoc->documentElement().firstAttribute().value()), title);
+        QCOMPARE(QString::fromStdString(tree->session().document().documentElement().firstAttribute().value()), title);
         QCOMPARE(tree->m_strProjectTitle, title);
         QCOMPARE(frame->windowTitle(), title + QStringLiteral(" - Penwick - [  ]"));
-        QCOMPARE(frame->m_bProjectModified, changed);
+        QCOMPARE(frame->IsProjectModified(), changed);
     }
 
     void saveFaultsLeaveTheFileAndTheStates_data()
@@ -388,28 +388,28 @@ private slots:
         frame->GetAction(ID_PROJECT_SAVE)->trigger();
         tree->SetFileOps(&penwick::FileOps::system());
 
-        QCOMPARE(readFile(tree->m_strProjectPath), QByteArray(kNovel));
+        QCOMPARE(readFile(tree->ProjectPath()), QByteArray(kNovel));
         QCOMPARE(prompts->messages().size(), 1);
         QVERIFY(!prompts->messages()[0].text.isEmpty());
-        QVERIFY(frame->m_bProjectModified);
+        QVERIFY(frame->IsProjectModified());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), files);  // no temporary left
 
         // Closing still asks, and a save that works then keeps the words.
         prompts->answer(PromptAnswer::Yes);
         QVERIFY(frame->close());
-        QVERIFY(readFile(tree->m_strProjectPath).contains("new words"));
+        QVERIFY(readFile(tree->ProjectPath()).contains("new words"));
     }
 
     void changedOnDiskAsksBeforeOverwriting()
     {
         QVERIFY(openNovel());
-        const QString path = tree->m_strProjectPath;
+        const QString path = tree->ProjectPath();
         writeFile(QStringLiteral("novel.xml"), QByteArray(kNovel).replace("小説", "他人の変更"));
-        frame->m_bProjectModified = true;
+        frame->session().setModified(true);
         prompts->answer(PromptAnswer::No);
         frame->GetAction(ID_PROJECT_SAVE)->trigger();
         QVERIFY(readFile(path).contains("他人の変更"));
-        QVERIFY(frame->m_bProjectModified);
+        QVERIFY(frame->IsProjectModified());
         QVERIFY(prompts->messages()[0].text.contains(QStringLiteral("novel.xml")));
 
         prompts->answer(PromptAnswer::Yes);
@@ -428,7 +428,7 @@ private slots:
         select(tree->topLevelItem(0));
         prompts->answerPath(dir.filePath(QStringLiteral("again")));
         frame->GetAction(ID_PROJECT_SAVEAS)->trigger();
-        QCOMPARE(tree->m_strProjectPath, dir.filePath(QStringLiteral("again.xml")));
+        QCOMPARE(tree->ProjectPath(), dir.filePath(QStringLiteral("again.xml")));
         QCOMPARE(frame->windowTitle(), QStringLiteral("小説 - Penwick - [ 第一章 ]"));
         QVERIFY(frame->close());
 

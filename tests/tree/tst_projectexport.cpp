@@ -171,7 +171,7 @@ private slots:
     {
         // A document without a document element: the loop must end at the first failure.
         QVERIFY(openExample());
-        tree->m_pDomDoc = std::make_unique<penwick::DomDocument>();
+        tree->session().document().clear();
         tree->m_hSelectedItem = nullptr;
         const QString out = dir.filePath(QStringLiteral("never.txt"));
         prompts->answer(PromptAnswer::Ok);
@@ -200,7 +200,7 @@ private slots:
         if (hasPath)
             QVERIFY(openExample());
         else
-            QVERIFY(tree->m_strProjectPath.isEmpty());
+            QVERIFY(tree->ProjectPath().isEmpty());
         frame->SetActiveView(editorActive ? static_cast<CommandTarget*>(edit) : tree);
         QCOMPARE(frame->IsCommandEnabled(ID_PROJECT_EXPORT), exportEnabled);
         QCOMPARE(frame->IsCommandEnabled(ID_COUNTER), counterEnabled);

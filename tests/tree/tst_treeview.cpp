@@ -58,7 +58,7 @@ private:
         tree->m_bDeleting = true;
         tree->DeleteTreeItem(nullptr);
         tree->m_bDeleting = false;
-        tree->m_strProjectPath = path;
+        tree->SetProjectPath(path);
         return tree->InitDomDocument() && tree->RefreshTree();
     }
     static QByteArray Nested(int depth)
@@ -87,12 +87,11 @@ private slots:
     void constructionLoadsTheTemplate()
     {
         QCOMPARE(tree->m_strTemplatePath, QCoreApplication::applicationDirPath() + "/default.xml");
-        QVERIFY(tree->m_pDomDoc);
-        const DomNode root = tree->m_pDomDoc->documentElement();
+                const DomNode root = tree->session().document().documentElement();
         QVERIFY(root);
         QCOMPARE(QString::fromStdString(root.firstAttribute().value()), QStringLiteral("無題のプロジェクト"));
         QCOMPARE(tree->m_strProjectTitle, QStringLiteral("無題"));
-        QVERIFY(tree->m_strProjectPath.isEmpty());
+        QVERIFY(tree->ProjectPath().isEmpty());
         QCOMPARE(tree->topLevelItemCount(), 0);
         QCOMPARE(tree->GetEditView(), frame->GetEditView());
         QVERIFY(prompts->shown.isEmpty());
@@ -105,7 +104,7 @@ private slots:
         QCOMPARE(tree->m_strProjectTitle, QStringLiteral("小説"));
         QVERIFY(!tree->m_hSelectedItem);
         QVERIFY(!tree->currentItem());
-        QVERIFY(frame->m_bProjectModified);
+        QVERIFY(frame->IsProjectModified());
         QTreeWidgetItemIterator it(tree);
         for (; *it; ++it) {
             QVERIFY((*it)->isExpanded());
@@ -188,35 +187,35 @@ private slots:
         QVERIFY(openProject(writeFile("good.xml", kThreeChapters)));
         const QString path = create ? writeFile("bad.xml", bytes) : dir.filePath("absent.xml");
         prompts->answer(PromptAnswer::Ok);
-        tree->m_strProjectPath = path;
+        tree->SetProjectPath(path);
         QVERIFY(!tree->InitDomDocument());
         QCOMPARE(prompts->messages().size(), 1);
         QVERIFY(prompts->messages()[0].text.contains(QStringLiteral("bad.xml")) ||
                 prompts->messages()[0].text.contains(QStringLiteral("absent.xml")));
         QCOMPARE(prompts->messages()[0].buttons, PromptButtons::Ok);
         // The document loaded before is still there to rebuild from (and to save).
-        QCOMPARE(QString::fromStdString(tree->m_pDomDoc->documentElement().firstAttribute().value()),
+        QCOMPARE(QString::fromStdString(tree->session().document().documentElement().firstAttribute().value()),
                  QStringLiteral("小説"));
     }
 
     void deleteTreeItem()
     {
         QVERIFY(openProject(writeFile("good.xml", kThreeChapters)));
-        frame->m_bProjectModified = false;
+        frame->session().setModified(false);
         tree->m_hSelectedItem = tree->topLevelItem(0);
         tree->DeleteTreeItem(tree->topLevelItem(1));
         QCOMPARE(Outline(tree), (QStringList{"第一章", "第三章"}));
-        QVERIFY(frame->m_bProjectModified);
+        QVERIFY(frame->IsProjectModified());
         QVERIFY(!tree->m_hSelectedItem);
         // The DOM is the editing commands' business; deleting items leaves it whole.
-        QCOMPARE(tree->m_pDomDoc->documentElement().firstChild().nextSibling().firstAttribute().value(),
+        QCOMPARE(tree->session().document().documentElement().firstChild().nextSibling().firstAttribute().value(),
                  std::string("第二章"));
 
         tree->DeleteTreeItem(nullptr);
         QCOMPARE(tree->topLevelItemCount(), 0);
-        frame->m_bProjectModified = false;
+        frame->session().setModified(false);
         tree->DeleteTreeItem(nullptr);  // an empty tree still counts as a change
-        QVERIFY(frame->m_bProjectModified);
+        QVERIFY(frame->IsProjectModified());
     }
 
     void addNodeToTreePlacesItems()
@@ -241,19 +240,19 @@ private slots:
     void saveXmlToFile()
     {
         QVERIFY(openProject(writeFile("good.xml", kThreeChapters)));
-        tree->m_strProjectPath.clear();
-        frame->m_bProjectModified = true;
+        tree->SetProjectPath(QString());
+        frame->session().setModified(true);
         frame->GetEditView()->setModified(true);
 
         prompts->answerPath(QString());  // no name chosen: nothing saved, nothing cleared
         QVERIFY(!tree->SaveXMLToFile());
-        QVERIFY(frame->m_bProjectModified);
-        QVERIFY(tree->m_strProjectPath.isEmpty());
+        QVERIFY(frame->IsProjectModified());
+        QVERIFY(tree->ProjectPath().isEmpty());
 
         prompts->answerPath(dir.filePath("copy"));
         QVERIFY(tree->SaveXMLToFile());
-        QCOMPARE(tree->m_strProjectPath, dir.filePath("copy.xml"));
-        QVERIFY(!frame->m_bProjectModified);
+        QCOMPARE(tree->ProjectPath(), dir.filePath("copy.xml"));
+        QVERIFY(!frame->IsProjectModified());
         QVERIFY(!frame->GetEditView()->isModified());
         QVERIFY(openProject(dir.filePath("copy.xml")));
         QCOMPARE(Outline(tree), (QStringList{"第一章", "第二章", " 二の一", " 二の二", "第三章"}));
