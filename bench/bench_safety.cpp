@@ -1,10 +1,11 @@
 // What a pause in typing and a save cost on the 1,000,000-character, 3,300-node project:
-// building and writing the recovery snapshot (serialize, re-parse, patch the edited node,
-// serialize again) and the backup copy taken before a save.
+// building and writing the recovery snapshot (the document serialised with the edited
+// node's pending text) and the backup copy taken before a save.
 //
 //   QT_QPA_PLATFORM=offscreen build/release/bin/bench_safety
 #include "CMainFrame.h"
 #include "CVellApp.h"
+#include "CVellEditView.h"
 #include "ProjectGenerator.h"
 #include "ProjectSafety.h"
 #include "Prompts.h"
@@ -55,7 +56,10 @@ void BM_RecoverySnapshotWithEditedNode(benchmark::State& state)
         state.SkipWithError("project did not open");
         return;
     }
-    SafetyKeeper::TypeForTests(frame, QStringLiteral("書きかけの一文。"));
+    VellTreeView* tree = frame->GetTreeView();
+    tree->setCurrentItem(tree->topLevelItem(0));
+    frame->GetEditView()->setPlainText(QStringLiteral("書きかけの一文。"));
+    frame->GetEditView()->setModified(true);
     SafetyKeeper* keeper = frame->GetSafetyKeeper();
     std::string bytes;
     for (auto _ : state) {

@@ -285,18 +285,3 @@ bool SafetyKeeper::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void SafetyKeeper::TypeForTests(CMainFrame* frame, const QString& text)
-{
-    VellTreeView* tree = frame->GetTreeView();
-    if (tree->topLevelItemCount() > 0)
-        tree->setCurrentItem(tree->topLevelItem(0));
-    QWidget* control = frame->GetEditView()->control();
-    control->setFocus(Qt::OtherFocusReason);
-    for (const char32_t c : text.toUcs4()) {
-        const QString one = QString::fromUcs4(&c, 1);
-        const bool newline = c == U'\n';
-        QKeyEvent press(QEvent::KeyPress, newline ? Qt::Key_Return : 0, Qt::NoModifier,
-                        newline ? QStringLiteral("\r") : one);
-        QCoreApplication::sendEvent(control, &press);
-    }
-}

@@ -54,10 +54,6 @@ public:
     // write it; the real document and the modified states are left alone.
     bool BuildSnapshot(std::string& bytes) const;
 
-    // Test seam, used only by main() when PENWICK_TEST_TYPE is set: selects the first
-    // node and types the text into the editor as key presses, the normal editing path.
-    static void TypeForTests(CMainFrame* frame, const QString& text);
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -3,7 +3,6 @@
 //   --project          a project to open at start
 //   --quit-after-show  end as soon as the window is up (start-up checks)
 #include "CVellApp.h"
-#include "SafetyKeeper.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -17,9 +16,6 @@ int main(int argc, char* argv[])
     CVellApp app;
     if (!app.InitInstance(arguments))
         return 1;
-    // For the crash-recovery test only: types the text into the first node after start-up.
-    if (const QString typed = qEnvironmentVariable("PENWICK_TEST_TYPE"); !typed.isEmpty())
-        QTimer::singleShot(0, &qapp, [&app, typed] { SafetyKeeper::TypeForTests(app.GetMainWnd(), typed); });
     if (quitAfterShow)
         QTimer::singleShot(0, &qapp, &QCoreApplication::quit);
     return qapp.exec();

@@ -11,6 +11,7 @@
 #include "ProjectSafety.h"
 #include "SafetyKeeper.h"
 #include "ScriptedPrompts.h"
+#include "TypeIntoFirstNode.h"
 #include "VellTreeView.h"
 
 #include <QAction>
@@ -109,7 +110,7 @@ private:
     }
     void type(const QString& text)
     {
-        SafetyKeeper::TypeForTests(frame, text);   // key presses on the first node
+        TypeIntoFirstNode(frame, text);
         QVERIFY(frame->GetEditView()->isModified());
     }
     // A snapshot of edited work, newer than the project file.
@@ -468,7 +469,7 @@ private slots:
         QFile::remove(longProject);
     }
 
-    // A real penwick types, writes its snapshot within a short interval and is killed;
+    // Penwick in a process of its own types, writes its snapshot within a short interval and is killed;
     // the next start takes the dead process's lock silently and restores the typed text.
     void killedProcessLosesNothingTyped()
     {
@@ -481,9 +482,8 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("HOME"), home.path());
-        env.insert(QStringLiteral("PENWICK_TEST_TYPE"), typed);
         penwick.setProcessEnvironment(env);
-        penwick.start(QStringLiteral(PENWICK_BIN_DIR "/penwick"), {QStringLiteral("--project"), project});
+        penwick.start(QStringLiteral(PENWICK_BIN_DIR "/typing_penwick"), {typed, QStringLiteral("--project"), project});
         QVERIFY(penwick.waitForStarted());
         const QString snapshot =
             QString::fromStdString(BackupStore().recoveryPath(Native(project), long(penwick.processId())));
