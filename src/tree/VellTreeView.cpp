@@ -289,10 +289,12 @@ void VellTreeView::RemoveItemsOf(DomNode node)
         const DomNode n = todo.back();
         todo.pop_back();
         if (QTreeWidgetItem* item = ItemOf(n)) {
-            for (QTreeWidgetItem* i = m_hSelectedItem; i; i = i->parent())
+            QTreeWidgetItem* selected = m_hSelectedItem;
+            for (QTreeWidgetItem* i = selected; i; i = i->parent())
                 if (i == item)
-                    m_hSelectedItem = nullptr;
+                    selected = nullptr;
             DeleteTreeItem(item);
+            m_hSelectedItem = selected;   // the editor's node, unless it went with the subtree
         }
         for (DomNode c = n.firstChild(); c; c = c.nextSibling())
             if (c.nodeType() == DomNodeType::Element)

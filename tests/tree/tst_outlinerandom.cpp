@@ -142,6 +142,83 @@ private slots:
         QCOMPARE(f.outline(), outline);
         QCOMPARE(f.mismatch(), QString());
     }
+
+    // Outline commands applied to the window's session, moves among them, then every
+    // inverse in turn: the tree follows each one, and the document comes back byte for byte.
+    void sessionCommandsAndTheirInversesThroughTheWindow()
+    {
+        OutlineFixture f;
+        QVERIFY(f.start());
+        std::mt19937 rng(1207);
+        QVERIFY(f.open(GeneratedProject(rng)));
+        penwick::ProjectSession& session = f.tree->session();
+        std::string original;
+        QVERIFY(session.document().serialize(original));
+        auto outlineNodes = [&] {
+            std::vector<penwick::DomNode> out, todo{session.document().documentElement()};
+            while (!todo.empty()) {
+                const penwick::DomNode n = todo.back();
+                todo.pop_back();
+                for (penwick::DomNode c = n.firstChild(); c; c = c.nextSibling())
+                    if (penwick::format::IsOutlineNode(c)) {
+                        out.push_back(c);
+                        todo.push_back(c);
+                    }
+            }
+            return out;
+        };
+        std::vector<penwick::OutlineCommand> inverses;
+        for (int step = 0; step < 300; ++step) {
+            const std::vector<penwick::DomNode> nodes = outlineNodes();
+            if (nodes.empty())
+                break;
+            const penwick::DomNode node = nodes[rng() % nodes.size()];
+            if (!f.tree->m_hSelectedItem || rng() % 4 == 0)
+                f.tree->setCurrentItem(f.tree->ItemOf(nodes[rng() % nodes.size()]));
+            penwick::OutlineCommand c;
+            switch (rng() % 4) {
+            case 0:
+                c = penwick::OutlineCommand::insert(VellTreeView::ChildPath(node.parentNode(), node),
+                                                    penwick::DetachedSubtree::copyOf(nodes[rng() % nodes.size()]));
+                break;
+            case 1:
+                c = penwick::OutlineCommand::remove(penwick::PathOf(node));
+                break;
+            case 2: {
+                // Beside another node, once the moved one has gone: computed on a copy.
+                const penwick::DomNode target = nodes[rng() % nodes.size()];
+                penwick::NodePath to = penwick::PathOf(target), from = penwick::PathOf(node);
+                if (to.size() >= from.size() && std::equal(from.begin(), from.end(), to.begin()))
+                    continue;   // into itself
+                const std::size_t level = from.size() - 1;
+                if (to.size() > level && std::equal(from.begin(), from.begin() + level, to.begin()) && to[level] > from[level])
+                    --to[level];
+                c = penwick::OutlineCommand::move(from, to);
+                break;
+            }
+            default:
+                c = penwick::OutlineCommand::setAttributes(penwick::PathOf(node), {"改" + std::to_string(step)});
+            }
+            penwick::OutlineCommand inverse;
+            if (penwick::FAILED(session.apply(c, &inverse)))
+                continue;
+            inverses.push_back(inverse);
+            const QString what = QStringLiteral("step %1, kind %2").arg(step).arg(int(c.kind));
+            QVERIFY2(f.mismatch().isEmpty(), qPrintable(what + ": " + f.mismatch()));
+            QVERIFY2(f.danglingItem().isEmpty(), qPrintable(what + ": dangling " + f.danglingItem()));
+            if (f.tree->m_hSelectedItem)
+                QVERIFY2(f.tree->ItemOf(VellTreeView::NodeOf(f.tree->m_hSelectedItem)) == f.tree->m_hSelectedItem, qPrintable(what));
+        }
+        QVERIFY(inverses.size() > 150);
+        while (!inverses.empty()) {
+            QVERIFY(penwick::SUCCEEDED(session.apply(inverses.back())));
+            inverses.pop_back();
+            QVERIFY2(f.mismatch().isEmpty(), qPrintable(f.mismatch()));
+        }
+        std::string back;
+        QVERIFY(session.document().serialize(back));
+        QCOMPARE(back, original);
+    }
 };
 
 QTEST_MAIN(TestOutlineRandom)
