@@ -18,6 +18,8 @@ using NodePath = std::vector<int>;
 // The path of a node inside a document element; empty for the document element and for
 // anything outside one.
 NodePath PathOf(DomNode node);
+// The path a node inserted into parent in front of before (null: last) will have.
+NodePath ChildPath(DomNode parent, DomNode before);
 // The node at path, or null when there is none.
 DomNode NodeAt(const DomDocument& doc, const NodePath& path);
 

@@ -26,6 +26,16 @@ NodePath PathOf(DomNode node)
     return path;
 }
 
+NodePath ChildPath(DomNode parent, DomNode before)
+{
+    NodePath path = PathOf(parent);
+    int index = 0;
+    for (DomNode c = parent.firstChild(); c && c != before; c = c.nextSibling())
+        ++index;
+    path.push_back(index);
+    return path;
+}
+
 DomNode NodeAt(const DomDocument& doc, const NodePath& path)
 {
     DomNode n = doc.documentElement();

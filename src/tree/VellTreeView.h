@@ -157,8 +157,6 @@ public:
     bool OnUpdateTreePaste() const;
     // The body of both pastes: a fresh copy of the clipboard above or below the current node.
     void PasteBeside(bool above, const char* catchAllText);
-    // The path a node inserted into parent in front of before (null: last) will have.
-    static penwick::NodePath ChildPath(penwick::DomNode parent, penwick::DomNode before);
     // The refusal shown when an insertion would nest elements deeper than the document allows.
     static QString TooDeepText();
     // The tree's context menu ("POPUP2") with its enabling set for now. OnRButtonDown runs

@@ -59,7 +59,7 @@ bool InsertNewElement(ProjectSession& session, std::string_view name, const Node
     DomNode element;
     Check(format::CreateOutlineElement(scratch, name, props.title.toStdString(), props.exported,
                                        props.type.toStdString(), &element));
-    const HRESULT hr = session.apply(OutlineCommand::insert(VellTreeView::ChildPath(parent, before),
+    const HRESULT hr = session.apply(OutlineCommand::insert(ChildPath(parent, before),
                                                             Require(DetachedSubtree::copyOf(element))));
     if (hr == E_XML_TOO_DEEP)
         return false;
@@ -68,16 +68,6 @@ bool InsertNewElement(ProjectSession& session, std::string_view name, const Node
 }
 
 }  // namespace
-
-NodePath VellTreeView::ChildPath(DomNode parent, DomNode before)
-{
-    NodePath path = PathOf(parent);
-    int index = 0;
-    for (DomNode c = parent.firstChild(); c && c != before; c = c.nextSibling())
-        ++index;
-    path.push_back(index);
-    return path;
-}
 
 QString VellTreeView::TooDeepText()
 {

@@ -178,7 +178,7 @@ private slots:
             penwick::OutlineCommand c;
             switch (rng() % 4) {
             case 0:
-                c = penwick::OutlineCommand::insert(VellTreeView::ChildPath(node.parentNode(), node),
+                c = penwick::OutlineCommand::insert(penwick::ChildPath(node.parentNode(), node),
                                                     penwick::DetachedSubtree::copyOf(nodes[rng() % nodes.size()]));
                 break;
             case 1:
