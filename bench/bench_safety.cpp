@@ -57,7 +57,7 @@ void BM_RecoverySnapshotWithEditedNode(benchmark::State& state)
         return;
     }
     VellTreeView* tree = frame->GetTreeView();
-    tree->setCurrentItem(tree->topLevelItem(0));
+    tree->setCurrentIndex(tree->model()->index(0, 0));
     frame->GetEditView()->setPlainText(QStringLiteral("書きかけの一文。"));
     frame->GetEditView()->setModified(true);
     SafetyKeeper* keeper = frame->GetSafetyKeeper();

@@ -21,26 +21,6 @@ using namespace penwick;
 
 namespace {
 
-// Items carry the element they show, and keep the view's index from nodes to items true
-// however they are deleted.
-class NodeItem : public QTreeWidgetItem {
-public:
-    static constexpr int Type = QTreeWidgetItem::UserType + 1;
-    NodeItem(DomNode node, QHash<const void*, QTreeWidgetItem*>* index)
-        : QTreeWidgetItem(Type), m_node(node), m_index(index)
-    {
-        m_index->insert(node.internal(), this);
-    }
-    ~NodeItem() override
-    {
-        const auto it = m_index->constFind(m_node.internal());
-        if (it != m_index->cend() && it.value() == this)
-            m_index->erase(it);
-    }
-    DomNode m_node;
-    QHash<const void*, QTreeWidgetItem*>* m_index;
-};
-
 QString TemplatePath()
 {
     const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/default.xml");
@@ -58,20 +38,24 @@ QString TemplatePath()
 }  // namespace
 
 VellTreeView::VellTreeView(CMainFrame* frame, QWidget* parent)
-    : QTreeWidget(parent),
+    : QTreeView(parent),
       m_strTemplatePath(TemplatePath()),
       m_strProjectTitle(QStringLiteral("無題")),
       m_pFrame(frame),
       m_session(frame->session()),
-      m_pFileOps(&FileOps::system())
+      m_pFileOps(&FileOps::system()),
+      m_model(new OutlineModel(m_session, this))
 {
-    m_session.addObserver(this);
+    setModel(m_model);
     setHeaderHidden(true);
-    setColumnCount(1);
     setRootIsDecorated(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformRowHeights(true);
-    connect(this, &QTreeWidget::itemSelectionChanged, this, &VellTreeView::OnSelChanged);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &VellTreeView::OnSelChanged);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &VellTreeView::OnRowsInserted);
+    connect(m_model, &OutlineModel::commandAboutToApply, this, &VellTreeView::OnOutlineAboutToChange);
+    connect(m_model, &OutlineModel::commandApplied, this, &VellTreeView::OnOutlineChanged);
     header()->setStretchLastSection(false);
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 
@@ -86,11 +70,9 @@ VellTreeView::VellTreeView(CMainFrame* frame, QWidget* parent)
 
 VellTreeView::~VellTreeView()
 {
-    // Items go before the document they point into. The frame may be half destroyed
-    // already, so no flags are touched here.
+    // The frame may be half destroyed already: no selection change may reach it.
     m_bDeleting = true;
-    m_session.removeObserver(this);
-    DestroyItems(invisibleRootItem()->takeChildren());
+    disconnect(selectionModel(), nullptr, this, nullptr);
 }
 
 QString VellTreeView::ProjectPath() const { return QFile::decodeName(QByteArray::fromStdString(m_session.path())); }
@@ -98,21 +80,6 @@ QString VellTreeView::ProjectPath() const { return QFile::decodeName(QByteArray:
 void VellTreeView::SetProjectPath(const QString& path)
 {
     m_session.setPath(QFile::encodeName(path).toStdString());
-}
-
-void VellTreeView::DestroyItems(const QList<QTreeWidgetItem*>& roots)
-{
-    for (QTreeWidgetItem* root : roots) {
-        if (!root)
-            continue;
-        // Children first, level by level from the deepest: no nesting costs a stack frame.
-        std::vector<QTreeWidgetItem*> order{root};
-        for (size_t i = 0; i < order.size(); ++i)
-            for (int c = 0; c < order[i]->childCount(); ++c)
-                order.push_back(order[i]->child(c));
-        for (auto it = order.rbegin(); it != order.rend(); ++it)
-            delete *it;
-    }
 }
 
 Prompts& VellTreeView::prompts() const { return m_pFrame->prompts(); }
@@ -130,19 +97,6 @@ void VellTreeView::ReportText(const QString& text)
 QString VellTreeView::ProjectFileFilter()
 {
     return QStringLiteral("プロジェクトファイル (*.xml)|*.xml|その他(*.*)|*.*||");
-}
-
-DomNode VellTreeView::NodeOf(const QTreeWidgetItem* item)
-{
-    if (!item || item->type() != NodeItem::Type)
-        return {};
-    return static_cast<const NodeItem*>(item)->m_node;
-}
-
-QTreeWidgetItem* VellTreeView::InsertFirst()
-{
-    static QTreeWidgetItem marker;
-    return &marker;
 }
 
 CVellEditView* VellTreeView::GetEditView()
@@ -172,180 +126,61 @@ bool VellTreeView::InitDomDocument()
 
 bool VellTreeView::RefreshTree()
 {
-    DomNode root;
     const bool ok = Guarded("Failed in VellTreeView::RefreshTree", [&] {
-        root = Require(m_session.document().documentElement());
+        const DomNode root = Require(m_session.document().documentElement());
         DomAttributeMap map = Require(root.attributes());
         const DomAttribute first = Require(map.nextNode());
         m_strProjectTitle = QString::fromStdString(first.value());
     });
     if (!ok)
         return false;
-    setUpdatesEnabled(false);
-    for (DomNode child = root.firstChild(); child; child = child.nextSibling()) {
-        if (!FillXMLTree(child, nullptr, nullptr)) {
-            setUpdatesEnabled(true);
-            return false;
-        }
-    }
-    setUpdatesEnabled(true);
-    m_hSelectedItem = nullptr;
+    // A comment or processing instruction has no label to show: each is reported, as a
+    // node the tree could not read, and the rest is shown.
+    for (int others = m_model->fill(); others > 0; --others)
+        ReportResult(E_POINTER);
+    expandAll();
+    m_hSelectedItem = QPersistentModelIndex();
     return true;
 }
 
-bool VellTreeView::FillXMLTree(DomNode node, QTreeWidgetItem* parent, QTreeWidgetItem* insertAfter)
-{
-    if (!node)
-        return false;
-    return Guarded("Failed in VellTreeView::FillXMLTree", [&] {
-        // One frame per open element: the next child to add and the item it goes under.
-        // A node that got no item passes the top level on to its children.
-        struct Level {
-            DomNode next;
-            QTreeWidgetItem* parent;
-        };
-        std::vector<Level> levels;
-        QTreeWidgetItem* item = AddNodeToTree(node, parent, insertAfter);
-        levels.push_back({node.firstChild(), item});
-        while (!levels.empty()) {
-            Level& level = levels.back();
-            if (!level.next) {
-                levels.pop_back();
-                continue;
-            }
-            const DomNode child = level.next;
-            level.next = child.nextSibling();
-            QTreeWidgetItem* childItem = AddNodeToTree(child, level.parent, nullptr);
-            levels.push_back({child.firstChild(), childItem});
-        }
-    });
-}
-
-QTreeWidgetItem* VellTreeView::AddNodeToTree(DomNode node, QTreeWidgetItem* parent,
-                                             QTreeWidgetItem* insertAfter)
-{
-    if (!node)
-        return nullptr;
-    QTreeWidgetItem* added = nullptr;
-    Guarded("Failed in VellTreeView::AddNodeToTree", [&] {
-        const DomNodeType type = node.nodeType();
-        // Character data is a node's text, not an outline entry.
-        if (type == DomNodeType::Text || type == DomNodeType::CData)
-            return;
-        DomAttributeMap map = Require(node.attributes());
-        if (!map.nextNode())
-            return;
-        DomAttributeMap labels = Require(node.attributes());
-        const DomAttribute first = Require(labels.nextNode());
-
-        auto* item = new NodeItem(node, &m_items);
-        item->setText(0, QString::fromStdString(first.value()));
-        const int count = parent ? parent->childCount() : topLevelItemCount();
-        int index = count;
-        if (insertAfter == InsertFirst())
-            index = 0;
-        else if (insertAfter) {
-            const int at = parent ? parent->indexOfChild(insertAfter) : indexOfTopLevelItem(insertAfter);
-            if (at >= 0)
-                index = at + 1;
-        }
-        if (parent)
-            parent->insertChild(index, item);
-        else
-            insertTopLevelItem(index, item);
-        item->setExpanded(true);
-        m_session.setModified(true);
-        added = item;
-    });
-    return added;
-}
-
-void VellTreeView::DeleteTreeItem(QTreeWidgetItem* item)
+void VellTreeView::DeleteTreeItem(const QModelIndex& item)
 {
     Guarded("Failed in VellTreeView::DeleteTreeItem", [&] {
-        // Take the subtree out of the view in one step, so the view hears of one removal,
-        // then dismantle it.
-        QList<QTreeWidgetItem*> roots;
-        if (!item)
-            roots = invisibleRootItem()->takeChildren();
-        else if (QTreeWidgetItem* parent = item->parent())
-            roots << parent->takeChild(parent->indexOfChild(item));
+        if (item.isValid())
+            m_model->removeRow(item);
         else
-            roots << takeTopLevelItem(indexOfTopLevelItem(item));
-        DestroyItems(roots);
+            m_model->clear();
     });
     m_session.setModified(true);
-    m_hSelectedItem = nullptr;
+    m_hSelectedItem = QPersistentModelIndex();
 }
 
 // ---- following the session ----------------------------------------------------------------
 
-void VellTreeView::RemoveItemsOf(DomNode node)
+void VellTreeView::OnRowsInserted(const QModelIndex& parent, int first, int last)
 {
-    // Items below a node without attributes stand one level up, so every node of the
-    // subtree is looked up, not only the items below node's own.
-    std::vector<DomNode> todo{node};
-    while (!todo.empty()) {
-        const DomNode n = todo.back();
-        todo.pop_back();
-        if (QTreeWidgetItem* item = ItemOf(n)) {
-            QTreeWidgetItem* selected = m_hSelectedItem;
-            for (QTreeWidgetItem* i = selected; i; i = i->parent())
-                if (i == item)
-                    selected = nullptr;
-            DeleteTreeItem(item);
-            m_hSelectedItem = selected;   // the editor's node, unless it went with the subtree
-        }
-        for (DomNode c = n.firstChild(); c; c = c.nextSibling())
-            if (c.nodeType() == DomNodeType::Element)
-                todo.push_back(c);
-    }
+    for (int row = first; row <= last; ++row)
+        expandRecursively(m_model->index(row, 0, parent));
 }
 
-void VellTreeView::AddItemsOf(DomNode node)
+void VellTreeView::OnOutlineAboutToChange()
 {
-    QTreeWidgetItem* parentItem = nullptr;
-    for (DomNode p = node.parentNode(); p && !parentItem; p = p.parentNode())
-        parentItem = ItemOf(p);
-    // After the nearest sibling before it that has an item among the same items, else in
-    // front of the nearest one after it, else last.
-    QTreeWidgetItem* after = nullptr;
-    for (DomNode s = node.previousSibling(); s && !after; s = s.previousSibling())
-        if (QTreeWidgetItem* i = ItemOf(s); i && i->parent() == parentItem)
-            after = i;
-    if (!after) {
-        for (DomNode s = node.nextSibling(); s; s = s.nextSibling())
-            if (QTreeWidgetItem* i = ItemOf(s); i && i->parent() == parentItem) {
-                const int at = parentItem ? parentItem->indexOfChild(i) : indexOfTopLevelItem(i);
-                after = at <= 0 ? InsertFirst() : parentItem ? parentItem->child(at - 1) : topLevelItem(at - 1);
-                break;
-            }
-    }
-    FillXMLTree(node, parentItem, after);
+    m_editedNode = NodeOf(m_hSelectedItem);
+    m_bWasDeleting = m_bDeleting;
+    // Rows leaving move the selection; the editor's node is not left by that.
+    m_bDeleting = true;
 }
 
-void VellTreeView::outlineAboutToChange(const OutlineEvent& event)
+void VellTreeView::OnOutlineChanged()
 {
-    if (event.kind == OutlineCommand::Kind::Remove || event.kind == OutlineCommand::Kind::Move)
-        RemoveItemsOf(event.node);
-}
-
-void VellTreeView::outlineChanged(const OutlineEvent& event)
-{
-    switch (event.kind) {
-    case OutlineCommand::Kind::Insert:
-    case OutlineCommand::Kind::Move:
-        if (event.node)
-            AddItemsOf(event.node);
-        break;
-    case OutlineCommand::Kind::SetAttributes:
-        // The label follows what the document holds, also after a partial rewrite.
-        if (QTreeWidgetItem* item = ItemOf(event.node))
-            item->setText(0, QString::fromStdString(format::NodeTitle(event.node)));
-        break;
-    case OutlineCommand::Kind::Remove:
-        break;
+    if (m_editedNode && !m_hSelectedItem.isValid()) {
+        // A move took the item away and brought it back elsewhere.
+        m_hSelectedItem = ItemOf(m_editedNode);
     }
+    if (m_hSelectedItem.isValid() && !selectionModel()->isSelected(m_hSelectedItem))
+        selectionModel()->setCurrentIndex(m_hSelectedItem, QItemSelectionModel::ClearAndSelect);
+    m_editedNode = {};
+    m_bDeleting = m_bWasDeleting;
 }
 
 // ---- command routing ----------------------------------------------------------------
@@ -357,7 +192,7 @@ struct VellTreeView::CommandEntry {
 };
 
 namespace {
-bool NeedsCurrentItem(const VellTreeView& v) { return v.m_hSelectedItem != nullptr; }
+bool NeedsCurrentItem(const VellTreeView& v) { return v.m_hSelectedItem.isValid(); }
 bool NeedsProjectPath(const VellTreeView& v)
 {
     CommandUi ui;

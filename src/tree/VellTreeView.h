@@ -1,7 +1,7 @@
 // The left pane: the project outline. The project itself (document, file, modified state)
-// is the frame's ProjectSession; this view shows its outline item by item, every item
-// standing for one element and carrying it, and follows each outline command the session
-// applies (SessionObserver), so the items change only as the document does.
+// is the frame's ProjectSession; this view shows it through an OutlineModel, which follows
+// each outline command the session applies, so the items change only as the document does.
+// An "item" here is a row of that model.
 //
 // Every operation that touches the DOM runs inside one guarded region and reports a
 // failure itself (a message box captioned Penwick with an OK button); callers only see
@@ -14,11 +14,12 @@
 #include "FileIO.h"
 #include "ProjectSafety.h"
 #include "ProjectSession.h"
+#include "OutlineModel.h"
 #include "TreeGuard.h"
 
-#include <QHash>
+#include <QPersistentModelIndex>
 #include <QString>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <memory>
 #include <new>
@@ -33,7 +34,7 @@ class QMenu;
 class QMouseEvent;
 class QPoint;
 
-class VellTreeView : public QTreeWidget, public CommandTarget, private penwick::SessionObserver {
+class VellTreeView : public QTreeView, public CommandTarget {
     Q_OBJECT
 public:
     // Loads the project template into the document; a missing or broken template leaves
@@ -46,23 +47,20 @@ public:
     // The project file; empty until opened or saved under a name.
     QString ProjectPath() const;
     void SetProjectPath(const QString& path);
-    // The item standing for node, or null.
-    QTreeWidgetItem* ItemOf(penwick::DomNode node) const { return m_items.value(node.internal()); }
+    // The outline the view shows.
+    OutlineModel* outline() const { return m_model; }
+    // The item standing for node, or an invalid index.
+    QModelIndex ItemOf(penwick::DomNode node) const { return m_model->indexOf(node); }
 
     // Loads the project path into the document. On failure the reason is shown and the
     // document keeps what it held. (Opening a project goes through OpenProjectFile.)
     bool InitDomDocument();
-    // Reads the project title and adds one item per element with attributes, in document
-    // order. Never deletes items; leaves no current item.
+    // Reads the project title and adds one expanded item per element with attributes, in
+    // document order. Never deletes items; leaves no current item.
     bool RefreshTree();
-    // Adds the item for node and, below it, its whole subtree.
-    bool FillXMLTree(penwick::DomNode node, QTreeWidgetItem* parent, QTreeWidgetItem* insertAfter);
-    // Adds the item for one node; null when the node gets none (text, no attributes) or
-    // after a reported failure. insertAfter null appends; InsertFirst() puts it first.
-    QTreeWidgetItem* AddNodeToTree(penwick::DomNode node, QTreeWidgetItem* parent,
-                                   QTreeWidgetItem* insertAfter);
-    // Deletes the item with its subtree, deepest first; null deletes every item.
-    void DeleteTreeItem(QTreeWidgetItem* item);
+    // Deletes the item with its subtree; an invalid index deletes every item. Either way
+    // the project counts as changed and no item holds the editor's text any more.
+    void DeleteTreeItem(const QModelIndex& item);
 
     // ---- selection and text (VellTreeViewSync.cpp) ----
     // The tree's selection moved: store the editor's text into the node left, load the
@@ -81,8 +79,8 @@ public:
     bool SaveXMLToFile();
     // Asks for a project file name to save under; true after making it the project path.
     bool GetSaveFilePath();
-    // The item the tree shows selected, or null.
-    QTreeWidgetItem* GetSelectedItem() const;
+    // The item the tree shows selected, or an invalid index.
+    QModelIndex GetSelectedItem() const;
 
     // ---- project commands (VellTreeViewProject.cpp) ----
     void MakeNewProject();
@@ -109,10 +107,8 @@ public:
 
     CVellEditView* GetEditView();
 
-    // The element an item stands for; null for null or a foreign item.
-    static penwick::DomNode NodeOf(const QTreeWidgetItem* item);
-    // The insert-after marker that puts a new item first among its siblings.
-    static QTreeWidgetItem* InsertFirst();
+    // The element an item stands for; null for an invalid or foreign index.
+    static penwick::DomNode NodeOf(const QModelIndex& item) { return OutlineModel::NodeOf(item); }
 
     // The project file filter of both project file dialogs.
     static QString ProjectFileFilter();
@@ -178,7 +174,7 @@ public:
 
     QString m_strTemplatePath;                // default.xml beside the program (or in share/)
     bool m_bDeleting = false;                 // set around item removal: selection changes are ignored
-    QTreeWidgetItem* m_hSelectedItem = nullptr;  // the item whose text the editor holds
+    QPersistentModelIndex m_hSelectedItem;   // the item whose text the editor holds
     CVellEditView* m_pEditView = nullptr;     // found on first need
     QString m_strProjectTitle;                // the document element's first attribute
 
@@ -201,16 +197,16 @@ protected:
 
 private:
     struct CommandEntry;
-    static void DestroyItems(const QList<QTreeWidgetItem*>& roots);
-    // SessionObserver: items follow the outline commands.
-    void outlineAboutToChange(const penwick::OutlineEvent& event) override;
-    void outlineChanged(const penwick::OutlineEvent& event) override;
-    // Takes the items of node and everything below it out of the tree.
-    void RemoveItemsOf(penwick::DomNode node);
-    // Adds the items of a node the document just received, where its neighbours are.
-    void AddItemsOf(penwick::DomNode node);
+    // New items open expanded, as every item always has.
+    void OnRowsInserted(const QModelIndex& parent, int first, int last);
+    // The editor's node keeps its item selected when an outline command takes its item
+    // away and brings it back (a move); a node that left the document leaves no item.
+    void OnOutlineAboutToChange();
+    void OnOutlineChanged();
 
-    QHash<const void*, QTreeWidgetItem*> m_items;   // node -> its item; items keep it up to date
+    OutlineModel* m_model;
+    penwick::DomNode m_editedNode;   // m_hSelectedItem's node while a command runs
+    bool m_bWasDeleting = false;     // m_bDeleting before a command ran
     static const CommandEntry* FindCommand(int id);
 };
 

@@ -26,7 +26,7 @@ QString PasteRefusal(DomNode copy, DomNode selected)
 
 }  // namespace
 
-bool VellTreeView::OnUpdateTreePaste() const { return m_pClipNode && m_hSelectedItem; }
+bool VellTreeView::OnUpdateTreePaste() const { return m_pClipNode && m_hSelectedItem.isValid(); }
 
 void VellTreeView::OnTreeCopy()
 {

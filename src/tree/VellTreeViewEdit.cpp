@@ -74,7 +74,7 @@ QString VellTreeView::TooDeepText()
     return QStringLiteral("要素の入れ子が深くなりすぎるため、ここには置けません（上限は %1 段です）。").arg(kMaxDepth);
 }
 
-bool VellTreeView::OnUpdateTreeSelection() const { return m_hSelectedItem != nullptr; }
+bool VellTreeView::OnUpdateTreeSelection() const { return m_hSelectedItem.isValid(); }
 
 void VellTreeView::MakeNewChild()
 {
@@ -83,10 +83,10 @@ void VellTreeView::MakeNewChild()
         return;
     bool refused = false;
     Guarded("Failed in VellTreeView::MakeNewChild", [&] {
-        QTreeWidgetItem* parentItem = m_hSelectedItem;
+        const bool chapter = !m_hSelectedItem.isValid();
         const DomNode parent =
-            parentItem ? Require(NodeOf(parentItem)) : Require(m_session.document().documentElement());
-        if (!InsertNewElement(m_session, parentItem ? format::kParagraph : format::kChapter, props, parent, {})) {
+            chapter ? Require(m_session.document().documentElement()) : Require(NodeOf(m_hSelectedItem));
+        if (!InsertNewElement(m_session, chapter ? format::kChapter : format::kParagraph, props, parent, {})) {
             refused = true;
             ReportText(TooDeepText());
         }
@@ -134,8 +134,8 @@ void VellTreeView::OnTreeInsertbefore()
 
 void VellTreeView::OnTreeDelete()
 {
-    QTreeWidgetItem* gone = m_hSelectedItem;
-    if (!gone) {
+    const QModelIndex gone = m_hSelectedItem;
+    if (!gone.isValid()) {
         // Reached only past the update rule; the editor may hold a separate text then.
         ReportResult(E_POINTER);
         return;
@@ -143,13 +143,11 @@ void VellTreeView::OnTreeDelete()
     const DomNode node = NodeOf(gone);
     // The item the selection moves to: the next sibling, else the previous one, else the
     // parent; none when the tree becomes empty.
-    QTreeWidgetItem* parentItem = gone->parent();
-    const int at = parentItem ? parentItem->indexOfChild(gone) : indexOfTopLevelItem(gone);
-    const int count = parentItem ? parentItem->childCount() : topLevelItemCount();
-    const int neighbour = at + 1 < count ? at + 1 : at - 1;
-    QTreeWidgetItem* next = parentItem;
-    if (neighbour >= 0)
-        next = parentItem ? parentItem->child(neighbour) : topLevelItem(neighbour);
+    const QModelIndex parentItem = gone.parent();
+    const int at = gone.row();
+    const int neighbour = at + 1 < m_model->rowCount(parentItem) ? at + 1 : at - 1;
+    const QPersistentModelIndex next = neighbour >= 0 ? m_model->index(neighbour, 0, parentItem) : parentItem;
+    const QPersistentModelIndex goneItem = gone;
 
     m_bDeleting = true;
     Guarded("Failed in VellTreeView::OnTreeDelete", [&] {
@@ -157,10 +155,10 @@ void VellTreeView::OnTreeDelete()
         Check(m_session.apply(OutlineCommand::remove(PathOf(node))));
     });
     // A node the document kept (the removal failed) still loses its item, as it always has.
-    if (ItemOf(node))
-        DeleteTreeItem(gone);
-    if (next)
-        setCurrentItem(next);
+    if (goneItem.isValid())
+        DeleteTreeItem(goneItem);
+    if (next.isValid())
+        setCurrentIndex(next);
     else
         clearSelection();
     m_bDeleting = false;
@@ -173,9 +171,9 @@ void VellTreeView::OnTreeDelete()
         edit->setModified(false);
     }
     m_hSelectedItem = GetSelectedItem();
-    if (m_hSelectedItem) {
+    if (m_hSelectedItem.isValid()) {
         SetEditViewText();
-        m_pFrame->SetWindowText(NodeCaption(m_strProjectTitle, m_hSelectedItem->text(0)));
+        m_pFrame->SetWindowText(NodeCaption(m_strProjectTitle, OutlineModel::TitleOf(m_hSelectedItem)));
     } else {
         m_pFrame->SetWindowText(ProjectCaption(m_strProjectTitle));
     }

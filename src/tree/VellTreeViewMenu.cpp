@@ -21,7 +21,7 @@ QMenu* VellTreeView::CreatePopupMenu(QWidget* parent)
     };
     auto* menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("POPUP2"));
-    const bool selected = m_hSelectedItem != nullptr;
+    const bool selected = m_hSelectedItem.isValid();
     for (const int id : items) {
         if (!id) {
             menu->addSeparator();
@@ -56,7 +56,7 @@ void VellTreeView::OnRButtonDown(const QPoint& pos)
 void VellTreeView::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::RightButton) {
-        QTreeWidget::mousePressEvent(event);
+        QTreeView::mousePressEvent(event);
         return;
     }
     event->accept();
@@ -71,7 +71,7 @@ void VellTreeView::contextMenuEvent(QContextMenuEvent* event)
     if (event->reason() != QContextMenuEvent::Keyboard)
         return;
     QPoint at;
-    if (m_hSelectedItem)
-        at = visualItemRect(m_hSelectedItem).center();
+    if (m_hSelectedItem.isValid())
+        at = visualRect(m_hSelectedItem).center();
     OnRButtonDown(at);
 }

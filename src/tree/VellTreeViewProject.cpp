@@ -107,7 +107,7 @@ bool VellTreeView::InstallDocument(std::unique_ptr<DomDocument> loaded, const QS
 
     SafetyKeeper* safety = m_pFrame->GetSafetyKeeper();
     m_bDeleting = true;
-    DeleteTreeItem(nullptr);
+    DeleteTreeItem(QModelIndex());
     m_bDeleting = false;
     // An empty path happens only at start-up: there is no project to close.
     m_session.install(std::move(loaded), QFile::encodeName(path).toStdString());
@@ -141,7 +141,7 @@ void VellTreeView::MakeNewProject()
     if (!loaded)
         return;
     m_bDeleting = true;
-    DeleteTreeItem(nullptr);
+    DeleteTreeItem(QModelIndex());
     m_bDeleting = false;
     m_session.install(std::move(fresh), {});
     m_pFrame->SetWindowText(NewProjectCaption());

@@ -40,23 +40,23 @@ QString VellTreeView::NewProjectCaption()
     return QStringLiteral("無題 - %1 - [  ]").arg(Prompts::AppCaption());
 }
 
-QTreeWidgetItem* VellTreeView::GetSelectedItem() const
+QModelIndex VellTreeView::GetSelectedItem() const
 {
-    const QList<QTreeWidgetItem*> selected = selectedItems();
-    return selected.isEmpty() ? nullptr : selected.first();
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? QModelIndex() : selected.first();
 }
 
 void VellTreeView::OnSelChanged()
 {
     if (m_bDeleting)
         return;
-    QTreeWidgetItem* selected = GetSelectedItem();
-    if (!selected) {
+    const QModelIndex selected = GetSelectedItem();
+    if (!selected.isValid()) {
         // The tree always keeps a node selected once one was: the editor's text belongs
         // to it, and with none selected it would be stored nowhere.
-        if (m_hSelectedItem) {
+        if (m_hSelectedItem.isValid()) {
             m_bDeleting = true;
-            m_hSelectedItem->setSelected(true);
+            selectionModel()->select(m_hSelectedItem, QItemSelectionModel::Select);
             m_bDeleting = false;
         }
         return;
@@ -64,7 +64,7 @@ void VellTreeView::OnSelChanged()
     SaveTextToDOM();
     m_hSelectedItem = selected;
     SetEditViewText();
-    m_pFrame->SetWindowText(NodeCaption(m_strProjectTitle, m_hSelectedItem->text(0)));
+    m_pFrame->SetWindowText(NodeCaption(m_strProjectTitle, OutlineModel::TitleOf(m_hSelectedItem)));
 }
 
 void VellTreeView::SetEditViewText()
@@ -83,7 +83,7 @@ void VellTreeView::SetEditViewText()
 
 void VellTreeView::SaveTextToDOM()
 {
-    if (!m_hSelectedItem)
+    if (!m_hSelectedItem.isValid())
         return;
     CVellEditView* edit = GetEditView();
     if (!edit)

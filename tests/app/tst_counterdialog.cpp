@@ -9,6 +9,7 @@
 #include "CounterReport.h"
 #include "AppHarness.h"
 #include "ScriptedPrompts.h"
+#include "OutlineItems.h"
 #include "VellTreeView.h"
 
 #include <QFile>
@@ -68,7 +69,7 @@ private:
         prompts->answerPath(projectPath);
         frame->GetAction(ID_PROJECT_OPEN)->trigger();
         frame->SetActiveView(edit);
-        return tree->topLevelItemCount() == 3;
+        return TopItemCount(tree) == 3;
     }
     CManuscriptCounterDlg* openCounter()
     {
@@ -97,7 +98,7 @@ private slots:
 
     void openingSavesAndReportsEachChapter()
     {
-        tree->setCurrentItem(tree->topLevelItem(0));
+        tree->setCurrentIndex(TopItem(tree, 0));
         edit->setPlainText(QStringLiteral("いろは"));
         edit->setModified(true);
         CManuscriptCounterDlg* dlg = openCounter();

@@ -9,6 +9,7 @@
 #include "AppHarness.h"
 #include "SafetyKeeper.h"
 #include "ScriptedPrompts.h"
+#include "OutlineItems.h"
 #include "VellTreeView.h"
 
 #include <QAction>
@@ -65,7 +66,7 @@ private slots:
         QVERIFY(!frame->findChild<QStatusBar*>());
         QCOMPARE(frame->windowTitle(), QStringLiteral("無題 - Penwick"));
         QVERIFY(edit->isVertical());
-        QCOMPARE(tree->topLevelItemCount(), 0);
+        QCOMPARE(TopItemCount(tree), 0);
         QVERIFY(prompts->shown.isEmpty());
     }
 

@@ -12,6 +12,7 @@
 #include "SafetyKeeper.h"
 #include "ScriptedPrompts.h"
 #include "TypeIntoFirstNode.h"
+#include "OutlineItems.h"
 #include "VellTreeView.h"
 
 #include <QAction>
@@ -206,7 +207,7 @@ private slots:
         QVERIFY(QString::fromUtf8(ReadAll(snapshot)).contains(QStringLiteral("<text>新しい一</text>")));
         QVERIFY(!frame->IsProjectModified());
         QVERIFY(frame->GetEditView()->isModified());
-        QCOMPARE(VellTreeView::NodeOf(tree->topLevelItem(0)).text(), std::string("一"));
+        QCOMPARE(VellTreeView::NodeOf(TopItem(tree, 0)).text(), std::string("一"));
         QCOMPARE(ReadAll(project), QByteArray(kNovel));
 
         frame->GetAction(ID_PROJECT_SAVE)->trigger();
@@ -267,18 +268,18 @@ private slots:
         QCOMPARE(ReadAll(project), QByteArray(kNovel));   // nothing saved by any answer
         const auto list = BackupStore().list(Native(project));
         if (answer == PromptAnswer::Yes) {
-            QCOMPARE(VellTreeView::NodeOf(tree->topLevelItem(0)).text(), std::string("復旧"));
+            QCOMPARE(VellTreeView::NodeOf(TopItem(tree, 0)).text(), std::string("復旧"));
             QCOMPARE(tree->ProjectPath(), project);
             QVERIFY(frame->IsProjectModified());
             QVERIFY(QFile::exists(snapshot));   // still the only copy of the work
         } else if (answer == PromptAnswer::No) {
-            QCOMPARE(VellTreeView::NodeOf(tree->topLevelItem(0)).text(), std::string("一"));
+            QCOMPARE(VellTreeView::NodeOf(TopItem(tree, 0)).text(), std::string("一"));
             QVERIFY(!frame->IsProjectModified());
             QCOMPARE(list.size(), std::size_t(1));
             QVERIFY(!list[0].recovery);
             QCOMPARE(ReadAll(QString::fromStdString(list[0].path)), edited);
         } else {
-            QCOMPARE(tree->topLevelItemCount(), 0);
+            QCOMPARE(TopItemCount(tree), 0);
             QCOMPARE(ReadAll(snapshot), edited);
         }
     }
@@ -380,7 +381,7 @@ private slots:
         QVERIFY(std::any_of(kept.begin(), kept.end(), [](const penwick::BackupEntry& e) {
             return !e.recovery && ReadAll(QString::fromStdString(e.path)) == "older crash";
         }));
-        QCOMPARE(VellTreeView::NodeOf(tree->topLevelItem(0)).text(), std::string("落ちた窓"));
+        QCOMPARE(VellTreeView::NodeOf(TopItem(tree, 0)).text(), std::string("落ちた窓"));
         // Restored, it is this window's snapshot now; a save removes it and nothing else.
         QCOMPARE(ReadAll(QString::fromStdString(store.recoveryPath(Native(project)))), crashed);
         frame->GetAction(ID_PROJECT_SAVE)->trigger();
@@ -427,7 +428,7 @@ private slots:
         QVERIFY(prompts->texts()[0].contains(QStringLiteral("無題")));
         QCOMPARE(tree->ProjectPath(), QString());
         QVERIFY(frame->IsProjectModified());
-        tree->setCurrentItem(tree->topLevelItem(0));
+        tree->setCurrentIndex(TopItem(tree, 0));
         QVERIFY(frame->GetEditView()->toPlainText().startsWith(QStringLiteral("題もまだない")));
         QVERIFY(!QFile::exists(left));
         // Saved under a name, the untitled snapshot goes.
@@ -498,7 +499,7 @@ private slots:
         prompts->answer(PromptAnswer::Yes);
         QVERIFY(tree->OpenProjectFile(project));
         QCOMPARE(prompts->messages().size(), 1);   // the restore question only
-        QCOMPARE(QString::fromStdString(VellTreeView::NodeOf(tree->topLevelItem(0)).text()), typed + QStringLiteral("一"));
+        QCOMPARE(QString::fromStdString(VellTreeView::NodeOf(TopItem(tree, 0)).text()), typed + QStringLiteral("一"));
         QVERIFY(frame->IsProjectModified());
         frame->GetAction(ID_PROJECT_SAVE)->trigger();
         QVERIFY(QString::fromUtf8(ReadAll(project)).contains(typed));

@@ -8,6 +8,7 @@
 #include "CVellEditView.h"
 #include "ProjectFormat.h"
 #include "ScriptedPrompts.h"
+#include "OutlineItems.h"
 #include "VellTreeView.h"
 
 #include <QCheckBox>
@@ -69,13 +70,13 @@ struct OutlineFixture {
     {
         struct Level {
             penwick::DomNode node;
-            QTreeWidgetItem* item;   // null: the top level
+            QModelIndex item;   // invalid: the top level
         };
-        std::vector<Level> todo{{tree->session().document().documentElement(), nullptr}};
+        std::vector<Level> todo{{tree->session().document().documentElement(), QModelIndex()}};
         while (!todo.empty()) {
             const Level level = todo.back();
             todo.pop_back();
-            const int count = level.item ? level.item->childCount() : tree->topLevelItemCount();
+            const int count = tree->model()->rowCount(level.item);
             int i = 0;
             for (penwick::DomNode c = level.node.firstChild(); c; c = c.nextSibling()) {
                 if (!penwick::format::IsOutlineNode(c))
@@ -83,9 +84,9 @@ struct OutlineFixture {
                 const QString title = QString::fromStdString(penwick::format::NodeTitle(c));
                 if (i >= count)
                     return QStringLiteral("no item for ") + title;
-                QTreeWidgetItem* item = level.item ? level.item->child(i) : tree->topLevelItem(i);
-                if (VellTreeView::NodeOf(item) != c || item->text(0) != title)
-                    return QStringLiteral("item %1 in place of %2").arg(item->text(0), title);
+                const QModelIndex item = tree->model()->index(i, 0, level.item);
+                if (VellTreeView::NodeOf(item) != c || Title(item) != title)
+                    return QStringLiteral("item %1 in place of %2").arg(Title(item), title);
                 todo.push_back({c, item});
                 ++i;
             }
@@ -108,10 +109,12 @@ struct OutlineFixture {
             for (penwick::DomNode c = n.firstChild(); c; c = c.nextSibling())
                 todo.push_back(c);
         }
-        for (QTreeWidgetItemIterator it(tree); *it; ++it)
-            if (!live.count(VellTreeView::NodeOf(*it).internal()))
-                return (*it)->text(0);
-        return {};
+        QString dangling;
+        ForEachItem(tree, [&](const QModelIndex& item) {
+            if (dangling.isEmpty() && !live.count(VellTreeView::NodeOf(item).internal()))
+                dangling = Title(item);
+        });
+        return dangling;
     }
 
     // The document's outline: "name:title" per node, indented one blank per level.

@@ -48,24 +48,24 @@ private:
     OutlineFixture f;
 
     // Items by label path: "第二章/二の一".
-    QTreeWidgetItem* item(const QString& path) const
+    QModelIndex item(const QString& path) const
     {
-        QTreeWidgetItem* at = nullptr;
+        QModelIndex at;
         for (const QString& label : path.split(QLatin1Char('/'))) {
-            const int count = at ? at->childCount() : f.tree->topLevelItemCount();
-            QTreeWidgetItem* found = nullptr;
-            for (int i = 0; i < count && !found; ++i) {
-                QTreeWidgetItem* c = at ? at->child(i) : f.tree->topLevelItem(i);
-                if (c->text(0) == label)
+            const int count = f.tree->model()->rowCount(at);
+            QModelIndex found;
+            for (int i = 0; i < count && !found.isValid(); ++i) {
+                const QModelIndex c = f.tree->model()->index(i, 0, at);
+                if (Title(c) == label)
                     found = c;
             }
-            if (!found)
-                return nullptr;
+            if (!found.isValid())
+                return {};
             at = found;
         }
         return at;
     }
-    void select(const QString& path) { f.tree->setCurrentItem(item(path)); }
+    void select(const QString& path) { f.tree->setCurrentIndex(item(path)); }
     void copy(const QString& path, bool all)
     {
         select(path);
@@ -127,14 +127,15 @@ private slots:
         QFETCH(QStringList, outline);
         if (!selected.isEmpty())
             select(selected);
-        QTreeWidgetItem* current = f.tree->m_hSelectedItem;
+        const QPersistentModelIndex current = f.tree->m_hSelectedItem;
         const QString editorText = f.edit->toPlainText();
         f.answerProperties(QStringLiteral("新"), false);
         QVERIFY(f.frame->RouteCommand(command));
 
         QCOMPARE(f.outline(), outline);
-        QTreeWidgetItem* added = f.tree->findItems(QStringLiteral("新"), Qt::MatchRecursive).value(0);
-        QVERIFY(added && added->isExpanded());
+        const QModelIndex added = f.tree->model()->match(f.tree->model()->index(0, 0), Qt::DisplayRole,
+                                                         QStringLiteral("新"), 1, Qt::MatchRecursive).value(0);
+        QVERIFY(added.isValid() && f.tree->isExpanded(added));
         const DomNode node = VellTreeView::NodeOf(added);
         QCOMPARE(node.attributes().length(), 3);
         const QStringList attributes = {QString::fromStdString(node.attribute(0).name() + "=" + node.attribute(0).value()),
@@ -208,7 +209,7 @@ private slots:
         QCOMPARE(node.attribute(0).value(), std::string("第二章 改"));
         QCOMPARE(node.attribute(1).value(), std::string("no"));
         QCOMPARE(node.attribute(2).value(), std::string("会話"));
-        QCOMPARE(f.tree->m_hSelectedItem->text(0), QStringLiteral("第二章 改"));
+        QCOMPARE(Title(f.tree->m_hSelectedItem), QStringLiteral("第二章 改"));
         QCOMPARE(f.frame->windowTitle(), caption);   // until the next selection change
         QVERIFY(f.frame->IsProjectModified());
 
@@ -236,8 +237,8 @@ private slots:
         f.edit->setPlainText(QStringLiteral("消える編集"));
         f.edit->setModified(true);
         QVERIFY(f.frame->RouteCommand(ID_TREE_DELETE));
-        QVERIFY(!item(deleted));
-        QCOMPARE(f.tree->m_hSelectedItem->text(0), next);
+        QVERIFY(!item(deleted).isValid());
+        QCOMPARE(Title(f.tree->m_hSelectedItem), next);
         QCOMPARE(f.tree->GetSelectedItem(), f.tree->m_hSelectedItem);
         QCOMPARE(f.edit->toPlainText(), nextText);
         QVERIFY(!f.edit->isModified());
@@ -256,17 +257,17 @@ private slots:
         f.prompts->answer(PromptAnswer::Ok);   // B has no text element to show
         QVERIFY(f.frame->RouteCommand(ID_TREE_DELETE));
         QCOMPARE(f.prompts->texts(), QStringList{QString::fromStdString(penwick::ResultCodeText(penwick::E_POINTER))});
-        QCOMPARE(f.tree->m_hSelectedItem->text(0), QStringLiteral("B"));
+        QCOMPARE(Title(f.tree->m_hSelectedItem), QStringLiteral("B"));
         QCOMPARE(f.edit->toPlainText(), QString());
     }
 
     void deletingEverythingEmptiesTheEditor()
     {
-        while (f.tree->topLevelItemCount()) {
-            f.tree->setCurrentItem(f.tree->topLevelItem(0));
+        while (TopItemCount(f.tree)) {
+            f.tree->setCurrentIndex(TopItem(f.tree, 0));
             QVERIFY(f.frame->RouteCommand(ID_TREE_DELETE));
         }
-        QVERIFY(!f.tree->m_hSelectedItem);
+        QVERIFY(!f.tree->m_hSelectedItem.isValid());
         QCOMPARE(f.edit->toPlainText(), QString());
         QVERIFY(!f.frame->IsCommandEnabled(ID_TREE_DELETE));
         QCOMPARE(f.outline(), QStringList());
@@ -287,12 +288,12 @@ private slots:
         QVERIFY(f.frame->RouteCommand(ID_TREE_PASTE));
         const QStringList copy = {"chapter:第二章", " paragraph:二の一", " paragraph:二の二"};
         QCOMPARE(f.outline(), QStringList{"chapter:第一章"} + copy + copy + kNovelOutline.mid(1));
-        QCOMPARE(f.tree->m_hSelectedItem->text(0), QStringLiteral("第一章"));
+        QCOMPARE(Title(f.tree->m_hSelectedItem), QStringLiteral("第一章"));
         QVERIFY(f.tree->m_pClipNode);
         QVERIFY(f.frame->IsProjectModified());
         // Independent copies: editing one leaves the other.
-        VellTreeView::NodeOf(f.tree->topLevelItem(1)).attribute(2).setValue("x");
-        QCOMPARE(VellTreeView::NodeOf(f.tree->topLevelItem(2)).attribute(2).value(), std::string("会話"));
+        VellTreeView::NodeOf(TopItem(f.tree, 1)).attribute(2).setValue("x");
+        QCOMPARE(VellTreeView::NodeOf(TopItem(f.tree, 2)).attribute(2).value(), std::string("会話"));
     }
 
     void cutWithoutChildrenLosesThemOnPaste()
@@ -301,11 +302,11 @@ private slots:
         f.prompts->answer(PromptAnswer::No);
         QVERIFY(f.frame->RouteCommand(ID_TREE_CUT));
         QCOMPARE(f.outline(), (QStringList{"chapter:第一章", "chapter:第三章", "note:メモ"}));
-        QCOMPARE(f.tree->m_hSelectedItem->text(0), QStringLiteral("第三章"));
+        QCOMPARE(Title(f.tree->m_hSelectedItem), QStringLiteral("第三章"));
         QVERIFY(f.frame->RouteCommand(ID_TREE_PASTE));
         QCOMPARE(f.outline(), (QStringList{"chapter:第一章", "chapter:第三章", "chapter:第二章", "note:メモ"}));
         // Title, flag, type and own text came along.
-        const DomNode node = VellTreeView::NodeOf(f.tree->topLevelItem(2));
+        const DomNode node = VellTreeView::NodeOf(TopItem(f.tree, 2));
         QCOMPARE(node.attribute(1).value() + node.attribute(2).value(), std::string("no会話"));
         QCOMPARE(penwick::format::NodeOwnText(node), std::string("二"));
     }
@@ -317,7 +318,7 @@ private slots:
         f.prompts->answer(PromptAnswer::Yes);
         QVERIFY(f.frame->RouteCommand(ID_TREE_CUT));
         QVERIFY(f.frame->RouteCommand(ID_TREE_PASTEBEFORE));
-        QCOMPARE(penwick::format::NodeOwnText(VellTreeView::NodeOf(f.tree->topLevelItem(0))), std::string("more 一"));
+        QCOMPARE(penwick::format::NodeOwnText(VellTreeView::NodeOf(TopItem(f.tree, 0))), std::string("more 一"));
     }
 
     void pasteRefusedByType_data()
@@ -374,16 +375,16 @@ private slots:
     void depthLimitRefusesAndChangesNothing()
     {
         QVERIFY(f.open(DeepChain(), QStringLiteral("deep.xml")));
-        QTreeWidgetItem* deepest = f.tree->topLevelItem(0);
-        while (deepest->childCount())
-            deepest = deepest->child(0);
-        QTreeWidgetItem* above = deepest->parent();
-        f.tree->setCurrentItem(above);
+        QModelIndex deepest = TopItem(f.tree, 0);
+        while (ChildCount(deepest))
+            deepest = ChildItem(deepest, 0);
+        QModelIndex above = deepest.parent();
+        f.tree->setCurrentIndex(above);
         f.prompts->answer(PromptAnswer::Yes);
         QVERIFY(f.frame->RouteCommand(ID_TREE_COPY));   // two paragraphs and their texts
 
         const std::string before = f.serialized();
-        f.tree->setCurrentItem(deepest);
+        f.tree->setCurrentIndex(deepest);
         for (int id : {ID_TREE_PASTE, ID_TREE_PASTEBEFORE}) {
             f.prompts->answer(PromptAnswer::Ok);
             QVERIFY(f.frame->RouteCommand(id));
@@ -396,10 +397,10 @@ private slots:
         QVERIFY(!f.frame->IsProjectModified());
 
         // One level up the same copy still fits.
-        f.tree->setCurrentItem(above);
+        f.tree->setCurrentIndex(above);
         QVERIFY(f.frame->RouteCommand(ID_TREE_PASTE));
-        QCOMPARE(above->parent()->childCount(), 2);
-        QCOMPARE(above->parent()->child(1)->child(0)->text(0), deepest->text(0));
+        QCOMPARE(ChildCount(above.parent()), 2);
+        QCOMPARE(Title(ChildItem(ChildItem(above.parent(), 1), 0)), Title(deepest));
     }
 
     // ---- context menu ----
@@ -471,11 +472,11 @@ private slots:
             if (QWidget* popup = QApplication::activePopupWidget())
                 QTest::keyClick(popup, Qt::Key(key));
         });
-        const QRect at = f.tree->visualItemRect(item(QStringLiteral("第三章")));
+        const QRect at = f.tree->visualRect(item(QStringLiteral("第三章")));
         QTest::mouseClick(f.tree->viewport(), Qt::RightButton, {}, at.center());
         QVERIFY(!QApplication::activePopupWidget());
         QCOMPARE(f.outline(), outline);
-        QCOMPARE(f.tree->GetSelectedItem() ? f.tree->GetSelectedItem()->text(0) : QString(), selectedAfter);
+        QCOMPARE(Title(f.tree->GetSelectedItem()), selectedAfter);
         QVERIFY(f.prompts->shown.isEmpty());
         QCOMPARE(f.frame->IsProjectModified(), outline != kNovelOutline);
     }

@@ -36,11 +36,10 @@ QByteArray GeneratedProject(std::mt19937& rng)
     return xml + "</project>";
 }
 
-std::vector<QTreeWidgetItem*> AllItems(QTreeWidget* tree)
+std::vector<QPersistentModelIndex> AllItems(const VellTreeView* tree)
 {
-    std::vector<QTreeWidgetItem*> out;
-    for (QTreeWidgetItemIterator it(tree); *it; ++it)
-        out.push_back(*it);
+    std::vector<QPersistentModelIndex> out;
+    ForEachItem(tree, [&](const QModelIndex& item) { out.push_back(item); });
     return out;
 }
 
@@ -67,28 +66,28 @@ private slots:
             // replace a sub-node, are typed into more often.
             const auto items = AllItems(f.tree);
             if (!items.empty() && rng() % 3 == 0) {
-                std::vector<QTreeWidgetItem*> bare;
-                for (QTreeWidgetItem* item : items)
+                std::vector<QModelIndex> bare;
+                for (const QModelIndex item : items)
                     if (penwick::format::IsOutlineNode(VellTreeView::NodeOf(item).firstChild()))
                         bare.push_back(item);
                 if (!bare.empty() && rng() % 2)
-                    f.tree->setCurrentItem(bare[rng() % bare.size()]);
-                QTreeWidgetItem* left = f.tree->m_hSelectedItem;
-                QTreeWidgetItem* next = items[rng() % items.size()];
-                const bool typed = left && next != left && rng() % 4 != 0;
+                    f.tree->setCurrentIndex(bare[rng() % bare.size()]);
+                QModelIndex left = f.tree->m_hSelectedItem;
+                QModelIndex next = items[rng() % items.size()];
+                const bool typed = left.isValid() && next != left && rng() % 4 != 0;
                 std::vector<std::string> before;
                 if (typed) {
                     f.edit->setPlainText(QStringLiteral("打%1").arg(step));
                     f.edit->setModified(true);
-                    for (QTreeWidgetItem* item : items)
+                    for (QModelIndex item : items)
                         before.push_back(penwick::format::NodeOwnText(VellTreeView::NodeOf(item)));
                 }
-                f.tree->setCurrentItem(next);
+                f.tree->setCurrentIndex(next);
                 for (std::size_t i = 0; i < before.size(); ++i) {
                     const std::string now = penwick::format::NodeOwnText(VellTreeView::NodeOf(items[i]));
                     const std::string expected = items[i] == left ? "打" + std::to_string(step) : before[i];
                     QVERIFY2(now == expected, qPrintable(QStringLiteral("step %1: the text of %2 became %3")
-                                                             .arg(step).arg(items[i]->text(0), QString::fromStdString(now))));
+                                                             .arg(step).arg(Title(items[i]), QString::fromStdString(now))));
                 }
             }
             const int id = commands[rng() % std::size(commands)];
@@ -123,11 +122,11 @@ private slots:
             QVERIFY2(f.mismatch().isEmpty(), qPrintable(what + ": " + f.mismatch()));
             QVERIFY2(f.danglingItem().isEmpty(), qPrintable(what + ": dangling " + f.danglingItem()));
             QVERIFY2(f.tree->m_hSelectedItem == f.tree->GetSelectedItem(), qPrintable(what));
-            if (f.tree->m_hSelectedItem) {
+            if (f.tree->m_hSelectedItem.isValid()) {
                 const auto node = VellTreeView::NodeOf(f.tree->m_hSelectedItem);
                 QVERIFY2(f.edit->toPlainText() == QString::fromStdString(penwick::format::NodeOwnText(node)),
                          qPrintable(what + ": editor " + f.edit->toPlainText() + ", node " +
-                                    QString::fromStdString(penwick::format::NodeOwnText(node)) + " " + f.tree->m_hSelectedItem->text(0)));
+                                    QString::fromStdString(penwick::format::NodeOwnText(node)) + " " + Title(f.tree->m_hSelectedItem)));
             }
         }
         QVERIFY(ran > 200);
@@ -173,8 +172,8 @@ private slots:
             if (nodes.empty())
                 break;
             const penwick::DomNode node = nodes[rng() % nodes.size()];
-            if (!f.tree->m_hSelectedItem || rng() % 4 == 0)
-                f.tree->setCurrentItem(f.tree->ItemOf(nodes[rng() % nodes.size()]));
+            if (!f.tree->m_hSelectedItem.isValid() || rng() % 4 == 0)
+                f.tree->setCurrentIndex(f.tree->ItemOf(nodes[rng() % nodes.size()]));
             penwick::OutlineCommand c;
             switch (rng() % 4) {
             case 0:
@@ -206,7 +205,7 @@ private slots:
             const QString what = QStringLiteral("step %1, kind %2").arg(step).arg(int(c.kind));
             QVERIFY2(f.mismatch().isEmpty(), qPrintable(what + ": " + f.mismatch()));
             QVERIFY2(f.danglingItem().isEmpty(), qPrintable(what + ": dangling " + f.danglingItem()));
-            if (f.tree->m_hSelectedItem)
+            if (f.tree->m_hSelectedItem.isValid())
                 QVERIFY2(f.tree->ItemOf(VellTreeView::NodeOf(f.tree->m_hSelectedItem)) == f.tree->m_hSelectedItem, qPrintable(what));
         }
         QVERIFY(inverses.size() > 150);

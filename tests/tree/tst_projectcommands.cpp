@@ -8,6 +8,7 @@
 #include "FileIO.h"
 #include "AppHarness.h"
 #include "ScriptedPrompts.h"
+#include "OutlineItems.h"
 #include "VellTreeView.h"
 #include "WellFormed.h"
 
@@ -36,7 +37,7 @@ const char kNovel[] =
     "</project>";
 
 // The node's own text as the editor would be given it.
-std::string TextOf(QTreeWidgetItem* item)
+std::string TextOf(QModelIndex item)
 {
     const DomNode holder = VellTreeView::NodeOf(item).firstChild();
     return holder.firstChild() ? holder.firstChild().text() : std::string();
@@ -84,9 +85,9 @@ private:
     {
         prompts->answerPath(writeFile(QStringLiteral("novel.xml"), kNovel));
         frame->GetAction(ID_PROJECT_OPEN)->trigger();
-        return tree->topLevelItemCount() == 3;
+        return TopItemCount(tree) == 3;
     }
-    void select(QTreeWidgetItem* item) { tree->setCurrentItem(item); }
+    void select(QModelIndex item) { tree->setCurrentIndex(item); }
 
 private slots:
     void init() { QVERIFY(start()); }
@@ -103,7 +104,7 @@ private slots:
         QCOMPARE(frame->windowTitle(), QStringLiteral("小説 - Penwick - [  ]"));
         QCOMPARE(tree->ProjectPath(), dir.filePath(QStringLiteral("novel.xml")));
         QVERIFY(!frame->IsProjectModified());
-        QVERIFY(!tree->m_hSelectedItem);
+        QVERIFY(!tree->m_hSelectedItem.isValid());
         QCOMPARE(prompts->shown[0].kind, QStringLiteral("open"));
         QCOMPARE(prompts->shown[0].text, QStringLiteral("プロジェクトファイル (*.xml)|*.xml|その他(*.*)|*.*||"));
     }
@@ -111,8 +112,8 @@ private slots:
     void selectionCarriesTheTextAcross()
     {
         QVERIFY(openNovel());
-        QTreeWidgetItem* first = tree->topLevelItem(0);
-        QTreeWidgetItem* second = tree->topLevelItem(1);
+        QModelIndex first = TopItem(tree, 0);
+        QModelIndex second = TopItem(tree, 1);
         select(first);
         QCOMPARE(edit->toPlainText(), QStringLiteral("一"));
         QVERIFY(!edit->isModified());
@@ -140,9 +141,9 @@ private slots:
     void nodeWithoutTextHolderIsReported()
     {
         QVERIFY(openNovel());
-        select(tree->topLevelItem(0));
+        select(TopItem(tree, 0));
         prompts->answer(PromptAnswer::Ok);
-        select(tree->topLevelItem(2));
+        select(TopItem(tree, 2));
         QCOMPARE(prompts->texts(), QStringList{QString::fromStdString(penwick::ResultCodeText(penwick::E_POINTER))});
         QCOMPARE(edit->toPlainText(), QStringLiteral("一"));  // kept, but no longer counts as edited
         QVERIFY(!edit->isModified());
@@ -157,10 +158,10 @@ private slots:
                                       "<project title=\"" + title +
                                           "\"><chapter title=\"一\" textout=\"yes\" type=\"Basic\"><text>一</text></chapter></project>"));
         frame->GetAction(ID_PROJECT_OPEN)->trigger();
-        QCOMPARE(tree->topLevelItemCount(), 1);
+        QCOMPARE(TopItemCount(tree), 1);
         QCOMPARE(frame->windowTitle().size(), 300);
         QVERIFY(frame->windowTitle().endsWith(QChar(0x2026)));
-        select(tree->topLevelItem(0));
+        select(TopItem(tree, 0));
         QCOMPARE(frame->windowTitle().size(), 300);
         // Never half a character: a pair that would be split goes whole.
         const QString emoji = QString(298, QLatin1Char('x')) + QString::fromUtf8("\xF0\x9F\x98\x80") + QStringLiteral("tail");
@@ -179,7 +180,7 @@ private slots:
         QCOMPARE(prompts->messages().size(), 1);
         QVERIFY(prompts->texts()[0].contains(QStringLiteral("U+FFFD")));
         QVERIFY(frame->IsProjectModified());   // what a save will write differs from the file
-        select(tree->topLevelItem(0));
+        select(TopItem(tree, 0));
         QCOMPARE(edit->toPlainText(), QStringLiteral("前\uFFFD後\uFFFD尾"));
 
         edit->setPlainText(QStringLiteral("打") + QChar(0) + QStringLiteral("鍵") + QChar(1) + QChar(0x1b) + QStringLiteral("終"));
@@ -203,14 +204,14 @@ private slots:
             "<paragraph title=\"A1\" textout=\"yes\" type=\"Basic\"><paragraph title=\"A11\" textout=\"yes\" type=\"Basic\">"
             "<text>深</text></paragraph></paragraph></chapter></project>"));
         frame->GetAction(ID_PROJECT_OPEN)->trigger();
-        QTreeWidgetItem* a = tree->topLevelItem(0);
-        QTreeWidgetItem* a1 = a->child(0);
-        QTreeWidgetItem* a11 = a1->child(0);
+        QModelIndex a = TopItem(tree, 0);
+        QModelIndex a1 = ChildItem(a, 0);
+        QModelIndex a11 = ChildItem(a1, 0);
         const DomNode a1Node = VellTreeView::NodeOf(a1), a11Node = VellTreeView::NodeOf(a11);
-        for (QTreeWidgetItem* item : {a, a1}) {
+        for (QModelIndex item : {a, a1}) {
             select(item);
             QCOMPARE(edit->toPlainText(), QString());
-            edit->setPlainText(item->text(0) + QStringLiteral("の本文"));
+            edit->setPlainText(Title(item) + QStringLiteral("の本文"));
             edit->setModified(true);
         }
         select(a11);
@@ -224,7 +225,7 @@ private slots:
         QCOMPARE(edit->toPlainText(), QStringLiteral("A1の本文"));
         QVERIFY(tree->SaveXMLToFile());
         QVERIFY(tree->OpenProjectFile(tree->ProjectPath()));
-        QCOMPARE(tree->topLevelItem(0)->child(0)->child(0)->text(0), QStringLiteral("A11"));
+        QCOMPARE(Title(ChildItem(ChildItem(TopItem(tree, 0), 0), 0)), QStringLiteral("A11"));
     }
 
     void separateTextFileAsksOnce_data()
@@ -237,28 +238,28 @@ private slots:
     {
         QFETCH(bool, take);
         QVERIFY(openNovel());
-        select(tree->topLevelItem(0));
+        select(TopItem(tree, 0));
         prompts->answerPath(writeFile(QStringLiteral("memo.txt"), "メモ"));
         frame->GetAction(ID_FILE_OPEN)->trigger();
         QVERIFY(app->m_bTextFileOpen);
         prompts->clear();
         prompts->answer(take ? PromptAnswer::Yes : PromptAnswer::No);
-        select(tree->topLevelItem(1));
+        select(TopItem(tree, 1));
         QCOMPARE(prompts->messages().size(), 1);
         QCOMPARE(prompts->messages()[0].buttons, PromptButtons::YesNo);
         QCOMPARE(prompts->messages()[0].icon, PromptIcon::Exclamation);
         QVERIFY(!app->m_bTextFileOpen);
-        QCOMPARE(TextOf(tree->topLevelItem(0)), take ? std::string("メモ") : std::string("一"));
+        QCOMPARE(TextOf(TopItem(tree, 0)), take ? std::string("メモ") : std::string("一"));
         QCOMPARE(frame->IsProjectModified(), take);
     }
 
     void fileNewStoresTypedNodeTextFirst()
     {
         QVERIFY(openNovel());
-        select(tree->topLevelItem(0));
+        select(TopItem(tree, 0));
         QTest::keyClicks(edit->control(), QStringLiteral("x"));
         frame->GetAction(ID_FILE_NEW)->trigger();
-        QCOMPARE(TextOf(tree->topLevelItem(0)), std::string("x一"));
+        QCOMPARE(TextOf(TopItem(tree, 0)), std::string("x一"));
         QCOMPARE(edit->toPlainText(), QString());
         QVERIFY(frame->IsProjectModified());
     }
@@ -317,7 +318,7 @@ private slots:
         frame->GetAction(ID_PROJECT_OPEN)->trigger();
         QCOMPARE(prompts->messages().size(), messages);
         QCOMPARE(tree->ProjectPath(), before);
-        QCOMPARE(tree->topLevelItemCount(), 3);
+        QCOMPARE(TopItemCount(tree), 3);
         QVERIFY(!frame->IsProjectModified());
         // A later save writes the project shown, to its own file.
         QVERIFY(tree->SaveXMLToFile());
@@ -331,7 +332,7 @@ private slots:
         prompts->answer(PromptAnswer::Ok);
         frame->GetAction(ID_PROJECT_NEW)->trigger();
         QCOMPARE(prompts->texts(), QStringList{QStringLiteral("Failed in VellTreeView::MakeNewProject")});
-        QCOMPARE(tree->topLevelItemCount(), 3);
+        QCOMPARE(TopItemCount(tree), 3);
         QCOMPARE(tree->ProjectPath(), dir.filePath(QStringLiteral("novel.xml")));
     }
 
@@ -379,7 +380,7 @@ private slots:
     {
         QFETCH(int, fault);
         QVERIFY(openNovel());
-        select(tree->topLevelItem(0));
+        select(TopItem(tree, 0));
         QTest::keyClicks(edit->control(), QStringLiteral("new words"));
         FaultyOps ops{static_cast<FaultyOps::Fault>(fault)};
         const int files = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size();
@@ -422,10 +423,10 @@ private slots:
     void editSwitchSaveReopen()
     {
         QVERIFY(openNovel());
-        select(tree->topLevelItem(1)->child(0));
+        select(ChildItem(TopItem(tree, 1), 0));
         edit->setPlainText(QStringLiteral("書き直した\n段落"));
         edit->setModified(true);
-        select(tree->topLevelItem(0));
+        select(TopItem(tree, 0));
         prompts->answerPath(dir.filePath(QStringLiteral("again")));
         frame->GetAction(ID_PROJECT_SAVEAS)->trigger();
         QCOMPARE(tree->ProjectPath(), dir.filePath(QStringLiteral("again.xml")));
@@ -433,9 +434,9 @@ private slots:
         QVERIFY(frame->close());
 
         QVERIFY(start({QStringLiteral("--project"), dir.filePath(QStringLiteral("again.xml"))}));
-        QCOMPARE(tree->topLevelItemCount(), 3);
-        QCOMPARE(tree->topLevelItem(1)->child(0)->text(0), QStringLiteral("二の一"));
-        select(tree->topLevelItem(1)->child(0));
+        QCOMPARE(TopItemCount(tree), 3);
+        QCOMPARE(Title(ChildItem(TopItem(tree, 1), 0)), QStringLiteral("二の一"));
+        select(ChildItem(TopItem(tree, 1), 0));
         QCOMPARE(edit->toPlainText(), QStringLiteral("書き直した\n段落"));
     }
 };

@@ -7,6 +7,7 @@
 #include "FileIO.h"
 #include "AppHarness.h"
 #include "ScriptedPrompts.h"
+#include "OutlineItems.h"
 #include "VellTreeView.h"
 
 #include <QDir>
@@ -64,7 +65,7 @@ private:
         frame->GetAction(ID_PROJECT_OPEN)->trigger();
         frame->SetActiveView(tree);
         prompts->clear();
-        return tree->topLevelItemCount() == 2;
+        return TopItemCount(tree) == 2;
     }
     bool exportTo(const QString& path)
     {
@@ -96,7 +97,7 @@ private slots:
         QCOMPARE(prompts->shown[0].defaultExt, QStringLiteral("txt"));
 
         // An existing export is replaced whole; the editor's latest text goes in first.
-        tree->setCurrentItem(tree->topLevelItem(1));
+        tree->setCurrentIndex(TopItem(tree, 1));
         edit->setPlainText(QStringLiteral("二行\n目"));
         edit->setModified(true);
         QVERIFY(exportTo(out));
@@ -108,7 +109,7 @@ private slots:
     void cancellingWritesNothing()
     {
         QVERIFY(openExample());
-        tree->setCurrentItem(tree->topLevelItem(0));
+        tree->setCurrentIndex(TopItem(tree, 0));
         edit->setPlainText(QStringLiteral("changed"));
         edit->setModified(true);
         const QStringList before = QDir(dir.path()).entryList(QDir::Files);
@@ -172,7 +173,7 @@ private slots:
         // A document without a document element: the loop must end at the first failure.
         QVERIFY(openExample());
         tree->session().document().clear();
-        tree->m_hSelectedItem = nullptr;
+        tree->m_hSelectedItem = QPersistentModelIndex();
         const QString out = dir.filePath(QStringLiteral("never.txt"));
         prompts->answer(PromptAnswer::Ok);
         QVERIFY(exportTo(out));

@@ -5,6 +5,7 @@
 #include "CVellEditView.h"
 #include "AppHarness.h"
 #include "ScriptedPrompts.h"
+#include "OutlineItems.h"
 #include "VellTreeView.h"
 
 #include <QCoreApplication>
@@ -30,18 +31,18 @@ const char kThreeChapters[] =
     "</project>";
 
 // The labels of the whole tree, depth first, indented by level.
-QStringList Outline(QTreeWidget* tree)
+QStringList Outline(const VellTreeView* tree)
 {
     QStringList out;
-    std::vector<std::pair<QTreeWidgetItem*, int>> stack;
-    for (int i = tree->topLevelItemCount() - 1; i >= 0; --i)
-        stack.push_back({tree->topLevelItem(i), 0});
+    std::vector<std::pair<QModelIndex, int>> stack;
+    for (int i = TopItemCount(tree) - 1; i >= 0; --i)
+        stack.push_back({TopItem(tree, i), 0});
     while (!stack.empty()) {
         auto [item, level] = stack.back();
         stack.pop_back();
-        out << QString(level, QLatin1Char(' ')) + item->text(0);
-        for (int c = item->childCount() - 1; c >= 0; --c)
-            stack.push_back({item->child(c), level + 1});
+        out << QString(level, QLatin1Char(' ')) + Title(item);
+        for (int c = ChildCount(item) - 1; c >= 0; --c)
+            stack.push_back({ChildItem(item, c), level + 1});
     }
     return out;
 }
@@ -56,7 +57,7 @@ private:
     bool openProject(const QString& path)
     {
         tree->m_bDeleting = true;
-        tree->DeleteTreeItem(nullptr);
+        tree->DeleteTreeItem(QModelIndex());
         tree->m_bDeleting = false;
         tree->SetProjectPath(path);
         return tree->InitDomDocument() && tree->RefreshTree();
@@ -92,7 +93,7 @@ private slots:
         QCOMPARE(QString::fromStdString(root.firstAttribute().value()), QStringLiteral("無題のプロジェクト"));
         QCOMPARE(tree->m_strProjectTitle, QStringLiteral("無題"));
         QVERIFY(tree->ProjectPath().isEmpty());
-        QCOMPARE(tree->topLevelItemCount(), 0);
+        QCOMPARE(TopItemCount(tree), 0);
         QCOMPARE(tree->GetEditView(), frame->GetEditView());
         QVERIFY(prompts->shown.isEmpty());
     }
@@ -102,19 +103,18 @@ private slots:
         QVERIFY(openProject(writeFile("good.xml", kThreeChapters)));
         QCOMPARE(Outline(tree), (QStringList{"第一章", "第二章", " 二の一", " 二の二", "第三章"}));
         QCOMPARE(tree->m_strProjectTitle, QStringLiteral("小説"));
-        QVERIFY(!tree->m_hSelectedItem);
-        QVERIFY(!tree->currentItem());
+        QVERIFY(!tree->m_hSelectedItem.isValid());
+        QVERIFY(!tree->currentIndex().isValid());
         QVERIFY(frame->IsProjectModified());
-        QTreeWidgetItemIterator it(tree);
-        for (; *it; ++it) {
-            QVERIFY((*it)->isExpanded());
+        ForEachItem(tree, [&](const QModelIndex& item) {
+            QVERIFY(tree->isExpanded(item));
             // Each item carries its element, and shows the element's first attribute.
-            const DomNode node = VellTreeView::NodeOf(*it);
+            const DomNode node = VellTreeView::NodeOf(item);
             QVERIFY(node);
-            QCOMPARE(QString::fromStdString(node.firstAttribute().value()), (*it)->text(0));
+            QCOMPARE(QString::fromStdString(node.firstAttribute().value()), Title(item));
             QCOMPARE(QString::fromStdString(node.nodeName()),
-                     (*it)->parent() ? QStringLiteral("paragraph") : QStringLiteral("chapter"));
-        }
+                     item.parent().isValid() ? QStringLiteral("paragraph") : QStringLiteral("chapter"));
+        });
         QVERIFY(prompts->shown.isEmpty());
     }
 
@@ -158,17 +158,17 @@ private slots:
     void fileAtTheDepthLimit()
     {
         QVERIFY(openProject(writeFile("deep.xml", Nested(penwick::kMaxDepth))));
-        QTreeWidgetItem* item = tree->topLevelItem(0);
+        QModelIndex item = TopItem(tree, 0);
         int levels = 1;
-        while (item->childCount() == 1) {
-            item = item->child(0);
+        while (ChildCount(item) == 1) {
+            item = ChildItem(item, 0);
             ++levels;
         }
         QCOMPARE(levels, penwick::kMaxDepth - 1);
-        QCOMPARE(item->text(0), QString::number(penwick::kMaxDepth - 1));
-        QVERIFY(item->isExpanded());
-        tree->DeleteTreeItem(nullptr);
-        QCOMPARE(tree->topLevelItemCount(), 0);
+        QCOMPARE(Title(item), QString::number(penwick::kMaxDepth - 1));
+        QVERIFY(tree->isExpanded(item));
+        tree->DeleteTreeItem(QModelIndex());
+        QCOMPARE(TopItemCount(tree), 0);
     }
 
     void loadFailuresKeepTheDocument_data()
@@ -202,39 +202,20 @@ private slots:
     {
         QVERIFY(openProject(writeFile("good.xml", kThreeChapters)));
         frame->session().setModified(false);
-        tree->m_hSelectedItem = tree->topLevelItem(0);
-        tree->DeleteTreeItem(tree->topLevelItem(1));
+        tree->m_hSelectedItem = TopItem(tree, 0);
+        tree->DeleteTreeItem(TopItem(tree, 1));
         QCOMPARE(Outline(tree), (QStringList{"第一章", "第三章"}));
         QVERIFY(frame->IsProjectModified());
-        QVERIFY(!tree->m_hSelectedItem);
+        QVERIFY(!tree->m_hSelectedItem.isValid());
         // The DOM is the editing commands' business; deleting items leaves it whole.
         QCOMPARE(tree->session().document().documentElement().firstChild().nextSibling().firstAttribute().value(),
                  std::string("第二章"));
 
-        tree->DeleteTreeItem(nullptr);
-        QCOMPARE(tree->topLevelItemCount(), 0);
+        tree->DeleteTreeItem(QModelIndex());
+        QCOMPARE(TopItemCount(tree), 0);
         frame->session().setModified(false);
-        tree->DeleteTreeItem(nullptr);  // an empty tree still counts as a change
+        tree->DeleteTreeItem(QModelIndex());  // an empty tree still counts as a change
         QVERIFY(frame->IsProjectModified());
-    }
-
-    void addNodeToTreePlacesItems()
-    {
-        QVERIFY(openProject(writeFile("good.xml", kThreeChapters)));
-        const DomNode third = VellTreeView::NodeOf(tree->topLevelItem(2));
-        QTreeWidgetItem* first = tree->AddNodeToTree(third, nullptr, VellTreeView::InsertFirst());
-        QTreeWidgetItem* after = tree->AddNodeToTree(third, nullptr, tree->topLevelItem(1));
-        QTreeWidgetItem* below = tree->AddNodeToTree(third, tree->topLevelItem(0), nullptr);
-        QVERIFY(first && after && below);
-        QCOMPARE(Outline(tree), (QStringList{"第三章", " 第三章", "第一章", "第三章", "第二章",
-                                             " 二の一", " 二の二", "第三章"}));
-        QCOMPARE(tree->indexOfTopLevelItem(first), 0);
-        QCOMPARE(tree->indexOfTopLevelItem(after), 2);
-        QCOMPARE(below->parent(), first);
-        QVERIFY(!tree->AddNodeToTree(DomNode(), nullptr, nullptr));
-        // The text element has no attributes: no item, no report.
-        QVERIFY(!tree->AddNodeToTree(third.firstChild(), nullptr, nullptr));
-        QVERIFY(prompts->shown.isEmpty());
     }
 
     void saveXmlToFile()

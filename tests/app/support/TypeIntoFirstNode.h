@@ -4,6 +4,7 @@
 
 #include "CMainFrame.h"
 #include "CVellEditView.h"
+#include "OutlineItems.h"
 #include "VellTreeView.h"
 
 #include <QCoreApplication>
@@ -12,8 +13,8 @@
 inline void TypeIntoFirstNode(CMainFrame* frame, const QString& text)
 {
     VellTreeView* tree = frame->GetTreeView();
-    if (tree->topLevelItemCount() > 0)
-        tree->setCurrentItem(tree->topLevelItem(0));
+    if (TopItemCount(tree) > 0)
+        tree->setCurrentIndex(TopItem(tree, 0));
     QWidget* control = frame->GetEditView()->control();
     control->setFocus(Qt::OtherFocusReason);
     for (const char32_t c : text.toUcs4()) {
