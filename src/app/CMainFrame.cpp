@@ -50,6 +50,16 @@ Prompts& CMainFrame::prompts() const { return m_pApp->prompts(); }
 
 bool CMainFrame::IsProjectModified() const { return m_pSession->modified(); }
 
+TextPane* CMainFrame::textPane() const { return m_pEditView; }
+ProjectPane* CMainFrame::projectPane() const { return m_pTreeView; }
+SafetyHooks* CMainFrame::safetyHooks() const { return m_pSafety; }
+bool CMainFrame::IsTextFileOpen() const { return m_pApp && m_pApp->m_bTextFileOpen; }
+void CMainFrame::SetTextFileOpen(bool open)
+{
+    if (m_pApp)
+        m_pApp->m_bTextFileOpen = open;
+}
+
 void CMainFrame::OnCreateClient()
 {
     m_wndSplitter = new QSplitter(Qt::Horizontal, this);

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "CommandTarget.h"
+#include "PaneHost.h"
 
 #include <QMainWindow>
 
@@ -28,7 +29,7 @@ class QSplitter;
 class SafetyKeeper;
 class VellTreeView;
 
-class CMainFrame : public QMainWindow, public CommandTarget {
+class CMainFrame : public QMainWindow, public CommandTarget, public PaneHost {
     Q_OBJECT
 public:
     CMainFrame(CVellApp* app, CVellDoc* doc);
@@ -38,16 +39,16 @@ public:
     CVellEditView* GetEditView() const { return m_pEditView; }
     CVellDoc* GetActiveDocument() const { return m_pDocument; }
     CVellApp* GetApp() const { return m_pApp; }
-    Prompts& prompts() const;
+    Prompts& prompts() const override;
 
     // The pane commands go to first; the tree until a pane gets the focus.
     CommandTarget* GetActiveView() const { return m_pActiveView; }
-    void SetActiveView(CommandTarget* view);
+    void SetActiveView(CommandTarget* view) override;
 
     // Asks the route whether id is enabled now (no handler: disabled).
     bool IsCommandEnabled(int id);
     // Runs id through the route when its update rule allows; true when it ran.
-    bool RouteCommand(int id);
+    bool RouteCommand(int id) override;
 
     QAction* GetAction(int id) const;
     // The top-level menus of the menu bar, in order.
@@ -55,7 +56,7 @@ public:
 
     // A caption set by the project commands; it stays until the text document's title
     // changes, which brings back the automatic "title - Penwick".
-    void SetWindowText(const QString& caption);
+    void SetWindowText(const QString& caption) override;
     // The caption as shown: at most 300 characters, a longer one ending in "…".
     static QString ClampCaption(const QString& caption);
     void OnUpdateFrameTitle();
@@ -69,8 +70,15 @@ public:
 
     // The open project; it alone holds whether the project has unsaved changes (the
     // editor's own flag covers text not yet stored into its node).
-    penwick::ProjectSession& session() const { return *m_pSession; }
+    penwick::ProjectSession& session() const override { return *m_pSession; }
     bool IsProjectModified() const;
+
+    // PaneHost: the panes reach each other and the safety keeper through these.
+    TextPane* textPane() const override;
+    ProjectPane* projectPane() const override;
+    SafetyHooks* safetyHooks() const override;
+    bool IsTextFileOpen() const override;
+    void SetTextFileOpen(bool open) override;
 
     // CommandTarget
     bool HandlesCommand(int id) const override;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "FileIO.h"
+#include "PaneHost.h"
 #include "ProjectSafety.h"
 
 #include <QElapsedTimer>
@@ -18,7 +19,7 @@
 
 class CMainFrame;
 
-class SafetyKeeper : public QObject {
+class SafetyKeeper : public QObject, public SafetyHooks {
     Q_OBJECT
 public:
     explicit SafetyKeeper(CMainFrame* frame);
@@ -33,20 +34,13 @@ public:
     void SetFileOps(penwick::FileOps* ops) { m_pOps = ops; }
     penwick::BackupStore Store() const;
 
-    // Asked before a project file is read: the lock question, then the recovery question.
-    // FromRecovery hands the snapshot's bytes back through recovered.
-    enum class OpenChoice { Cancel, FromFile, FromRecovery };
-    OpenChoice BeforeOpen(const QString& path, std::string* recovered);
-    // The project at path is now the one shown: the previous one is closed.
-    void ProjectOpened(const QString& path);
-    // The project shown was closed after its questions (window closed, new project):
-    // its snapshot goes, and its lock.
-    void ProjectClosed();
-
-    // Around the one save path: the backup of the file about to be replaced (a failure is
-    // reported once per project and never stops the save), then the clean state.
-    void BeforeSave(const QString& path);
-    void AfterSave(const QString& path);
+    // SafetyHooks. Closing a project removes its snapshot and its lock; a failed backup
+    // before a save is reported once per project and never stops the save.
+    OpenChoice BeforeOpen(const QString& path, std::string* recovered) override;
+    void ProjectOpened(const QString& path) override;
+    void ProjectClosed() override;
+    void BeforeSave(const QString& path) override;
+    void AfterSave(const QString& path) override;
 
     // Writes the recovery snapshot now when there is unsaved work; true when written.
     bool WriteSnapshot();

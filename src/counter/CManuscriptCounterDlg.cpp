@@ -1,6 +1,5 @@
 #include "CManuscriptCounterDlg.h"
 
-#include "CVellEditView.h"
 #include "Prompts.h"
 
 #include <QGridLayout>
@@ -27,7 +26,7 @@ QLineEdit* NumberEdit(const char* name, QWidget* parent)
 
 }  // namespace
 
-CManuscriptCounterDlg::CManuscriptCounterDlg(CVellEditView* view, Prompts& prompts)
+CManuscriptCounterDlg::CManuscriptCounterDlg(QWidget* view, Prompts& prompts)
     : QDialog(view),
       m_editReport(new QPlainTextEdit(this)),
       m_pView(view),
@@ -126,11 +125,11 @@ void CManuscriptCounterDlg::OnCounterUpdate()
     // A failed reading has been reported; the count goes on with what the members hold.
     UpdateData(true);
     if (m_nVertical > 0 && m_nHorizontal > 0)
-        m_pView->CountAllChapters();
+        emit countRequested();
 }
 
 void CManuscriptCounterDlg::reject()
 {
     // Not QDialog::reject: the view destroys the dialog and forgets it in one place.
-    m_pView->CloseCounterDlg();
+    emit closeRequested();
 }

@@ -3,13 +3,13 @@
 // characters and the report box.
 //
 // It has no close box: 終了 (or Escape) hands the closing back to the view, which is the
-// only one holding a reference to it.
+// only one holding a reference to it (closeRequested); 更新 asks it to count
+// (countRequested).
 #pragma once
 
 #include <QDialog>
 #include <QString>
 
-class CVellEditView;
 class Prompts;
 class QLineEdit;
 class QPlainTextEdit;
@@ -18,7 +18,7 @@ class QPushButton;
 class CManuscriptCounterDlg : public QDialog {
     Q_OBJECT
 public:
-    CManuscriptCounterDlg(CVellEditView* view, Prompts& prompts);
+    CManuscriptCounterDlg(QWidget* view, Prompts& prompts);
 
     // Shows the modeless window with the members in its fields. Always true here: the
     // window exists with the object.
@@ -39,13 +39,17 @@ public:
     QString m_strKinsoku;           // 1012
     int m_nHorizontal = 0;          // 1011, 1..500
     unsigned m_nTemplateID = 138;   // IDD_COUNTER
-    CVellEditView* m_pView;
+    QWidget* m_pView;   // the editor view that owns it
 
     QLineEdit* verticalEdit() const { return m_editVertical; }
     QLineEdit* horizontalEdit() const { return m_editHorizontal; }
     QLineEdit* kinsokuEdit() const { return m_editKinsoku; }
     QPushButton* updateButton() const { return m_btnUpdate; }
     QPushButton* closeButton() const { return m_btnClose; }
+
+signals:
+    void countRequested();
+    void closeRequested();
 
 private:
     bool ReadNumber(QLineEdit* edit, int& member);

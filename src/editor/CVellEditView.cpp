@@ -1,12 +1,10 @@
 #include "CVellEditView.h"
 
-#include "CMainFrame.h"
 #include "CommandIds.h"
 #include "FindReplaceDialog.h"
 #include "FindTarget.h"
 #include "Prompts.h"
 #include "TextFinder.h"
-#include "VellTreeView.h"
 #include "VerticalTextEdit.h"
 
 #include <QKeyEvent>
@@ -43,7 +41,7 @@ private:
 
 }  // namespace
 
-CVellEditView::CVellEditView(CMainFrame* frame, QWidget* parent)
+CVellEditView::CVellEditView(PaneHost* frame, QWidget* parent)
     : QWidget(parent),
       m_pFrame(frame),
       m_pEdit(new EditControl(this)),
@@ -104,7 +102,7 @@ void CVellEditView::copy() { m_pEdit->copy(); }
 void CVellEditView::paste() { m_pEdit->paste(); }
 void CVellEditView::selectAll() { m_pEdit->selectAll(); }
 
-VellTreeView* CVellEditView::GetTreeView() const { return m_pFrame ? m_pFrame->GetTreeView() : nullptr; }
+ProjectPane* CVellEditView::GetTreeView() const { return m_pFrame ? m_pFrame->projectPane() : nullptr; }
 
 namespace {
 
@@ -165,7 +163,7 @@ void CVellEditView::UpdateCommand(int id, CommandUi& ui)
         break;
     default:
         if (IsForwarded(id)) {
-            if (VellTreeView* tree = GetTreeView())
+            if (ProjectPane* tree = GetTreeView())
                 tree->UpdateCommand(id, ui);
             else
                 ui.enabled = false;
@@ -188,7 +186,7 @@ void CVellEditView::RunCommand(int id)
     case ID_COUNTER: OnCounter(); break;
     default:
         if (IsForwarded(id))
-            if (VellTreeView* tree = GetTreeView())
+            if (ProjectPane* tree = GetTreeView())
                 tree->RunCommand(id);
         break;
     }

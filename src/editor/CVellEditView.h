@@ -7,34 +7,32 @@
 // vertical writing; the view calls it only through these names.
 #pragma once
 
-#include "CommandTarget.h"
+#include "PaneHost.h"
 #include "counter.h"
 
 #include <QWidget>
 
 #include <memory>
 
-class CMainFrame;
 class CManuscriptCounterDlg;
 class EditControl;
 class FindReplaceDialog;
 class FindTarget;
 class QMenu;
 class TextFinder;
-class VellTreeView;
 
-class CVellEditView : public QWidget, public CommandTarget {
+class CVellEditView : public QWidget, public TextPane {
     Q_OBJECT
 public:
-    explicit CVellEditView(CMainFrame* frame, QWidget* parent = nullptr);
+    explicit CVellEditView(PaneHost* frame, QWidget* parent = nullptr);
     ~CVellEditView() override;
 
     // Replacing the whole text starts a fresh history: no undo, not modified.
-    QString toPlainText() const;
-    void setPlainText(const QString& text);
+    QString toPlainText() const override;
+    void setPlainText(const QString& text) override;
 
-    bool isModified() const;
-    void setModified(bool modified);
+    bool isModified() const override;
+    void setModified(bool modified) override;
 
     // Vertical writing (top to bottom, lines right to left); the editor starts vertical.
     bool isVertical() const;
@@ -61,7 +59,7 @@ public:
     QMenu* CreatePopupMenu(QWidget* parent);
 
     // The project tree beside this editor.
-    VellTreeView* GetTreeView() const;
+    ProjectPane* GetTreeView() const;
 
     // A new modeless Find or Replace dialog on this editor; it goes away on its own when
     // closed. Every dialog starts empty.
@@ -103,7 +101,7 @@ private:
 
     FindReplaceDialog* OpenFindDialog(bool replace);
 
-    CMainFrame* m_pFrame;
+    PaneHost* m_pFrame;
     EditControl* m_pEdit;
     std::unique_ptr<FindTarget> m_pFindTarget;
     std::unique_ptr<TextFinder> m_pFinder;   // remembers only the last Find Next, for F3

@@ -5,11 +5,10 @@
 // brings the open dialog forward, and closing forgets it before it goes.
 #include "CVellEditView.h"
 
-#include "CMainFrame.h"
 #include "CManuscriptCounterDlg.h"
 #include "CounterReport.h"
 #include "Prompts.h"
-#include "VellTreeView.h"
+#include "ProjectSession.h"
 
 #include <QPlainTextEdit>
 
@@ -47,13 +46,14 @@ void CVellEditView::OnCounter()
     m_pCounterDlg->Create();
     // Tied to the dialog: the connection goes with it.
     connect(this, &CVellEditView::keyReleased, m_pCounterDlg, [this](int key) { OnCounterKeyReleased(key); });
+    connect(m_pCounterDlg, &CManuscriptCounterDlg::countRequested, this, &CVellEditView::CountAllChapters);
+    connect(m_pCounterDlg, &CManuscriptCounterDlg::closeRequested, this, &CVellEditView::CloseCounterDlg);
     CountAllChapters();
 }
 
 void CVellEditView::OnUpdateCounter(CommandUi& ui)
 {
-    const VellTreeView* tree = GetTreeView();
-    if (!tree || tree->session().path().empty())
+    if (!GetTreeView() || m_pFrame->session().path().empty())
         ui.enabled = false;
 }
 
@@ -85,7 +85,7 @@ CountResult CVellEditView::CountCurrentText()
 
 void CVellEditView::CountAllChapters()
 {
-    VellTreeView* tree = GetTreeView();
+    ProjectPane* tree = GetTreeView();
     if (!tree || !m_pCounterDlg)
         return;
     const penwick::CountSettings settings = SettingsOf(*m_pCounterDlg);

@@ -1,7 +1,5 @@
 #include "VellTreeView.h"
 
-#include "CMainFrame.h"
-#include "CVellEditView.h"
 #include "CommandIds.h"
 #include "Prompts.h"
 #include "ProjectFormat.h"
@@ -37,7 +35,7 @@ QString TemplatePath()
 
 }  // namespace
 
-VellTreeView::VellTreeView(CMainFrame* frame, QWidget* parent)
+VellTreeView::VellTreeView(PaneHost* frame, QWidget* parent)
     : QTreeView(parent),
       m_strTemplatePath(TemplatePath()),
       m_strProjectTitle(QStringLiteral("無題")),
@@ -99,10 +97,10 @@ QString VellTreeView::ProjectFileFilter()
     return QStringLiteral("プロジェクトファイル (*.xml)|*.xml|その他(*.*)|*.*||");
 }
 
-CVellEditView* VellTreeView::GetEditView()
+TextPane* VellTreeView::GetEditView()
 {
     if (!m_pEditView)
-        m_pEditView = m_pFrame->GetEditView();
+        m_pEditView = m_pFrame->textPane();
     return m_pEditView;
 }
 

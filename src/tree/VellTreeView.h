@@ -9,7 +9,7 @@
 // as the DOM service allows.
 #pragma once
 
-#include "CommandTarget.h"
+#include "PaneHost.h"
 #include "DomDocument.h"
 #include "FileIO.h"
 #include "ProjectSafety.h"
@@ -26,20 +26,18 @@
 #include <string>
 #include <vector>
 
-class CMainFrame;
-class CVellEditView;
 class Prompts;
 class QContextMenuEvent;
 class QMenu;
 class QMouseEvent;
 class QPoint;
 
-class VellTreeView : public QTreeView, public CommandTarget {
+class VellTreeView : public QTreeView, public ProjectPane {
     Q_OBJECT
 public:
     // Loads the project template into the document; a missing or broken template leaves
     // the document empty and says nothing (the first new project reports it).
-    explicit VellTreeView(CMainFrame* frame, QWidget* parent = nullptr);
+    explicit VellTreeView(PaneHost* frame, QWidget* parent = nullptr);
     ~VellTreeView() override;
 
     // The open project, shared with the frame and the safety keeper.
@@ -76,7 +74,7 @@ public:
     // The one save path: stores the editor's text, then writes the document to the
     // project path (asking for one when there is none) atomically. True only when
     // the file was written; the modified states are cleared only then.
-    bool SaveXMLToFile();
+    bool SaveXMLToFile() override;
     // Asks for a project file name to save under; true after making it the project path.
     bool GetSaveFilePath();
     // The item the tree shows selected, or an invalid index.
@@ -105,7 +103,7 @@ public:
     static QString ProjectCaption(const QString& projectTitle);
     static QString NewProjectCaption();
 
-    CVellEditView* GetEditView();
+    TextPane* GetEditView();
 
     // The element an item stands for; null for an invalid or foreign index.
     static penwick::DomNode NodeOf(const QModelIndex& item) { return OutlineModel::NodeOf(item); }
@@ -122,7 +120,7 @@ public:
     std::string GetChapterText(int index);
     // Every chapter's text in order. False after a reported failure that left no chapter
     // to read (no document element); callers then write or count nothing.
-    bool GetAllChapterTexts(std::vector<std::string>* chapters);
+    bool GetAllChapterTexts(std::vector<std::string>* chapters) override;
     // Asks for the export file; true with the full path in path, path untouched otherwise.
     bool GetExportFilePath(QString& path);
     // Saves the project, then writes the text of all chapters to the chosen file.
@@ -175,7 +173,7 @@ public:
     QString m_strTemplatePath;                // default.xml beside the program (or in share/)
     bool m_bDeleting = false;                 // set around item removal: selection changes are ignored
     QPersistentModelIndex m_hSelectedItem;   // the item whose text the editor holds
-    CVellEditView* m_pEditView = nullptr;     // found on first need
+    TextPane* m_pEditView = nullptr;              // found on first need
     QString m_strProjectTitle;                // the document element's first attribute
 
 protected:
@@ -191,7 +189,7 @@ protected:
     bool PromptSaveChanges();
     // Shows a loaded document in place of the one shown; path empty for an untitled one.
     bool InstallDocument(std::unique_ptr<penwick::DomDocument> loaded, const QString& path, bool restored);
-    CMainFrame* m_pFrame;
+    PaneHost* m_pFrame;
     penwick::ProjectSession& m_session;
     penwick::FileOps* m_pFileOps;
 

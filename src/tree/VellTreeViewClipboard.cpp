@@ -3,7 +3,6 @@
 // survives opening or starting another project and pastes into that one.
 #include "VellTreeView.h"
 
-#include "CMainFrame.h"
 #include "Prompts.h"
 #include "ProjectFormat.h"
 

@@ -3,9 +3,7 @@
 // outlineChanged), so a refused or failed insertion leaves both as they were.
 #include "VellTreeView.h"
 
-#include "CMainFrame.h"
 #include "CNodePropertyDlg.h"
-#include "CVellEditView.h"
 #include "Prompts.h"
 #include "ProjectFormat.h"
 
@@ -166,7 +164,7 @@ void VellTreeView::OnTreeDelete()
     // The editor still holds the deleted node's text: it must not reach the node that
     // becomes current, so that node's own text is loaded now. Emptied first, so that a
     // node whose text cannot be loaded does not show the deleted text either.
-    if (CVellEditView* edit = GetEditView()) {
+    if (TextPane* edit = GetEditView()) {
         edit->setPlainText(QString());
         edit->setModified(false);
     }

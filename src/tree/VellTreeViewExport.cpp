@@ -7,7 +7,6 @@
 // an earlier export as it was.
 #include "VellTreeView.h"
 
-#include "CVellEditView.h"
 #include "CommandIds.h"
 #include "Prompts.h"
 #include "TextAssembly.h"
@@ -102,6 +101,6 @@ void VellTreeView::OnUpdateProjectExport(CommandUi& ui) const
 
 void VellTreeView::OnCounter()
 {
-    if (CVellEditView* edit = GetEditView())
+    if (TextPane* edit = GetEditView())
         edit->RunCommand(ID_COUNTER);
 }

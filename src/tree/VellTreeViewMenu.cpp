@@ -3,7 +3,6 @@
 // closed, through the frame's command route, so its update rule is asked once more.
 #include "VellTreeView.h"
 
-#include "CMainFrame.h"
 #include "CommandIds.h"
 #include "CommandRegistry.h"
 

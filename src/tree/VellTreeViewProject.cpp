@@ -3,12 +3,9 @@
 // (saving, loading, building) really happened.
 #include "VellTreeView.h"
 
-#include "CMainFrame.h"
 #include "CProjectTitleDlg.h"
-#include "CVellEditView.h"
 #include "Prompts.h"
 #include "ProjectFormat.h"
-#include "SafetyKeeper.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -24,7 +21,7 @@ const char kRestartText[] =
 
 bool VellTreeView::PromptSaveChanges()
 {
-    CVellEditView* edit = GetEditView();
+    TextPane* edit = GetEditView();
     if (!m_session.modified() && !(edit && edit->isModified()))
         return true;
     switch (prompts().message(QStringLiteral("現在開いているプロジェクトは変更されています。保存しますか？"),
@@ -58,14 +55,14 @@ bool VellTreeView::OpenProjectFile(const QString& path)
     // The file goes into a document of its own first: the one shown stays, with its path,
     // until the new one has loaded and can be built.
     // The lock and recovery questions come first: a cancel there leaves everything as it was.
-    SafetyKeeper* safety = m_pFrame->GetSafetyKeeper();
+    SafetyHooks* safety = m_pFrame->safetyHooks();
     std::string recovered;
-    const SafetyKeeper::OpenChoice choice =
-        safety ? safety->BeforeOpen(path, &recovered) : SafetyKeeper::OpenChoice::FromFile;
-    if (choice == SafetyKeeper::OpenChoice::Cancel)
+    const SafetyHooks::OpenChoice choice =
+        safety ? safety->BeforeOpen(path, &recovered) : SafetyHooks::OpenChoice::FromFile;
+    if (choice == SafetyHooks::OpenChoice::Cancel)
         return false;
     auto loaded = std::make_unique<DomDocument>();
-    const Status status = choice == SafetyKeeper::OpenChoice::FromRecovery
+    const Status status = choice == SafetyHooks::OpenChoice::FromRecovery
                               ? loaded->loadFromBytes(recovered, QFile::encodeName(path).toStdString())
                               : loaded->load(QFile::encodeName(path).toStdString());
     if (!status) {
@@ -73,7 +70,7 @@ bool VellTreeView::OpenProjectFile(const QString& path)
         return false;
     }
     if (!InstallDocument(std::move(loaded), QFileInfo(path).absoluteFilePath(),
-                         choice == SafetyKeeper::OpenChoice::FromRecovery))
+                         choice == SafetyHooks::OpenChoice::FromRecovery))
         return false;
     // Temporaries of saves that a crash interrupted are of no use to anyone.
     RemoveStaleTemporaries(m_session.path());
@@ -82,9 +79,9 @@ bool VellTreeView::OpenProjectFile(const QString& path)
 
 bool VellTreeView::RestoreUntitledWork()
 {
-    SafetyKeeper* safety = m_pFrame->GetSafetyKeeper();
+    SafetyHooks* safety = m_pFrame->safetyHooks();
     std::string recovered;
-    if (!safety || safety->BeforeOpen(QString(), &recovered) != SafetyKeeper::OpenChoice::FromRecovery)
+    if (!safety || safety->BeforeOpen(QString(), &recovered) != SafetyHooks::OpenChoice::FromRecovery)
         return false;
     auto loaded = std::make_unique<DomDocument>();
     if (const Status status = loaded->loadFromBytes(recovered, NewProjectCaption().toStdString()); !status) {
@@ -105,7 +102,7 @@ bool VellTreeView::InstallDocument(std::unique_ptr<DomDocument> loaded, const QS
     }
     const QString notice = QString::fromStdString(loaded->loadNotice());
 
-    SafetyKeeper* safety = m_pFrame->GetSafetyKeeper();
+    SafetyHooks* safety = m_pFrame->safetyHooks();
     m_bDeleting = true;
     DeleteTreeItem(QModelIndex());
     m_bDeleting = false;
@@ -118,7 +115,7 @@ bool VellTreeView::InstallDocument(std::unique_ptr<DomDocument> loaded, const QS
         return false;
     }
     m_pFrame->SetWindowText(path.isEmpty() ? NewProjectCaption() : ProjectCaption(m_strProjectTitle));
-    if (CVellEditView* edit = GetEditView())
+    if (TextPane* edit = GetEditView())
         edit->setPlainText(QString());
     // A restored snapshot is unsaved work: nothing is written until the user saves. So is
     // a document whose unreadable characters were replaced.
@@ -145,13 +142,13 @@ void VellTreeView::MakeNewProject()
     m_bDeleting = false;
     m_session.install(std::move(fresh), {});
     m_pFrame->SetWindowText(NewProjectCaption());
-    if (SafetyKeeper* safety = m_pFrame->GetSafetyKeeper())
+    if (SafetyHooks* safety = m_pFrame->safetyHooks())
         safety->ProjectClosed();
     if (!RefreshTree()) {
         prompts().message(QString::fromUtf8(kRestartText));
         return;
     }
-    if (CVellEditView* edit = GetEditView())
+    if (TextPane* edit = GetEditView())
         edit->setPlainText(QString());
     m_session.setModified(false);
 }

@@ -3,12 +3,8 @@
 // text comes up. Every project save goes through SaveXMLToFile.
 #include "VellTreeView.h"
 
-#include "CMainFrame.h"
-#include "CVellApp.h"
-#include "CVellEditView.h"
 #include "Prompts.h"
 #include "ProjectFormat.h"
-#include "SafetyKeeper.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -72,12 +68,12 @@ void VellTreeView::SetEditViewText()
     Guarded("Failed in VellTreeView::SetEditViewText", [&] {
         const DomNode node = Require(NodeOf(m_hSelectedItem));
         Require(node.firstChild());
-        CVellEditView* edit = Require(GetEditView());
+        TextPane* edit = Require(GetEditView());
         edit->setPlainText(QString::fromStdString(format::NodeOwnText(node)));
     });
     // After a failed load the editor keeps its text, which is not this node's: it must
     // not be stored into it unless the user edits it.
-    if (CVellEditView* edit = GetEditView())
+    if (TextPane* edit = GetEditView())
         edit->setModified(false);
 }
 
@@ -85,12 +81,11 @@ void VellTreeView::SaveTextToDOM()
 {
     if (!m_hSelectedItem.isValid())
         return;
-    CVellEditView* edit = GetEditView();
+    TextPane* edit = GetEditView();
     if (!edit)
         return;
-    CVellApp* app = m_pFrame->GetApp();
-    if (app && app->m_bTextFileOpen) {
-        app->m_bTextFileOpen = false;
+    if (m_pFrame->IsTextFileOpen()) {
+        m_pFrame->SetTextFileOpen(false);
         const PromptAnswer take = prompts().message(
             QStringLiteral("現在開かれているのはプロジェクトのテキストではなく、別の文書ファイルです。"
                            "選択中のノードのテキストとして扱いますか？"),
@@ -135,7 +130,7 @@ bool VellTreeView::SaveXMLToFile()
             return false;
     }
 
-    if (SafetyKeeper* safety = m_pFrame->GetSafetyKeeper())
+    if (SafetyHooks* safety = m_pFrame->safetyHooks())
         safety->BeforeSave(path);
     Status saved;
     const bool ran = Guarded("Failed in VellTreeView::SaveXMLToFile", [&] {
@@ -151,9 +146,9 @@ bool VellTreeView::SaveXMLToFile()
         return false;
     }
     RemoveStaleTemporaries(m_session.path());
-    if (CVellEditView* edit = GetEditView())
+    if (TextPane* edit = GetEditView())
         edit->setModified(false);
-    if (SafetyKeeper* safety = m_pFrame->GetSafetyKeeper())
+    if (SafetyHooks* safety = m_pFrame->safetyHooks())
         safety->AfterSave(path);
     return true;
 }
