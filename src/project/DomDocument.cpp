@@ -108,58 +108,8 @@ const char* parseStatusText(pugi::xml_parse_status status)
     }
 }
 
-// What the serialiser writes must read back as the same document, and two kinds of text
-// would not: carriage returns (every parser turns them into line feeds) and text made only
-// of white space beside other nodes (the parser drops it as layout). Both are written as
-// character references, which the parser keeps. Only character data inside elements is
-// touched; comments, PIs and CDATA sections are copied as they are.
 bool isXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-std::string protectTextForReload(std::string xml)
-{
-    std::string out;
-    out.reserve(xml.size() + 64);
-    std::size_t i = 0;
-    int depth = 0;   // open elements around the current position
-    while (i < xml.size()) {
-        if (xml[i] != '<') {   // a run of character data, up to the next markup
-            const std::size_t end = std::min(xml.find('<', i), xml.size());
-            const std::string_view run(xml.data() + i, end - i);
-            const bool blank = std::all_of(run.begin(), run.end(), isXmlSpace);
-            if (depth == 0 || (!blank && run.find('\r') == std::string_view::npos)) {
-                out.append(run);   // the usual case: nothing to protect
-                i = end;
-                continue;
-            }
-            for (const char c : run) {
-                if (depth > 0 && (c == '\r' || (blank && isXmlSpace(c)))) {
-                    char ref[8];
-                    std::snprintf(ref, sizeof ref, "&#%d;", int(c));
-                    out += ref;
-                } else {
-                    out += c;
-                }
-            }
-            i = end;
-        } else if (const std::size_t end = XmlMarkupEnd(xml, i)) {   // comment, CDATA, PI: copied as they are
-            out.append(xml, i, end - i);
-            i = end;
-        } else {
-            // A tag or the document type (no internal subset is ever loaded). The serialiser
-            // leaves '>' unescaped in attribute values, so it ends at the first '>' outside quotes.
-            const bool tag = xml.compare(i, 9, "<!DOCTYPE") != 0;
-            const bool closing = xml.compare(i, 2, "</") == 0;
-            const std::size_t next = XmlTagEnd(xml, i);
-            out.append(xml, i, next - i);
-            i = next;
-            if (!tag)
-                continue;
-            const bool empty = out.size() >= 2 && out.compare(out.size() - 2, 2, "/>") == 0;
-            depth += closing ? -1 : empty ? 0 : 1;
-        }
-    }
-    return out;
-}
 
 // version "1.<digits>", encoding a name of letters, digits, ".", "_" and "-" starting with
 // a letter, standalone "yes" or "no".
@@ -658,8 +608,7 @@ Status DomDocument::serialize(std::string& bytes) const
     } writer;
     m_doc->save(writer, "", kFormatOptions, pugi::encoding_utf8);
     EncodeResult encoded =
-        EncodeXmlFromUtf8(protectTextForReload(std::move(writer.out)),
-                          SaveEncodingFor(declaredEncoding(), m_loadedEncoding), m_bom);
+        EncodeXmlFromUtf8(writer.out, SaveEncodingFor(declaredEncoding(), m_loadedEncoding), m_bom, true);
     if (FAILED(encoded.hr))
         return {encoded.hr, encoded.error};
     bytes = std::move(encoded.bytes);

@@ -1,6 +1,7 @@
 #include "XmlEncoding.h"
 
 #include "Utf8.h"
+#include "XmlPostPass.h"
 
 #include <iconv.h>
 
@@ -334,116 +335,44 @@ bool AsciiCompatible(const std::string& iconvName)
     return to.ok() && to.convert(kMarkup, out) == npos && out == kMarkup;
 }
 
-// Where the serialiser's output stands, for deciding what an unrepresentable character becomes.
-enum class Context { Text, Tag, Attribute, Comment, PI, CData, Doctype };
-
-const char* ContextName(Context c)
-{
-    switch (c) {
-    case Context::Tag: return "要素名または属性名";
-    case Context::Comment: return "コメント";
-    case Context::PI: return "処理命令";
-    case Context::CData: return "CDATA セクション";
-    case Context::Doctype: return "文書型宣言";
-    default: return "本文";
+// The characters iconv writes and reads back exactly, each tried once.
+class IconvFilter : public CharacterFilter {
+public:
+    IconvFilter(Iconv& to, Iconv& back) : m_to(to), m_back(back) {}
+    bool canHold(char32_t cp, std::string_view utf8) override
+    {
+        auto [it, fresh] = m_known.try_emplace(cp, false);
+        if (fresh) {
+            std::string bytes;
+            it->second = EncodesExactly(m_to, m_back, utf8, bytes);
+        }
+        return it->second;
     }
-}
 
-EncodeResult EncodeWithReferences(std::string_view utf8, const std::string& iconvName, std::string_view label)
+private:
+    Iconv& m_to;
+    Iconv& m_back;
+    std::unordered_map<char32_t, bool> m_known;
+};
+
+// prepared is xml after the reload protection (when asked for); most documents encode as
+// it is, and only one holding a character the encoding lacks takes the pass with references.
+EncodeResult EncodeWithReferences(std::string_view xml, std::string_view prepared, bool protectText,
+                                  const std::string& iconvName, std::string_view label)
 {
     Iconv to(iconvName.c_str(), "UTF-8"), back("UTF-8", iconvName.c_str());
     if (!to.ok() || !back.ok() || !AsciiCompatible(iconvName))
         return EncodeFailure(UnknownEncoding(label) + "文書を保存できません。");
     EncodeResult r;
-    if (EncodesExactly(to, back, utf8, r.bytes))
+    if (EncodesExactly(to, back, prepared, r.bytes))
         return r;
-
+    IconvFilter filter(to, back);
     std::string escaped;
-    escaped.reserve(utf8.size() + 256);
-    std::unordered_map<char32_t, bool> representable;
-    Context ctx = Context::Text;
-    char quote = 0;
-    int depth = 0;
-    for (std::size_t i = 0; i < utf8.size();) {
-        if (static_cast<unsigned char>(utf8[i]) >= 0x80) {
-            char32_t cp;
-            const int len = DecodeUtf8At(utf8, i, cp);
-            const std::string_view ch = utf8.substr(i, len);
-            auto [it, fresh] = representable.try_emplace(cp, false);
-            if (fresh) {
-                std::string bytes;
-                it->second = EncodesExactly(to, back, ch, bytes);
-            }
-            if (it->second) {
-                escaped += ch;
-            } else if (ctx == Context::Text || ctx == Context::Attribute) {
-                char ref[16];
-                std::snprintf(ref, sizeof ref, "&#x%X;", static_cast<unsigned>(cp));
-                escaped += ref;
-            } else {
-                return EncodeFailure("文字「" + std::string(ch) + "」(" + CodePointName(cp) + ") は文字コード "
-                                     + std::string(label) + " で表せないため、" + ContextName(ctx) + " ("
-                                     + Position(utf8.substr(0, i)) + ") に書けません。文書を保存できません。");
-            }
-            i += len;
-            continue;
-        }
-        const std::string_view rest = utf8.substr(i);
-        const char c = utf8[i];
-        std::size_t step = 1;
-        switch (ctx) {
-        case Context::Text:
-            if (c != '<')
-                break;
-            if (rest.starts_with("<!--"))
-                ctx = Context::Comment, step = 4;
-            else if (rest.starts_with("<![CDATA["))
-                ctx = Context::CData, step = 9;
-            else if (rest.starts_with("<?"))
-                ctx = Context::PI, step = 2;
-            else if (rest.starts_with("<!"))
-                ctx = Context::Doctype, depth = 0, quote = 0;
-            else
-                ctx = Context::Tag;
-            break;
-        case Context::Tag:
-            if (c == '"' || c == '\'')
-                ctx = Context::Attribute, quote = c;
-            else if (c == '>')
-                ctx = Context::Text;
-            break;
-        case Context::Attribute:
-            if (c == quote)
-                ctx = Context::Tag;
-            break;
-        case Context::Comment:
-            if (rest.starts_with("-->"))
-                ctx = Context::Text, step = 3;
-            break;
-        case Context::PI:
-            if (rest.starts_with("?>"))
-                ctx = Context::Text, step = 2;
-            break;
-        case Context::CData:
-            if (rest.starts_with("]]>"))
-                ctx = Context::Text, step = 3;
-            break;
-        case Context::Doctype:
-            if (quote)
-                quote = c == quote ? 0 : quote;
-            else if (c == '"' || c == '\'')
-                quote = c;
-            else if (c == '[')
-                ++depth;
-            else if (c == ']')
-                --depth;
-            else if (c == '>' && depth <= 0)
-                ctx = Context::Text;
-            break;
-        }
-        escaped += rest.substr(0, step);
-        i += step;
-    }
+    if (const XmlPostPassStop stop = XmlPostPass(xml, protectText, &filter, escaped); stop.stopped)
+        return EncodeFailure("文字「" + std::string(xml.substr(stop.offset, DecodeUtf8(xml.data() + stop.offset, xml.data() + xml.size()).len)) + "」("
+                             + CodePointName(stop.cp) + ") は文字コード " + std::string(label) + " で表せないため、"
+                             + stop.where + " (" + Position(xml.substr(0, stop.offset))
+                             + ") に書けません。文書を保存できません。");
     if (!EncodesExactly(to, back, escaped, r.bytes))
         return EncodeFailure("文書を文字コード " + std::string(label) + " で正しく書き表せないため、保存できません。");
     return r;
@@ -567,14 +496,20 @@ XmlDecodeResult DecodeXmlBytes(std::string_view bytes)
     return r;
 }
 
-EncodeResult EncodeXmlFromUtf8(std::string_view utf8, std::string_view declaredEncoding, bool bom)
+EncodeResult EncodeXmlFromUtf8(std::string_view xml, std::string_view declaredEncoding, bool bom, bool protectText)
 {
     std::size_t bad = 0;
-    if (!IsValidUtf8(utf8, &bad))
-        return EncodeFailure("文書に UTF-8 として正しくないバイトがあります (" + Position(utf8.substr(0, bad))
+    if (!IsValidUtf8(xml, &bad))
+        return EncodeFailure("文書に UTF-8 として正しくないバイトがあります (" + Position(xml.substr(0, bad))
                              + ")。文書を保存できません。");
     if (!declaredEncoding.empty() && !IsEncName(declaredEncoding))
         return EncodeFailure(UnknownEncoding(declaredEncoding) + "文書を保存できません。");
+    std::string protectedXml;
+    std::string_view utf8 = xml;
+    if (protectText) {
+        XmlPostPass(xml, true, nullptr, protectedXml);
+        utf8 = protectedXml;
+    }
     EncodeResult r;
     switch (Classify(declaredEncoding)) {
     case Family::Utf8:
@@ -589,13 +524,13 @@ EncodeResult EncodeXmlFromUtf8(std::string_view utf8, std::string_view declaredE
         r.bytes = Utf8ToWide(utf8, 4, NamesBigEndian(declaredEncoding));
         return r;
     case Family::Cp932:
-        return EncodeWithReferences(utf8, "CP932", declaredEncoding);
+        return EncodeWithReferences(xml, utf8, protectText, "CP932", declaredEncoding);
     case Family::EucJpMs:
-        return EncodeWithReferences(utf8, "EUC-JP-MS", declaredEncoding);
+        return EncodeWithReferences(xml, utf8, protectText, "EUC-JP-MS", declaredEncoding);
     case Family::Other:
         break;
     }
-    return EncodeWithReferences(utf8, std::string(declaredEncoding), declaredEncoding);
+    return EncodeWithReferences(xml, utf8, protectText, std::string(declaredEncoding), declaredEncoding);
 }
 
 std::string SaveEncodingFor(std::string_view declaredEncoding, std::string_view loadedEncoding)

@@ -36,11 +36,13 @@ struct EncodeResult {
     std::string error;      // when failed: the reason in Japanese
 };
 
-// utf8 is a well-formed document as the serialiser wrote it. declaredEncoding is the
+// xml is a well-formed document as the serialiser wrote it. declaredEncoding is the
 // declaration's encoding value (empty: UTF-8). A character the target cannot hold
 // becomes &#xHEX; in text and attribute values; anywhere else (names, comments, PIs,
 // CDATA) it fails. UTF-16/32 are always written with a BOM; for UTF-8, bom decides.
-EncodeResult EncodeXmlFromUtf8(std::string_view utf8, std::string_view declaredEncoding, bool bom);
+// protectText: the reload protection of XmlPostPass (what a saved project needs).
+EncodeResult EncodeXmlFromUtf8(std::string_view xml, std::string_view declaredEncoding, bool bom,
+                               bool protectText = false);
 
 // The name to hand EncodeXmlFromUtf8 when a loaded document is saved: the declaration's
 // encoding, except that a declaration of the Unicode form the file was read in ("UTF-16"

@@ -49,6 +49,7 @@ private slots:
     void unrepresentableBecomesReference();
     void unrepresentableOutsideTextFails_data();
     void unrepresentableOutsideTextFails();
+    void protectionAndReferencesInOnePass();
     void textFiles_data();
     void textFiles();
     void textSaveNamesUnrepresentable();
@@ -227,6 +228,27 @@ void TestXmlEncoding::unrepresentableOutsideTextFails()
     QCOMPARE(saved.hr, E_XML_ENCODING);
     const QString error = QString::fromStdString(saved.error);
     QVERIFY2(error.contains(where) && error.contains("U+1F363") && error.contains("EUC-JP"), saved.error.c_str());
+}
+
+void TestXmlEncoding::protectionAndReferencesInOnePass()
+{
+    // A saved project: white-space-only text and carriage returns inside elements become
+    // references (so they load back as written), characters Shift_JIS lacks too; layout
+    // outside the document element, a '>' inside an attribute value and the markup of a
+    // comment are left alone.
+    const std::string doc = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n"
+                            "<p t=\"a>b\"><c> \t</c><!-- <c> --><c>行\r\n🍣</c><c/><c>\n</c></p>\n";
+    const std::string expected = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n"
+                                 "<p t=\"a>b\"><c>&#32;&#9;</c><!-- <c> --><c>\x8D\x73&#13;\n&#x1F363;</c><c/>"
+                                 "<c>&#10;</c></p>\n";
+    const EncodeResult saved = EncodeXmlFromUtf8(doc, "Shift_JIS", false, true);
+    QCOMPARE(saved.hr, S_OK);
+    QCOMPARE(saved.bytes, expected);
+    // The same pass without a target to fit: only the protection.
+    const EncodeResult utf8 = EncodeXmlFromUtf8("<p><c>\r</c> <c> </c></p>", "UTF-8", false, true);
+    QCOMPARE(utf8.bytes, std::string("<p><c>&#13;</c>&#32;<c>&#32;</c></p>"));
+    // Without protection the text stays as written.
+    QCOMPARE(EncodeXmlFromUtf8("<p><c> </c></p>", "UTF-8", false).bytes, std::string("<p><c> </c></p>"));
 }
 
 void TestXmlEncoding::textFiles_data()
