@@ -5,7 +5,7 @@
 #include "FileIO.h"
 #include "ResultCode.h"
 #include "TextAssembly.h"
-#include "XmlEncoding.h"
+#include "TextFileCodec.h"
 #include "CounterReport.h"
 
 #include <charconv>

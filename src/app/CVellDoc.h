@@ -5,7 +5,7 @@
 #pragma once
 
 #include "CommandTarget.h"
-#include "XmlEncoding.h"
+#include "TextFileCodec.h"
 
 #include <QObject>
 #include <QString>

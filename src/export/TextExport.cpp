@@ -1,6 +1,6 @@
 #include "TextExport.h"
 
-#include "XmlEncoding.h"
+#include "TextFileCodec.h"
 
 #include <vector>
 

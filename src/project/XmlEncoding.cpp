@@ -3,8 +3,6 @@
 #include "Utf8.h"
 #include "XmlPostPass.h"
 
-#include <iconv.h>
-
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -14,145 +12,7 @@
 namespace penwick {
 namespace {
 
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::size_t npos = std::string_view::npos;
-
-// ---------------------------------------------------------------- UTF-8 and the wide forms
-
-// Length of the well-formed UTF-8 sequence at s[i] (overlong forms, surrogates and values
-// beyond U+10FFFF are not), or 0.
-int DecodeUtf8At(std::string_view s, std::size_t i, char32_t& cp)
-{
-    const Utf8Char c = DecodeUtf8(s.data() + i, s.data() + s.size());
-    cp = c.cp;
-    return c.valid ? c.len : 0;
-}
-
-// UTF-16/32 (unit 2 or 4) to UTF-8. Strict: returns the byte offset of the first unit
-// that is not a character (unpaired surrogate, value out of range, cut-off tail), else npos.
-// Lossy: such units become U+FFFD and are counted in *replaced.
-std::size_t WideToUtf8(std::string_view in, int unit, bool bigEndian, std::string& out,
-                       std::size_t* replaced = nullptr)
-{
-    const auto read = [&](std::size_t at) {
-        char32_t v = 0;
-        for (int k = 0; k < unit; ++k) {
-            const auto b = static_cast<unsigned char>(in[at + (bigEndian ? k : unit - 1 - k)]);
-            v = (v << 8) | b;
-        }
-        return v;
-    };
-    out.reserve(out.size() + in.size() / unit * 3);
-    std::size_t i = 0;
-    while (i < in.size()) {
-        std::size_t len = unit;
-        char32_t cp = in.size() - i >= static_cast<std::size_t>(unit) ? read(i) : 0xFFFFFFFF;
-        if (unit == 2 && cp >= 0xD800 && cp <= 0xDBFF && in.size() - i >= 4) {
-            const char32_t low = read(i + 2);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-                len = 4;
-            }
-        }
-        if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            if (!replaced)
-                return i;
-            ++*replaced;
-            cp = 0xFFFD;
-            len = std::min<std::size_t>(unit, in.size() - i);
-        }
-        AppendUtf8(out, cp);
-        i += len;
-    }
-    return npos;
-}
-
-// Valid UTF-8 to UTF-16/32 with a BOM.
-std::string Utf8ToWide(std::string_view utf8, int unit, bool bigEndian)
-{
-    // Sized for the worst case (every byte a unit) and written through a pointer: saving
-    // a long manuscript as UTF-16 should cost no more than copying it.
-    std::string out(utf8.size() * unit + unit, '\0');
-    char* p = out.data();
-    const auto put = [&](char32_t v) {
-        for (int k = 0; k < unit; ++k)
-            *p++ = static_cast<char>((v >> (8 * (bigEndian ? unit - 1 - k : k))) & 0xFF);
-    };
-    put(0xFEFF);
-    for (std::size_t i = 0; i < utf8.size();) {
-        char32_t cp;
-        i += DecodeUtf8At(utf8, i, cp);
-        if (unit == 2 && cp >= 0x10000) {
-            put(0xD800 + ((cp - 0x10000) >> 10));
-            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            put(cp);
-        }
-    }
-    out.resize(p - out.data());
-    return out;
-}
-
-// Lossy UTF-8: each maximal ill-formed subpart becomes U+FFFD.
-std::string RepairUtf8(std::string_view in, std::size_t& replaced)
-{
-    std::string out;
-    out.reserve(in.size());
-    for (std::size_t i = 0; i < in.size();) {
-        const Utf8Char c = DecodeUtf8(in.data() + i, in.data() + in.size());
-        if (!c.valid) {
-            AppendUtf8(out, kReplacementChar);
-            ++replaced;
-        } else {
-            out.append(in.substr(i, c.len));
-        }
-        i += c.len;
-    }
-    return out;
-}
-
-// ---------------------------------------------------------------- iconv
-
-class Iconv {
-public:
-    Iconv(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
-    ~Iconv()
-    {
-        if (ok())
-            iconv_close(m_cd);
-    }
-    Iconv(const Iconv&) = delete;
-    Iconv& operator=(const Iconv&) = delete;
-    bool ok() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
-
-    // Appends the conversion of in to out. Returns npos, or the offset in `in` of the
-    // first byte sequence that is invalid or cut off; out then holds what came before it.
-    std::size_t convert(std::string_view in, std::string& out)
-    {
-        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
-        char buf[16384];
-        char* src = const_cast<char*>(in.data());
-        std::size_t srcLeft = in.size();
-        for (bool flushed = false; !flushed;) {
-            char* dst = buf;
-            std::size_t dstLeft = sizeof buf;
-            flushed = srcLeft == 0;
-            const std::size_t r = flushed ? iconv(m_cd, nullptr, nullptr, &dst, &dstLeft)
-                                          : iconv(m_cd, &src, &srcLeft, &dst, &dstLeft);
-            const int err = errno;
-            out.append(buf, dst - buf);
-            if (r == static_cast<std::size_t>(-1)) {
-                if (err != E2BIG)
-                    return src - in.data();
-                flushed = false;
-            }
-        }
-        return npos;
-    }
-
-private:
-    iconv_t m_cd;
-};
 
 // ---------------------------------------------------------------- encoding names
 
@@ -257,26 +117,6 @@ std::string_view DeclaredEncoding(std::string_view s)
 
 // ---------------------------------------------------------------- messages
 
-// "12 行 5 列" for the position just after text (UTF-8): lines by LF, columns in characters.
-std::string Position(std::string_view text)
-{
-    std::size_t line = 1, column = 1;
-    for (char c : text) {
-        if (c == '\n')
-            ++line, column = 1;
-        else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
-            ++column;
-    }
-    return std::to_string(line) + " 行 " + std::to_string(column) + " 列";
-}
-
-std::string CodePointName(char32_t cp)
-{
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(cp));
-    return buf;
-}
-
 XmlDecodeResult DecodeFailure(XmlDecodeResult& r, std::string message)
 {
     r.hr = E_XML_ENCODING;
@@ -293,19 +133,6 @@ XmlDecodeResult BadBytes(XmlDecodeResult& r, std::string_view label, std::string
     std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(bytes[offset]));
     return DecodeFailure(r, "文字コード " + std::string(label) + " として正しくないバイト (" + hex + ") が "
                                 + Position(decodedBefore) + "にあるため、ファイルを読み込めません。");
-}
-
-EncodeResult EncodeFailure(std::string message)
-{
-    EncodeResult r;
-    r.hr = E_XML_ENCODING;
-    r.error = std::move(message);
-    return r;
-}
-
-std::string UnknownEncoding(std::string_view name)
-{
-    return "文字コード「" + std::string(name) + "」には対応していません。";
 }
 
 // ---------------------------------------------------------------- encoding through iconv
@@ -381,40 +208,6 @@ EncodeResult EncodeWithReferences(std::string_view xml, std::string_view prepare
 }  // namespace
 
 // ---------------------------------------------------------------- public
-
-bool IsValidUtf8(std::string_view bytes, std::size_t* badOffset)
-{
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        // Runs of ASCII, eight bytes at a time: most of a Japanese file is not, but markup is.
-        while (bytes.size() - i >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, bytes.data() + i, 8);
-            if (word & 0x8080808080808080ull)
-                break;
-            i += 8;
-        }
-        if (i >= bytes.size())
-            break;
-        // Kana and kanji: three-byte forms whose lead byte rules out overlong forms and surrogates.
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        if (((lead >= 0xE1 && lead <= 0xEC) || lead >= 0xEE) && lead <= 0xEF && bytes.size() - i >= 3
-            && (static_cast<unsigned char>(bytes[i + 1]) & 0xC0) == 0x80
-            && (static_cast<unsigned char>(bytes[i + 2]) & 0xC0) == 0x80) {
-            i += 3;
-            continue;
-        }
-        char32_t cp;
-        const int len = DecodeUtf8At(bytes, i, cp);
-        if (len == 0) {
-            if (badOffset)
-                *badOffset = i;
-            return false;
-        }
-        i += len;
-    }
-    return true;
-}
 
 XmlDecodeResult DecodeXmlBytes(std::string_view bytes)
 {
@@ -540,79 +333,6 @@ std::string SaveEncodingFor(std::string_view declaredEncoding, std::string_view 
     if (wide && (declaredEncoding.empty() || Classify(declaredEncoding) == loaded))
         return std::string(loadedEncoding);
     return std::string(declaredEncoding);
-}
-
-TextDecodeResult DecodeTextFile(std::string_view bytes)
-{
-    TextDecodeResult r;
-    if (bytes.starts_with(kUtf8Bom)) {
-        r.encoding = TextEncoding::Utf8Bom;
-        r.utf8 = RepairUtf8(bytes.substr(kUtf8Bom.size()), r.replaced);
-    } else if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
-        const bool bigEndian = bytes[0] == '\xFE';
-        r.encoding = bigEndian ? TextEncoding::Utf16BE : TextEncoding::Utf16LE;
-        WideToUtf8(bytes.substr(2), 2, bigEndian, r.utf8, &r.replaced);
-    } else if (IsValidUtf8(bytes)) {
-        r.utf8.assign(bytes);
-    } else {
-        // CP932, with each byte it cannot read shown as U+FFFD so that nothing goes missing unseen.
-        r.encoding = TextEncoding::Cp932;
-        r.utf8.reserve(bytes.size() * 3 / 2);
-        Iconv cd("UTF-8", "CP932");
-        for (std::size_t i = 0; i < bytes.size();) {
-            const std::size_t bad = cd.ok() ? cd.convert(bytes.substr(i), r.utf8) : 0;
-            if (bad == npos)
-                break;
-            AppendUtf8(r.utf8, 0xFFFD);
-            ++r.replaced;
-            i += bad + 1;
-        }
-    }
-    return r;
-}
-
-EncodeResult EncodeTextFile(std::string_view utf8, TextEncoding encoding)
-{
-    std::size_t bad = 0;
-    if (!IsValidUtf8(utf8, &bad))
-        return EncodeFailure("テキストに UTF-8 として正しくないバイトがあります (" + Position(utf8.substr(0, bad))
-                             + ")。保存できません。");
-    EncodeResult r;
-    switch (encoding) {
-    case TextEncoding::Utf8:
-        r.bytes = utf8;
-        return r;
-    case TextEncoding::Utf8Bom:
-        r.bytes = std::string(kUtf8Bom) + std::string(utf8);
-        return r;
-    case TextEncoding::Utf16LE:
-    case TextEncoding::Utf16BE:
-        r.bytes = Utf8ToWide(utf8, 2, encoding == TextEncoding::Utf16BE);
-        return r;
-    case TextEncoding::Cp932:
-        break;
-    }
-    return Utf8ToCp932(utf8);
-}
-
-EncodeResult Utf8ToCp932(std::string_view utf8)
-{
-    Iconv cd("CP932", "UTF-8");
-    if (!cd.ok())
-        return EncodeFailure(UnknownEncoding("CP932"));
-    EncodeResult r;
-    r.bytes.reserve(utf8.size());
-    const std::size_t bad = cd.convert(utf8, r.bytes);
-    if (bad == npos)
-        return r;
-    char32_t cp = 0;
-    const int len = DecodeUtf8At(utf8, bad, cp);
-    if (len == 0)
-        return EncodeFailure("テキストに UTF-8 として正しくないバイトがあります (" + Position(utf8.substr(0, bad))
-                             + ")。");
-    return EncodeFailure("文字「" + std::string(utf8.substr(bad, len)) + "」(" + CodePointName(cp)
-                         + ") は Shift_JIS (CP932) で表せないため、保存できません ("
-                         + Position(utf8.substr(0, bad)) + ")。");
 }
 
 }  // namespace penwick

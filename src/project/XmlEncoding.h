@@ -1,4 +1,4 @@
-// Byte encodings of project files and text documents.
+// Byte encodings of project files. (Plain text files: TextFileCodec.h.)
 //
 // A project file is decoded to UTF-8 before the XML parser sees it and encoded back to
 // the encoding its declaration names when it is saved. Conversions other than the
@@ -7,6 +7,7 @@
 // extensions such as ①), EUC-JP -> EUC-JP-MS.
 #pragma once
 
+#include "Encodings.h"
 #include "ResultCode.h"
 
 #include <string>
@@ -29,13 +30,6 @@ struct XmlDecodeResult {
 // know, fail with E_XML_ENCODING: nothing is ever decoded to garbage.
 XmlDecodeResult DecodeXmlBytes(std::string_view bytes);
 
-// Encoding of a serialised document for saving.
-struct EncodeResult {
-    HRESULT hr = S_OK;      // S_OK or E_XML_ENCODING
-    std::string bytes;
-    std::string error;      // when failed: the reason in Japanese
-};
-
 // xml is a well-formed document as the serialiser wrote it. declaredEncoding is the
 // declaration's encoding value (empty: UTF-8). A character the target cannot hold
 // becomes &#xHEX; in text and attribute values; anywhere else (names, comments, PIs,
@@ -49,25 +43,5 @@ EncodeResult EncodeXmlFromUtf8(std::string_view xml, std::string_view declaredEn
 // for a file read as UTF-16BE, or none for a UTF-16 file with a BOM) keeps the byte order
 // read, so an unchanged document is written back byte for byte.
 std::string SaveEncodingFor(std::string_view declaredEncoding, std::string_view loadedEncoding);
-
-// Plain-text files of the File menu: UTF-8 (with or without BOM), UTF-16 with BOM, else CP932.
-enum class TextEncoding { Utf8, Utf8Bom, Utf16LE, Utf16BE, Cp932 };
-
-struct TextDecodeResult {
-    std::string utf8;
-    TextEncoding encoding = TextEncoding::Utf8;
-    std::size_t replaced = 0;   // invalid bytes (or units) that became U+FFFD
-};
-TextDecodeResult DecodeTextFile(std::string_view bytes);
-
-// Fails (E_XML_ENCODING, Japanese reason naming the first character) when the text holds
-// a character the encoding cannot represent. CP932 output uses iconv's mapping, which also
-// takes the usual look-alikes (U+301C WAVE DASH -> 0x8160, U+00A5 YEN SIGN -> 0x5C): a plain
-// text file has no other way to hold them.
-EncodeResult EncodeTextFile(std::string_view utf8, TextEncoding encoding);
-
-// Plain conversions used by export and the command-line tool.
-EncodeResult Utf8ToCp932(std::string_view utf8);
-bool IsValidUtf8(std::string_view bytes, std::size_t* badOffset = nullptr);
 
 }  // namespace penwick

@@ -1,5 +1,6 @@
 // Byte encodings of project files and text documents: golden round trips, detection,
 // refusals with their messages, and what a save does with characters the encoding lacks.
+#include "TextFileCodec.h"
 #include "XmlEncoding.h"
 
 #include <QFile>
