@@ -70,26 +70,17 @@ QString GlyphShaper::defaultKinsoku()
 
 void GlyphShaper::setKinsoku(const QString& characters)
 {
-    std::fill(m_kinsokuBmp.begin(), m_kinsokuBmp.end(), 0);
-    m_kinsokuOther.clear();
-    for (char32_t c : characters.toUcs4()) {
-        const auto cat = QChar::category(c);
-        if (cat == QChar::Other_Control || cat == QChar::Other_Format || cat == QChar::Separator_Line
-            || cat == QChar::Separator_Paragraph)
-            continue;
-        const quint8 cls = (cat == QChar::Punctuation_Open || cat == QChar::Punctuation_InitialQuote) ? NoEnd : NoStart;
-        if (c < 0x10000)
-            m_kinsokuBmp[c] = cls;
-        else
-            m_kinsokuOther.insert(c, cls);
-    }
+    const QByteArray utf8 = characters.toUtf8();
+    m_kinsoku = penwick::counter::KinsokuSet(utf8.constData(), std::size_t(utf8.size()));
 }
 
 quint8 GlyphShaper::kinsokuClass(char32_t c) const
 {
-    if (c < 0x10000)
-        return m_kinsokuBmp[c];
-    return m_kinsokuOther.value(c, 0);
+    switch (m_kinsoku.classOf(c)) {
+    case penwick::counter::KinsokuClass::NoLineStart: return NoStart;
+    case penwick::counter::KinsokuClass::NoLineEnd: return NoEnd;
+    default: return 0;
+    }
 }
 
 GlyphShaper::GlyphShaper(const QFont& font) : m_font(font)

@@ -4,6 +4,8 @@
 // so the font's own vertical forms are used; characters whose Unicode vertical
 // orientation is "rotated" are shaped left to right and drawn turned 90° clockwise.
 
+#include "KinsokuSet.h"
+
 #include <QFont>
 #include <QHash>
 #include <QRawFont>
@@ -74,7 +76,8 @@ public:
     void shape(QStringView paragraph, int start, int length, bool vertical, Segment* out);
 
     // Characters that may not start (or, opening brackets and quotes by their
-    // general category Ps/Pi, may not end) a line, as the counter's kinsoku string.
+    // general category Ps/Pi, may not end) a line, classed as the counter classes its
+    // kinsoku string (one KinsokuSet for both).
     void setKinsoku(const QString& characters);
     static QString defaultKinsoku();
     quint8 kinsokuClass(char32_t c) const;
@@ -88,8 +91,7 @@ private:
     qreal m_em = 0, m_emTop = 0, m_emBottom = 0;
     std::vector<std::unique_ptr<Face>> m_faces;
     QHash<char32_t, int> m_fallback;
-    std::vector<quint8> m_kinsokuBmp = std::vector<quint8>(0x10000, 0);
-    QHash<char32_t, quint8> m_kinsokuOther;
+    penwick::counter::KinsokuSet m_kinsoku;
     hb_buffer_t* m_buffer = nullptr;
 };
 

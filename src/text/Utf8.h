@@ -58,8 +58,10 @@ inline Utf8Char DecodeUtf8(const char* text, const char* end)
 // Code points one after another.
 class Utf8Decoder {
 public:
-    Utf8Decoder(const char* data, std::size_t len) : m_p(data), m_end(data + len) {}
+    Utf8Decoder(const char* data, std::size_t len) : m_begin(data), m_p(data), m_end(data + len) {}
     bool atEnd() const { return m_p == m_end; }
+    // Bytes decoded so far: the offset of the character next() returns next.
+    std::size_t offset() const { return std::size_t(m_p - m_begin); }
     char32_t next()
     {
         const Utf8Char c = DecodeUtf8(m_p, m_end);
@@ -68,6 +70,7 @@ public:
     }
 
 private:
+    const char* m_begin;
     const char* m_p;
     const char* m_end;
 };
