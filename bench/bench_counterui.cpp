@@ -2,6 +2,7 @@
 // 3,300-node project, each with the project save it makes first.
 //
 //   QT_QPA_PLATFORM=offscreen build/release/bin/bench_counterui
+#include "CounterReport.h"
 #include "QtBenchmarkMain.h"
 #include "CMainFrame.h"
 #include "CManuscriptCounterDlg.h"
@@ -108,6 +109,24 @@ void BM_AssembleLargeProject(benchmark::State& state)
     state.counters["chapters"] = double(chapters.size());
 }
 BENCHMARK(BM_AssembleLargeProject)->Arg(1)->Arg(10)->ArgName("scale")->Unit(benchmark::kMillisecond);
+
+// The full count itself: every chapter and the joined whole, from the assembled texts.
+void BM_CountAllChapters(benchmark::State& state)
+{
+    Session s;
+    if (!s.start(int(state.range(0))))
+        state.SkipWithError("open failed");
+    std::vector<std::string> chapters;
+    s.tree->GetAllChapterTexts(&chapters);
+    const penwick::CountSettings settings;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(penwick::CountChapters(chapters, settings));
+    std::size_t bytes = 0;
+    for (const std::string& c : chapters)
+        bytes += c.size();
+    state.SetBytesProcessed(std::int64_t(bytes) * state.iterations());
+}
+BENCHMARK(BM_CountAllChapters)->Arg(1)->Arg(10)->ArgName("scale")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // 更新 in the open counter dialog: save, count every chapter and the whole, show it.
 void BM_CounterFullCount(benchmark::State& state)

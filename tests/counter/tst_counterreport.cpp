@@ -3,6 +3,8 @@
 
 #include <QtTest>
 
+#include <random>
+
 using namespace penwick;
 
 class TestCounterReport : public QObject {
@@ -10,6 +12,7 @@ class TestCounterReport : public QObject {
 private slots:
     void reportLinesAndTotal();
     void totalCountsTheJoinedText();
+    void joinsAgreeWithCountingTheWholeText();
 };
 
 void TestCounterReport::reportLinesAndTotal()
@@ -37,4 +40,39 @@ void TestCounterReport::totalCountsTheJoinedText()
 }
 
 QTEST_APPLESS_MAIN(TestCounterReport)
+// The chapters are counted apart and only their joins again; whatever sits at a join (a
+// CR before an LF, a mark that belongs to the last character, a flag split in two, no
+// break at all), the total must be what counting the joined text gives.
+void TestCounterReport::joinsAgreeWithCountingTheWholeText()
+{
+    const char* pieces[] = {"あ", "「", "。", "」", "\r", "\n", "\r\n", "\xC2\x85", "\xE2\x80\xA8", "\xE3\x82\x99",
+                            "\xF0\x9F\x87\xAF", "\xF0\x9F\x87\xB5", "\xE2\x80\x8D", "a", " ", "\xE3\x80\x80",
+                            "\xE3", "\x0B", "\t"};
+    std::mt19937 rng(20261207);
+    for (int round = 0; round < 420; ++round) {
+        // The last rounds are long enough to be counted on several threads.
+        const int length = round < 400 ? 12 : 40000;
+        std::vector<std::string> chapters(1 + rng() % 6);
+        for (std::string& c : chapters)
+            for (int n = int(rng() % length); n > 0; --n)
+                c += pieces[rng() % std::size(pieces)];
+        penwick::CountSettings s;
+        s.vertical = 1 + int(rng() % 5);
+        s.horizontal = 1 + int(rng() % 4);
+        s.mode = int(rng() % 2);
+        const penwick::ProjectCounts counts = penwick::CountChapters(chapters, s);
+        std::string all;
+        for (std::size_t i = 0; i < chapters.size(); ++i) {
+            all += chapters[i];
+            const CountResult alone = penwick::CountOneText(chapters[i], s);
+            QCOMPARE(penwick::FormatCount(counts.chapters[i]), penwick::FormatCount(alone));
+        }
+        const CountResult whole = penwick::CountOneText(all, s);
+        QVERIFY2(penwick::FormatCount(counts.total) == penwick::FormatCount(whole),
+                 qPrintable(QStringLiteral("round %1: %2 instead of %3").arg(round)
+                                .arg(QString::fromStdString(penwick::FormatCount(counts.total)),
+                                     QString::fromStdString(penwick::FormatCount(whole)))));
+    }
+}
+
 #include "tst_counterreport.moc"
