@@ -606,9 +606,12 @@ Status DomDocument::serialize(std::string& bytes) const
             out.append(static_cast<const char*>(data), size);
         }
     } writer;
+    // Sized as the last save was: a long manuscript is not copied again at every doubling.
+    writer.out.reserve(m_lastSerializedSize + m_lastSerializedSize / 8);
     m_doc->save(writer, "", kFormatOptions, pugi::encoding_utf8);
+    m_lastSerializedSize = writer.out.size();
     EncodeResult encoded =
-        EncodeXmlFromUtf8(writer.out, SaveEncodingFor(declaredEncoding(), m_loadedEncoding), m_bom, true);
+        EncodeXmlFromUtf8(std::move(writer.out), SaveEncodingFor(declaredEncoding(), m_loadedEncoding), m_bom, true);
     if (FAILED(encoded.hr))
         return {encoded.hr, encoded.error};
     bytes = std::move(encoded.bytes);

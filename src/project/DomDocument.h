@@ -190,6 +190,7 @@ private:
     bool m_bom = false;                              // the loaded file had a byte-order mark
     std::string m_loadedEncoding;                    // what the loaded file's bytes were
     std::string m_loadNotice;
+    mutable std::size_t m_lastSerializedSize = 0;    // bytes the last serialize wrote, before encoding
 };
 
 }  // namespace penwick

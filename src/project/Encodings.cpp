@@ -141,26 +141,29 @@ std::string RepairUtf8(std::string_view in, std::size_t& replaced)
 
 bool IsValidUtf8(std::string_view bytes, std::size_t* badOffset)
 {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
     std::size_t i = 0;
-    while (i < bytes.size()) {
-        // Runs of ASCII, eight bytes at a time: most of a Japanese file is not, but markup is.
-        while (bytes.size() - i >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, bytes.data() + i, 8);
-            if (word & 0x8080808080808080ull)
-                break;
-            i += 8;
-        }
-        if (i >= bytes.size())
-            break;
-        // Kana and kanji: three-byte forms whose lead byte rules out overlong forms and surrogates.
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        if (((lead >= 0xE1 && lead <= 0xEC) || lead >= 0xEE) && lead <= 0xEF && bytes.size() - i >= 3
-            && (static_cast<unsigned char>(bytes[i + 1]) & 0xC0) == 0x80
-            && (static_cast<unsigned char>(bytes[i + 2]) & 0xC0) == 0x80) {
-            i += 3;
+    while (i < n) {
+        if (p[i] < 0x80) {
+            // Markup and Latin text: eight bytes at a time.
+            ++i;
+            while (n - i >= 8) {
+                std::uint64_t word;
+                std::memcpy(&word, p + i, 8);
+                if (word & 0x8080808080808080ull)
+                    break;
+                i += 8;
+            }
             continue;
         }
+        // Kana and kanji, one after another: three-byte forms whose lead byte rules out
+        // overlong forms and surrogates need only their two continuation bytes checked.
+        while (n - i >= 3 && ((p[i] >= 0xE1 && p[i] <= 0xEC) || p[i] == 0xEE || p[i] == 0xEF)
+               && ((p[i + 1] & 0xC0) == 0x80) && ((p[i + 2] & 0xC0) == 0x80))
+            i += 3;
+        if (i >= n || p[i] < 0x80)
+            continue;
         char32_t cp;
         const int len = DecodeUtf8At(bytes, i, cp);
         if (len == 0) {
@@ -168,7 +171,7 @@ bool IsValidUtf8(std::string_view bytes, std::size_t* badOffset)
                 *badOffset = i;
             return false;
         }
-        i += len;
+        i += std::size_t(len);
     }
     return true;
 }

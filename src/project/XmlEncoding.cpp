@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <future>
 #include <unordered_map>
 
 namespace penwick {
@@ -195,12 +196,13 @@ EncodeResult EncodeWithReferences(std::string_view xml, std::string_view prepare
         return r;
     IconvFilter filter(to, back);
     std::string escaped;
-    if (const XmlPostPassStop stop = XmlPostPass(xml, protectText, &filter, escaped); stop.stopped)
-        return EncodeFailure("文字「" + std::string(xml.substr(stop.offset, DecodeUtf8(xml.data() + stop.offset, xml.data() + xml.size()).len)) + "」("
-                             + CodePointName(stop.cp) + ") は文字コード " + std::string(label) + " で表せないため、"
-                             + stop.where + " (" + Position(xml.substr(0, stop.offset))
+    const XmlPostPassResult pass = XmlPostPass(xml, protectText, &filter, escaped);
+    if (pass.stopped)
+        return EncodeFailure("文字「" + std::string(xml.substr(pass.offset, DecodeUtf8(xml.data() + pass.offset, xml.data() + xml.size()).len)) + "」("
+                             + CodePointName(pass.cp) + ") は文字コード " + std::string(label) + " で表せないため、"
+                             + pass.where + " (" + Position(xml.substr(0, pass.offset))
                              + ") に書けません。文書を保存できません。");
-    if (!EncodesExactly(to, back, escaped, r.bytes))
+    if (!EncodesExactly(to, back, pass.changed ? std::string_view(escaped) : xml, r.bytes))
         return EncodeFailure("文書を文字コード " + std::string(label) + " で正しく書き表せないため、保存できません。");
     return r;
 }
@@ -289,41 +291,42 @@ XmlDecodeResult DecodeXmlBytes(std::string_view bytes)
     return r;
 }
 
-EncodeResult EncodeXmlFromUtf8(std::string_view xml, std::string_view declaredEncoding, bool bom, bool protectText)
+EncodeResult EncodeXmlFromUtf8(std::string xml, std::string_view declaredEncoding, bool bom, bool protectText)
 {
-    std::size_t bad = 0;
-    if (!IsValidUtf8(xml, &bad))
-        return EncodeFailure("文書に UTF-8 として正しくないバイトがあります (" + Position(xml.substr(0, bad))
-                             + ")。文書を保存できません。");
     if (!declaredEncoding.empty() && !IsEncName(declaredEncoding))
         return EncodeFailure(UnknownEncoding(declaredEncoding) + "文書を保存できません。");
+    // The check and the protection only read the text: for a long manuscript they run side
+    // by side.
+    std::size_t bad = 0;
+    std::future<bool> checking = std::async(xml.size() > (1u << 20) ? std::launch::async : std::launch::deferred,
+                                            [&] { return IsValidUtf8(xml, &bad); });
+    // The protected text, when the protection changed anything; else the text as written.
     std::string protectedXml;
-    std::string_view utf8 = xml;
-    if (protectText) {
-        XmlPostPass(xml, true, nullptr, protectedXml);
-        utf8 = protectedXml;
-    }
+    const bool changed = protectText && XmlPostPass(xml, true, nullptr, protectedXml).changed;
+    if (!checking.get())
+        return EncodeFailure("文書に UTF-8 として正しくないバイトがあります (" + Position(std::string_view(xml).substr(0, bad))
+                             + ")。文書を保存できません。");
+    std::string& prepared = changed ? protectedXml : xml;
     EncodeResult r;
     switch (Classify(declaredEncoding)) {
     case Family::Utf8:
-        if (bom)
-            r.bytes = kUtf8Bom;
-        r.bytes += utf8;
+        // The serialiser's own buffer becomes the file's bytes: a long manuscript is not copied.
+        r.bytes = bom ? std::string(kUtf8Bom) + prepared : std::move(prepared);
         return r;
     case Family::Utf16:
-        r.bytes = Utf8ToWide(utf8, 2, NamesBigEndian(declaredEncoding));
+        r.bytes = Utf8ToWide(prepared, 2, NamesBigEndian(declaredEncoding));
         return r;
     case Family::Utf32:
-        r.bytes = Utf8ToWide(utf8, 4, NamesBigEndian(declaredEncoding));
+        r.bytes = Utf8ToWide(prepared, 4, NamesBigEndian(declaredEncoding));
         return r;
     case Family::Cp932:
-        return EncodeWithReferences(xml, utf8, protectText, "CP932", declaredEncoding);
+        return EncodeWithReferences(xml, prepared, protectText, "CP932", declaredEncoding);
     case Family::EucJpMs:
-        return EncodeWithReferences(xml, utf8, protectText, "EUC-JP-MS", declaredEncoding);
+        return EncodeWithReferences(xml, prepared, protectText, "EUC-JP-MS", declaredEncoding);
     case Family::Other:
         break;
     }
-    return EncodeWithReferences(xml, utf8, protectText, std::string(declaredEncoding), declaredEncoding);
+    return EncodeWithReferences(xml, prepared, protectText, std::string(declaredEncoding), declaredEncoding);
 }
 
 std::string SaveEncodingFor(std::string_view declaredEncoding, std::string_view loadedEncoding)

@@ -35,7 +35,7 @@ XmlDecodeResult DecodeXmlBytes(std::string_view bytes);
 // becomes &#xHEX; in text and attribute values; anywhere else (names, comments, PIs,
 // CDATA) it fails. UTF-16/32 are always written with a BOM; for UTF-8, bom decides.
 // protectText: the reload protection of XmlPostPass (what a saved project needs).
-EncodeResult EncodeXmlFromUtf8(std::string_view xml, std::string_view declaredEncoding, bool bom,
+EncodeResult EncodeXmlFromUtf8(std::string xml, std::string_view declaredEncoding, bool bom,
                                bool protectText = false);
 
 // The name to hand EncodeXmlFromUtf8 when a loaded document is saved: the declaration's

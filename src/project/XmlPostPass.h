@@ -24,15 +24,16 @@ public:
     virtual bool canHold(char32_t cp, std::string_view utf8) = 0;
 };
 
-struct XmlPostPassStop {
+struct XmlPostPassResult {
+    bool changed = false;       // out holds the result; otherwise the input is the result
     bool stopped = false;       // a character could not be written where it stands
     std::size_t offset = 0;     // its offset in the input
     char32_t cp = 0;
     const char* where = "";     // the kind of markup it stands in, in Japanese
 };
 
-// xml is well-formed UTF-8 as the serialiser wrote it. Writes the result to out (replacing
-// what it held); with canHold null every character is kept as it is.
-XmlPostPassStop XmlPostPass(std::string_view xml, bool protectText, CharacterFilter* canHold, std::string& out);
+// xml is well-formed UTF-8 as the serialiser wrote it. When anything had to change, the
+// result is in out (replacing what it held); with canHold null every character is kept.
+XmlPostPassResult XmlPostPass(std::string_view xml, bool protectText, CharacterFilter* canHold, std::string& out);
 
 }  // namespace penwick

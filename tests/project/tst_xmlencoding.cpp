@@ -1,11 +1,14 @@
 // Byte encodings of project files and text documents: golden round trips, detection,
 // refusals with their messages, and what a save does with characters the encoding lacks.
 #include "TextFileCodec.h"
+#include "Utf8.h"
 #include "XmlEncoding.h"
 
 #include <QFile>
 #include <QStringEncoder>
 #include <QTest>
+
+#include <random>
 
 using namespace penwick;
 
@@ -51,6 +54,7 @@ private slots:
     void unrepresentableOutsideTextFails_data();
     void unrepresentableOutsideTextFails();
     void protectionAndReferencesInOnePass();
+    void utf8CheckAgreesWithTheDecoder();
     void textFiles_data();
     void textFiles();
     void textSaveNamesUnrepresentable();
@@ -250,6 +254,40 @@ void TestXmlEncoding::protectionAndReferencesInOnePass()
     QCOMPARE(utf8.bytes, std::string("<p><c>&#13;</c>&#32;<c>&#32;</c></p>"));
     // Without protection the text stays as written.
     QCOMPARE(EncodeXmlFromUtf8("<p><c> </c></p>", "UTF-8", false).bytes, std::string("<p><c> </c></p>"));
+}
+
+// The save's quick check against the one decoder, on random byte soup built from the
+// pieces that trip checks up (cut sequences, overlongs, surrogates, ASCII runs between
+// kana), and on a long document whose fault sits near its end (checked on another thread).
+void TestXmlEncoding::utf8CheckAgreesWithTheDecoder()
+{
+    const char* pieces[] = {"a", "abcdefgh", "あ", "漢", "\xEF\xBC\x81", "\xE3\x81", "\xE3", "\x81", "\xC0\xAF",
+                            "\xED\xA0\x80", "\xF0\x9F\x8D\xA3", "\xF4\x90\x80\x80", "\xC2\x85", "\xFF", "\xE0\x9F\xBF"};
+    std::mt19937 rng(7);
+    for (int round = 0; round < 3000; ++round) {
+        std::string bytes;
+        for (int n = int(rng() % 16); n > 0; --n)
+            bytes += pieces[rng() % std::size(pieces)];
+        std::size_t expectedBad = std::string::npos;
+        for (std::size_t i = 0; i < bytes.size();) {
+            const Utf8Char c = DecodeUtf8(bytes.data() + i, bytes.data() + bytes.size());
+            if (!c.valid) {
+                expectedBad = i;
+                break;
+            }
+            i += c.len;
+        }
+        std::size_t bad = std::string::npos;
+        QCOMPARE(IsValidUtf8(bytes, &bad), expectedBad == std::string::npos);
+        QCOMPARE(bad, expectedBad);
+    }
+    std::string doc = "<a>";
+    while (doc.size() < (3u << 20))
+        doc += "<p>吾輩は猫である。名前はまだ無い。</p>\n";
+    doc += "<p>\xE3\x81</p></a>";
+    const EncodeResult saved = EncodeXmlFromUtf8(doc, "UTF-8", false, true);
+    QCOMPARE(saved.hr, E_XML_ENCODING);
+    QVERIFY(saved.bytes.empty());
 }
 
 void TestXmlEncoding::textFiles_data()
