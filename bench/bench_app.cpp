@@ -112,6 +112,21 @@ void BM_StartupProcess(benchmark::State& state)
 }
 BENCHMARK(BM_StartupProcess)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A fresh process that opens the benchmark project and quits once its window is up: what
+// a writer waits for after "penwick --project novel.xml".
+void BM_OpenProjectProcess(benchmark::State& state)
+{
+    const QString exe = QStringLiteral(PENWICK_BIN_DIR "/penwick");
+    const QString project = QString::fromStdString(LargeProjectPath(int(state.range(0))));
+    for (auto _ : state) {
+        QProcess p;
+        p.start(exe, {QStringLiteral("--project"), project, QStringLiteral("--quit-after-show")});
+        if (!p.waitForFinished(30000) || p.exitCode() != 0)
+            state.SkipWithError("penwick did not open the project and quit");
+    }
+}
+BENCHMARK(BM_OpenProjectProcess)->Arg(1)->Arg(10)->ArgName("scale")->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // In a running Qt application: the application object, its window and panes, the
 // template load, shown and exposed.
 void BM_StartupToShownWindow(benchmark::State& state)

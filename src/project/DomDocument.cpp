@@ -8,12 +8,28 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 namespace penwick {
 
 namespace {
+
+// The parser's blocks come from malloc as they always did; the one holding a copy of a
+// whole manuscript is asked for huge pages (see AdviseLargeBuffer).
+void* AllocateForParser(size_t size)
+{
+    void* block = std::malloc(size);
+    if (block && size >= (std::size_t(4) << 20))
+        AdviseLargeBuffer(block, size);
+    return block;
+}
+
+const bool kParserAllocatorSet = [] {
+    pugi::set_memory_management_functions(AllocateForParser, std::free);
+    return true;
+}();
 
 // Comments, PIs, the declaration and the doctype are kept so that a save gives back what
 // was loaded. Whitespace between elements is dropped, but an element whose only content
@@ -516,7 +532,12 @@ Status DomDocument::load(const std::string& path)
     FileResult read = ReadWholeFile(path, bytes);
     if (!read)
         return {read.hr, read.message};
-    return loadFromBytes(bytes, path);
+    if (bytes.empty())
+        return {E_XML_EMPTY, cannotLoad(path) + "ファイルが空です。"};
+    XmlDecodeResult decoded = DecodeXmlBytes(std::move(bytes));
+    if (FAILED(decoded.hr))
+        return {decoded.hr, cannotLoad(path) + decoded.error};
+    return parse(decoded.utf8, path, decoded.bom, decoded.encoding);
 }
 
 Status DomDocument::loadFromBytes(std::string_view bytes, const std::string& displayName)
@@ -608,6 +629,7 @@ Status DomDocument::serialize(std::string& bytes) const
     } writer;
     // Sized as the last save was: a long manuscript is not copied again at every doubling.
     writer.out.reserve(m_lastSerializedSize + m_lastSerializedSize / 8);
+    AdviseLargeBuffer(writer.out.data(), writer.out.capacity());
     m_doc->save(writer, "", kFormatOptions, pugi::encoding_utf8);
     m_lastSerializedSize = writer.out.size();
     EncodeResult encoded =

@@ -13,6 +13,9 @@
 #include <new>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <sys/mman.h>
+
+#include <cstdint>
 #include <unistd.h>
 
 namespace penwick {
@@ -263,6 +266,17 @@ int RemoveStaleTemporaries(const std::string& path)
     return removed;
 }
 
+void AdviseLargeBuffer(void* data, std::size_t size)
+{
+    constexpr std::size_t kPage = 4096, kWorthIt = std::size_t(4) << 20;
+    if (size < kWorthIt)
+        return;
+    const auto start = (reinterpret_cast<std::uintptr_t>(data) + kPage - 1) & ~std::uintptr_t(kPage - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~std::uintptr_t(kPage - 1);
+    if (end > start)
+        ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+}
+
 FileResult ReadWholeFile(const std::string& path, std::string& out, bool followLinks)
 {
     // O_NONBLOCK: opening a FIFO must not wait for a writer that never comes.
@@ -304,6 +318,8 @@ FileResult ReadWholeFile(const std::string& path, std::string& out, bool followL
         std::size_t chunk = std::max<std::size_t>(expected, 65536);
         for (;;) {
             const std::size_t used = data.size();
+            data.reserve(used + chunk);
+            AdviseLargeBuffer(data.data(), data.capacity());
             data.resize(used + chunk);
             const ssize_t n = ::read(fd, data.data() + used, chunk);
             if (n < 0 && errno == EINTR) {

@@ -71,4 +71,8 @@ constexpr std::uint64_t kMaxReadSize = 512ull << 20;
 // followLinks false a symbolic link at path is refused too.
 FileResult ReadWholeFile(const std::string& path, std::string& out, bool followLinks = true);
 
+// Asks the kernel to back a large buffer (a whole manuscript) with huge pages: touching
+// 30 MB in 4 KB pages costs more than reading the file. Advice only; small buffers are left.
+void AdviseLargeBuffer(void* data, std::size_t size);
+
 }  // namespace penwick

@@ -211,7 +211,15 @@ EncodeResult EncodeWithReferences(std::string_view xml, std::string_view prepare
 
 // ---------------------------------------------------------------- public
 
-XmlDecodeResult DecodeXmlBytes(std::string_view bytes)
+XmlDecodeResult DecodeXmlBytes(std::string_view bytes) { return DecodeXmlBytes(bytes, nullptr); }
+
+XmlDecodeResult DecodeXmlBytes(std::string&& bytes)
+{
+    const std::string_view view = bytes;
+    return DecodeXmlBytes(view, &bytes);
+}
+
+XmlDecodeResult DecodeXmlBytes(std::string_view bytes, std::string* owned)
 {
     XmlDecodeResult r;
     const auto starts = [&](std::string_view p) { return bytes.starts_with(p); };
@@ -270,7 +278,13 @@ XmlDecodeResult DecodeXmlBytes(std::string_view bytes)
         std::size_t bad = 0;
         if (!IsValidUtf8(body, &bad))
             return BadBytes(r, r.bom ? "UTF-8" : label, body.substr(0, bad), body, bad);
-        r.utf8.assign(body);
+        if (owned) {   // the bytes are the text: a long manuscript is not copied
+            const std::size_t skip = std::size_t(body.data() - owned->data());
+            r.utf8 = std::move(*owned);
+            r.utf8.erase(0, skip);
+        } else {
+            r.utf8.assign(body);
+        }
         return r;
     }
 

@@ -29,6 +29,10 @@ struct XmlDecodeResult {
 // bytes, else UTF-8. Bytes invalid in the chosen encoding, or an encoding iconv does not
 // know, fail with E_XML_ENCODING: nothing is ever decoded to garbage.
 XmlDecodeResult DecodeXmlBytes(std::string_view bytes);
+// The same, taking the bytes over: UTF-8 bytes become the text without a copy.
+XmlDecodeResult DecodeXmlBytes(std::string&& bytes);
+// Both: owned, when given, holds bytes and may be taken over.
+XmlDecodeResult DecodeXmlBytes(std::string_view bytes, std::string* owned);
 
 // xml is a well-formed document as the serialiser wrote it. declaredEncoding is the
 // declaration's encoding value (empty: UTF-8). A character the target cannot hold
