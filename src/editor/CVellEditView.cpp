@@ -20,7 +20,7 @@
 class EditControl : public VerticalTextEdit {
     Q_OBJECT
 public:
-    explicit EditControl(QWidget* parent) : VerticalTextEdit(parent) {}
+    EditControl(QTextDocument* document, QWidget* parent) : VerticalTextEdit(document, parent) {}
 };
 
 namespace {
@@ -44,7 +44,8 @@ private:
 CVellEditView::CVellEditView(PaneHost* frame, QWidget* parent)
     : QWidget(parent),
       m_pFrame(frame),
-      m_pEdit(new EditControl(this)),
+      m_pText(new QTextDocument(this)),
+      m_pEdit(new EditControl(m_pText, this)),
       m_pFindTarget(std::make_unique<EditFindTarget>(m_pEdit)),
       m_pFinder(std::make_unique<TextFinder>([this](const QString& text) {
           if (m_pFrame)
@@ -59,7 +60,14 @@ CVellEditView::CVellEditView(PaneHost* frame, QWidget* parent)
     connect(m_pEdit, &EditControl::contextMenuRequested, this, &CVellEditView::ShowPopupMenu);
 }
 
-CVellEditView::~CVellEditView() = default;
+CVellEditView::~CVellEditView()
+{
+    // The control lays out and points into the text: it goes before the text does. The
+    // find target refers to the control.
+    m_pFindTarget.reset();
+    delete m_pEdit;
+    m_pEdit = nullptr;
+}
 
 QString CVellEditView::toPlainText() const { return m_pEdit->toPlainText(); }
 void CVellEditView::setPlainText(const QString& text) { m_pEdit->setPlainText(text); }

@@ -19,6 +19,7 @@ class EditControl;
 class FindReplaceDialog;
 class FindTarget;
 class QMenu;
+class QTextDocument;
 class TextFinder;
 
 class CVellEditView : public QWidget, public TextPane {
@@ -102,6 +103,7 @@ private:
     FindReplaceDialog* OpenFindDialog(bool replace);
 
     PaneHost* m_pFrame;
+    QTextDocument* m_pText;   // the text on screen: the node's, or a separately opened document
     EditControl* m_pEdit;
     std::unique_ptr<FindTarget> m_pFindTarget;
     std::unique_ptr<TextFinder> m_pFinder;   // remembers only the last Find Next, for F3

@@ -1,6 +1,8 @@
 #include "VerticalTextEdit.h"
 
 #include "GlyphPainter.h"
+#include "CaretNavigator.h"
+#include "ScrollModel.h"
 #include "VerticalLayout.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -14,8 +16,6 @@
 #include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextDocument>
-
-#include <unicode/ubrk.h>
 
 #include <algorithm>
 #include <cmath>
@@ -50,8 +50,12 @@ QString plain(QString text)
 
 } // namespace
 
-VerticalTextEdit::VerticalTextEdit(QWidget* parent)
-    : QAbstractScrollArea(parent), m_doc(new QTextDocument(this)), m_painter(std::make_unique<penwick::GlyphPainter>())
+VerticalTextEdit::VerticalTextEdit(QWidget* parent) : VerticalTextEdit(nullptr, parent) {}
+
+VerticalTextEdit::VerticalTextEdit(QTextDocument* document, QWidget* parent)
+    : QAbstractScrollArea(parent),
+      m_doc(document ? document : new QTextDocument(this)),
+      m_painter(std::make_unique<penwick::GlyphPainter>())
 {
     m_doc->setDocumentLayout(new NullDocumentLayout(m_doc));
     m_doc->setUndoRedoEnabled(true);
@@ -103,8 +107,8 @@ QString VerticalTextEdit::toPlainText() const
 
 void VerticalTextEdit::setPlainText(const QString& text)
 {
-    if (!m_preedit.isEmpty()) { // a composition in the old text has nowhere to go
-        m_preedit.clear();
+    if (m_ime.composing()) { // a composition in the old text has nowhere to go
+        m_ime.clear();
         QApplication::inputMethod()->reset();
     }
     m_doc->setPlainText(text);
@@ -305,8 +309,8 @@ void VerticalTextEdit::onContentsChange(int pos, int removed, int added)
 {
     const int linesBefore = m_layout->totalLines();
     m_layout->documentChanged(pos, removed, added);
-    if (!m_preedit.isEmpty())
-        m_layout->setPreedit(m_cursor.position(), m_preedit);
+    if (m_ime.composing())
+        m_layout->setPreedit(m_cursor.position(), m_ime.preedit());
     updateScrollBars();
     scheduleIdle();
     const int from = std::max(0, m_layout->placeOf(pos).line - 1);
@@ -349,26 +353,21 @@ void VerticalTextEdit::scheduleIdle()
 // visible paragraph where it is while estimates above it become exact.
 void VerticalTextEdit::idleLayout()
 {
-    const int firstVisible = std::max(0, int((scrollValue() - margin()) / m_layout->pitch()));
-    const int anchor = m_layout->blockAtLine(firstVisible);
-    const int before = m_layout->firstLineOf(anchor);
-    const bool more = m_layout->layoutSome(6); // a paragraph may overrun: slices stay near 8 ms
-    const int after = m_layout->firstLineOf(anchor);
+    const auto [value, more] = scrollModel().layoutSlice(scrollValue());
     updateScrollBars();
-    if (after != before)
-        setScrollValue(scrollValue() + int((after - before) * m_layout->pitch()));
+    setScrollValue(value);
     if (more)
         m_idle.start();
 }
 
 int VerticalTextEdit::margin() const
 {
-    return int(std::lround(m_layout->em()));
+    return scrollModel().margin();
 }
 
 int VerticalTextEdit::inlineStart() const
 {
-    return int(std::lround(m_layout->em() * 0.75));
+    return scrollModel().inlineStart();
 }
 
 int VerticalTextEdit::progressionExtent() const
@@ -379,15 +378,13 @@ int VerticalTextEdit::progressionExtent() const
 void VerticalTextEdit::updateGeometryModel()
 {
     const int inlineExtent = m_vertical ? viewport()->height() : viewport()->width();
-    // Room at the line end for closing marks that hang past it.
-    const qreal inlineEnd = std::lround(m_layout->em() * 1.25);
-    m_layout->setLineLength(inlineExtent - inlineStart() - inlineEnd);
+    m_layout->setLineLength(inlineExtent - inlineStart() - scrollModel().inlineEnd());
     updateScrollBars();
 }
 
 void VerticalTextEdit::updateScrollBars()
 {
-    const int content = 2 * margin() + int(m_layout->totalLines() * m_layout->pitch());
+    const int content = scrollModel().contentExtent();
     const int extent = progressionExtent();
     QScrollBar* bar = m_vertical ? horizontalScrollBar() : verticalScrollBar();
     bar->setRange(0, std::max(0, content - extent));
@@ -426,16 +423,7 @@ QRectF VerticalTextEdit::lineRect(int globalLine) const
 
 void VerticalTextEdit::layoutVisible() const
 {
-    const qreal pitch = m_layout->pitch();
-    for (int round = 0; round < 4; ++round) {
-        const int total = m_layout->totalLines();
-        const int first = std::max(0, int((scrollValue() - margin()) / pitch));
-        const int last = std::min(total - 1, int((scrollValue() + progressionExtent() - margin()) / pitch));
-        for (int b = m_layout->blockAtLine(first); b < m_layout->blockCount() && m_layout->firstLineOf(b) <= last; ++b)
-            m_layout->paragraphThroughLine(b, last - m_layout->firstLineOf(b));
-        if (m_layout->totalLines() == total)
-            return;
-    }
+    scrollModel().layoutVisible(scrollValue(), progressionExtent());
 }
 
 // --- Geometry -----------------------------------------------------------------------
@@ -465,8 +453,8 @@ QRectF VerticalTextEdit::caretRectAtDisplay(int block, int display) const
 
 QRect VerticalTextEdit::caretRect() const
 {
-    if (!m_preedit.isEmpty() && m_layout->preeditBlock() >= 0)
-        return caretRectAtDisplay(m_layout->preeditBlock(), m_layout->preeditLocal() + m_preeditCursor)
+    if (m_ime.composing() && m_layout->preeditBlock() >= 0)
+        return caretRectAtDisplay(m_layout->preeditBlock(), m_layout->preeditLocal() + m_ime.cursor())
             .toAlignedRect();
     const int block = m_layout->blockOf(m_cursor.position());
     const int local = m_cursor.position() - m_layout->blockPosition(block);
@@ -484,15 +472,7 @@ void VerticalTextEdit::ensureCaretVisible()
 {
     const auto place = m_layout->placeOf(m_cursor.position());
     updateScrollBars();
-    const int start = margin() + int(place.line * m_layout->pitch());
-    const int end = start + int(m_layout->pitch());
-    const int extent = progressionExtent();
-    int value = scrollValue();
-    if (end > value + extent)
-        value = end - extent + margin();
-    if (start < value)
-        value = start - margin();
-    setScrollValue(std::max(0, value));
+    setScrollValue(scrollModel().valueShowing(place.line, scrollValue(), progressionExtent()));
 }
 
 QList<VerticalTextEdit::GlyphInfo> VerticalTextEdit::glyphsAt(int position) const
@@ -534,13 +514,13 @@ void VerticalTextEdit::paintEvent(QPaintEvent* event)
     penwick::GlyphPainter::Marks marks;
     marks.selectionStart = m_cursor.selectionStart();
     marks.selectionEnd = m_cursor.selectionEnd();
-    marks.preeditFocus = m_preeditFocus;
+    marks.preeditFocus = m_ime.focus();
     marks.text = pal.text().color();
     marks.highlightedText = pal.highlightedText().color();
     marks.highlight = pal.highlight();
     m_painter->paint(painter, *m_layout, viewGeometry(), event->rect(), marks);
     m_paintedCaret = QRect();
-    if (hasFocus() && (m_preedit.isEmpty() || m_preeditCursorVisible)) {
+    if (hasFocus() && (!m_ime.composing() || m_ime.cursorVisible())) {
         m_paintedCaret = caretRect();
         if (m_caretOn)
             painter.fillRect(m_paintedCaret, pal.text());
@@ -660,30 +640,24 @@ void VerticalTextEdit::moveCursor(int position, bool keepAnchor, bool keepDesire
     afterCursorChange();
 }
 
-void VerticalTextEdit::moveLines(int delta, bool keepAnchor)
+penwick::ScrollModel VerticalTextEdit::scrollModel() const
 {
-    const auto place = m_layout->placeOf(m_cursor.position());
-    if (m_desiredU < 0)
-        m_desiredU = place.u;
-    const int target = place.line + delta;
-    int pos;
-    if (target < 0)
-        pos = 0;
-    else if (target >= m_layout->totalLines())
-        pos = m_doc->characterCount() - 1;
-    else
-        pos = m_layout->hitTest(target, float(m_desiredU));
-    moveCursor(pos, keepAnchor, true);
+    return penwick::ScrollModel(*m_layout);
+}
+
+penwick::CaretNavigator VerticalTextEdit::navigator() const
+{
+    return penwick::CaretNavigator(*m_layout, *m_doc);
 }
 
 void VerticalTextEdit::afterCursorChange()
 {
     // The composition is shown at the caret, wherever the caret went.
-    if (!m_preedit.isEmpty()) {
+    if (m_ime.composing()) {
         const int pos = m_cursor.position();
         const int block = m_layout->blockOf(pos);
         if (block != m_layout->preeditBlock() || pos - m_layout->blockPosition(block) != m_layout->preeditLocal()) {
-            m_layout->setPreedit(pos, m_preedit);
+            m_layout->setPreedit(pos, m_ime.preedit());
             viewport()->update();
         }
     }
@@ -717,32 +691,18 @@ void VerticalTextEdit::keyPressEvent(QKeyEvent* e)
     const bool ctrl = e->modifiers() & Qt::ControlModifier;
     const int pos = m_cursor.position();
     const int key = e->key();
-    const int forward = m_vertical ? Qt::Key_Down : Qt::Key_Right;
-    const int back = m_vertical ? Qt::Key_Up : Qt::Key_Left;
-    const int nextLine = m_vertical ? Qt::Key_Left : Qt::Key_Down;
-    const int previousLine = m_vertical ? Qt::Key_Right : Qt::Key_Up;
-    const int linesPerPage = std::max(1, int(progressionExtent() / m_layout->pitch()) - 1);
+    const auto move = penwick::CaretNavigator::moveFor(key, e->modifiers(), m_vertical);
 
-    if (key == forward) {
-        moveCursor(m_layout->nextCursorPos(pos), shift);
-    } else if (key == back) {
-        moveCursor(m_layout->previousCursorPos(pos), shift);
-    } else if (key == nextLine) {
-        moveLines(1, shift);
-    } else if (key == previousLine) {
-        moveLines(-1, shift);
-    } else if (key == Qt::Key_PageDown) {
-        moveLines(linesPerPage, shift);
-    } else if (key == Qt::Key_PageUp) {
-        moveLines(-linesPerPage, shift);
-    } else if (key == Qt::Key_Home) {
-        moveCursor(ctrl ? 0 : m_layout->lineStartPos(m_layout->placeOf(pos).line), shift);
-    } else if (key == Qt::Key_End) {
-        moveCursor(ctrl ? m_doc->characterCount() - 1 : m_layout->lineEndPos(m_layout->placeOf(pos).line), shift);
+    if (move != penwick::CaretNavigator::Move::None) {
+        const int linesPerPage = std::max(1, int(progressionExtent() / m_layout->pitch()) - 1);
+        const bool keep = penwick::CaretNavigator::keepsOffset(move);
+        if (!keep)
+            m_desiredU = -1;
+        moveCursor(navigator().target(move, pos, &m_desiredU, linesPerPage), shift, keep);
     } else if (key == Qt::Key_Backspace || key == Qt::Key_Delete) {
         m_cursor.beginEditBlock();
         if (!m_cursor.hasSelection()) {
-            const int other = key == Qt::Key_Backspace ? m_layout->previousCursorPos(pos) : m_layout->nextCursorPos(pos);
+            const int other = navigator().deletionEnd(key == Qt::Key_Backspace, pos);
             m_cursor.setPosition(other, QTextCursor::KeepAnchor);
         }
         m_cursor.removeSelectedText();
@@ -784,7 +744,7 @@ void VerticalTextEdit::mousePressEvent(QMouseEvent* e)
     }
     if (e->button() != Qt::LeftButton)
         return;
-    if (!m_preedit.isEmpty())
+    if (m_ime.composing())
         QApplication::inputMethod()->commit();
     moveCursor(positionAt(e->position().toPoint()), e->modifiers() & Qt::ShiftModifier);
 }
@@ -825,27 +785,12 @@ void VerticalTextEdit::contextMenuEvent(QContextMenuEvent* e)
     e->accept();
 }
 
-// Japanese words have no spaces: ICU's dictionary-based word breaks find them.
 void VerticalTextEdit::selectWordAt(int position)
 {
-    const QTextBlock block = m_doc->findBlock(position);
-    const QString text = block.text();
-    const int local = position - block.position();
-    if (text.isEmpty())
+    const auto [start, end] = penwick::CaretNavigator::wordAt(*m_doc, position);
+    if (start == end)
         return;
-    UErrorCode status = U_ZERO_ERROR;
-    UBreakIterator* words = ubrk_open(UBRK_WORD, "ja", reinterpret_cast<const UChar*>(text.utf16()),
-                                      int32_t(text.size()), &status);
-    if (U_FAILURE(status))
-        return;
-    int end = ubrk_following(words, std::min(local, int(text.size()) - 1));
-    int start = ubrk_preceding(words, end);
-    ubrk_close(words);
-    if (end == UBRK_DONE)
-        end = int(text.size());
-    if (start == UBRK_DONE)
-        start = 0;
-    placeCursor(block.position() + start, block.position() + end);
+    placeCursor(start, end);
     m_desiredU = -1;
     afterCursorChange();
 }
@@ -854,24 +799,9 @@ void VerticalTextEdit::selectWordAt(int position)
 
 void VerticalTextEdit::inputMethodEvent(QInputMethodEvent* e)
 {
-    const QString preedit = e->preeditString();
     const bool edits = !e->commitString().isEmpty() || e->replacementLength() > 0;
-    m_preedit = preedit; // set first: a commit re-lays out its paragraph with the new preedit
-    m_preeditCursor = int(preedit.size());
-    m_preeditCursorVisible = true;
-    m_preeditFocus.clear();
-    for (const auto& a : e->attributes()) {
-        if (a.type == QInputMethodEvent::Cursor) {
-            m_preeditCursor = std::clamp(a.start, 0, int(preedit.size()));
-            m_preeditCursorVisible = a.length > 0;
-        } else if (a.type == QInputMethodEvent::TextFormat) {
-            // Input methods mark the clause under conversion with a background.
-            const QTextCharFormat f = qvariant_cast<QTextFormat>(a.value).toCharFormat();
-            if (f.hasProperty(QTextFormat::BackgroundBrush))
-                m_preeditFocus.append({a.start, a.length});
-        }
-    }
-    if (edits || (!preedit.isEmpty() && m_cursor.hasSelection())) {
+    m_ime.read(*e); // first: a commit re-lays out its paragraph with the new preedit
+    if (edits || (m_ime.composing() && m_cursor.hasSelection())) {
         m_cursor.beginEditBlock();
         if (e->replacementLength() > 0) {
             const int last = m_doc->characterCount() - 1;
@@ -885,9 +815,9 @@ void VerticalTextEdit::inputMethodEvent(QInputMethodEvent* e)
         m_cursor.endEditBlock();
         m_typingRun = false;
     }
-    m_layout->setPreedit(m_cursor.position(), m_preedit);
+    m_layout->setPreedit(m_cursor.position(), m_ime.preedit());
     for (const auto& a : e->attributes()) {
-        if (a.type == QInputMethodEvent::Selection && m_preedit.isEmpty()) {
+        if (a.type == QInputMethodEvent::Selection && !m_ime.composing()) {
             const int last = m_doc->characterCount() - 1;
             placeCursor(std::clamp(a.start, 0, last), std::clamp(a.start + a.length, 0, last));
         }

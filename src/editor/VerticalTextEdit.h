@@ -4,6 +4,8 @@
 // vertically, so layout, painting, caret movement and input-method support are our
 // own; the text, undo history and modified flag live in a QTextDocument.
 
+#include "InputMethodState.h"
+
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QRawFont>
@@ -16,6 +18,8 @@
 class QTextDocument;
 
 namespace penwick {
+class CaretNavigator;
+class ScrollModel;
 class GlyphPainter;
 class VerticalLayout;
 struct ViewGeometry;
@@ -24,7 +28,11 @@ struct ViewGeometry;
 class VerticalTextEdit : public QAbstractScrollArea {
     Q_OBJECT
 public:
+    // With a text buffer of its own.
     explicit VerticalTextEdit(QWidget* parent = nullptr);
+    // Showing document, which the caller keeps (and keeps for this editor alone: the
+    // editor lays it out itself). The buffer works without any view, as tests use it.
+    VerticalTextEdit(QTextDocument* document, QWidget* parent);
     ~VerticalTextEdit() override;
 
     QString toPlainText() const;
@@ -116,12 +124,13 @@ private:
     int lineAtViewport(qreal coordinate) const;
     void updateLines(int from, int to);
     void moveCursor(int position, bool keepAnchor, bool keepDesiredU = false);
-    void moveLines(int delta, bool keepAnchor);
     void typeText(const QString& text);
     void placeCursor(int anchor, int position);
     void afterCursorChange();
     void restartBlink();
     void selectWordAt(int position);
+    penwick::CaretNavigator navigator() const;
+    penwick::ScrollModel scrollModel() const;
 
     QTextDocument* m_doc;
     QTextCursor m_cursor;
@@ -131,10 +140,7 @@ private:
     int m_savedScroll[2] = {0, 0};
     qreal m_desiredU = -1;
     bool m_typingRun = false;
-    QString m_preedit;
-    int m_preeditCursor = 0;
-    bool m_preeditCursorVisible = true;
-    QList<QPair<int, int>> m_preeditFocus; // the clause being converted: start, length
+    penwick::InputMethodState m_ime;
     QTimer m_idle;
     int m_lastAnchor = 0, m_lastPosition = 0;
     QRect m_paintedCaret;
