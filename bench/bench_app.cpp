@@ -2,6 +2,7 @@
 // 1,000,000-character, 3,300-node project, and the peak memory with it open.
 //
 //   QT_QPA_PLATFORM=offscreen build/release/bin/bench_app
+#include "CVellEditView.h"
 #include "QtBenchmarkMain.h"
 #include "CMainFrame.h"
 #include "CVellApp.h"
@@ -12,6 +13,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QProcess>
 #include <QTest>
 
@@ -141,6 +143,30 @@ void BM_StartupToShownWindow(benchmark::State& state)
     }
 }
 BENCHMARK(BM_StartupToShownWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One typed character in the window with the benchmark project open and a chapter shown:
+// the key goes through the application's filters (the safety keeper watches typing) to
+// the editor, which repaints.
+void BM_KeystrokeInWindow(benchmark::State& state)
+{
+    auto app = StartApp();
+    VellTreeView* tree = app->GetMainWnd()->GetTreeView();
+    if (!OpenLargeProject(tree, int(state.range(0))))
+        state.SkipWithError("open failed");
+    tree->setCurrentIndex(tree->model()->index(0, 0));
+    CVellEditView* edit = app->GetMainWnd()->GetEditView();
+    QWidget* control = edit->control();
+    control->setFocus();
+    QApplication::processEvents();
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("あ"));
+    for (auto _ : state) {
+        QApplication::sendEvent(control, &press);
+        QApplication::processEvents();   // paints what the edit marked dirty
+    }
+    app->GetMainWnd()->session().setModified(false);
+    edit->setModified(false);
+}
+BENCHMARK(BM_KeystrokeInWindow)->Arg(1)->Arg(10)->ArgName("scale")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // RefreshTree alone on the loaded 3,300-node document.
 void BM_BuildTree(benchmark::State& state)
