@@ -4,6 +4,7 @@
 // stamp around saves.
 #include "ProjectFormat.h"
 #include "ProjectSession.h"
+#include "RandomOutlineCommand.h"
 #include "WellFormed.h"
 
 #include <QTemporaryDir>
@@ -249,36 +250,9 @@ void TestProjectSession::randomRunUndoneAndRedone()
     for (int step = 0; step < 400; ++step) {
         const std::vector<DomNode> nodes = outlineNodes();
         OutlineCommand c;
-        const int kind = int(rng() % 4);
-        if (nodes.empty() || kind == 0) {
-            const DomNode parent = nodes.empty() || rng() % 3 == 0 ? s.document().documentElement()
-                                                                  : nodes[rng() % nodes.size()];
-            int children = 0;
-            for (DomNode k = parent.firstChild(); k; k = k.nextSibling())
-                ++children;
-            NodePath at = PathOf(parent);
-            at.push_back(int(rng() % (children + 1)));
-            c = OutlineCommand::insert(at, NewChapter(("n" + std::to_string(step)).c_str()));
-        } else if (kind == 1) {
-            c = OutlineCommand::remove(PathOf(nodes[rng() % nodes.size()]));
-        } else if (kind == 2) {
-            const DomNode node = nodes[rng() % nodes.size()];
-            const DomNode target = nodes[rng() % nodes.size()];
-            // Compute the destination as a path once the node has gone.
-            NodePath to = PathOf(target);
-            const NodePath from = PathOf(node);
-            const bool inside = to.size() >= from.size() && std::equal(from.begin(), from.end(), to.begin());
-            if (inside)
-                continue;
-            const std::size_t level = from.size() - 1;
-            if (to.size() > level && std::equal(from.begin(), from.begin() + level, to.begin()) && to[level] > from[level])
-                --to[level];
-            to.push_back(int(rng() % 2));   // first or second child of the target
-            c = OutlineCommand::move(from, to);
-        } else {
-            c = OutlineCommand::setAttributes(PathOf(nodes[rng() % nodes.size()]),
-                                              {"t" + std::to_string(step), rng() % 2 ? "yes" : "no"});
-        }
+        const auto fresh = [&] { return NewChapter(("n" + std::to_string(step)).c_str()); };
+        if (!penwick::test::RandomOutlineCommand(s, rng, nodes, fresh, step, 0, &c))
+            continue;
         OutlineCommand inverse;
         const HRESULT hr = s.apply(c, &inverse);
         if (FAILED(hr)) {

@@ -3,6 +3,7 @@
 // rows must be exactly what the document says.
 #include "OutlineModel.h"
 #include "ProjectSession.h"
+#include "RandomOutlineCommand.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -166,41 +167,18 @@ private slots:
             std::vector<DomNode> nodes = Elements(s.document());
             nodes.erase(nodes.begin());   // not the steady row
             OutlineCommand c;
-            const int kind = int(rng() % 4);
-            if (nodes.empty() || kind == 0) {
-                const DomNode parent = nodes.empty() || rng() % 3 == 0 ? s.document().documentElement()
-                                                                      : nodes[rng() % nodes.size()];
-                int children = 0;
-                for (DomNode k = parent.firstChild(); k; k = k.nextSibling())
-                    ++children;
-                NodePath at = PathOf(parent);
-                at.push_back(1 + int(rng() % std::max(children, 1)));
-                const DomNode what = rng() % 3 == 0 ? group->documentElement() : chapter->documentElement();
-                c = OutlineCommand::insert(at, DetachedSubtree::copyOf(what));
-            } else if (kind == 1) {
-                c = OutlineCommand::remove(PathOf(nodes[rng() % nodes.size()]));
-            } else if (kind == 2) {
-                const NodePath from = PathOf(nodes[rng() % nodes.size()]);
-                NodePath to = PathOf(nodes[rng() % nodes.size()]);
-                if (to.size() >= from.size() && std::equal(from.begin(), from.end(), to.begin()))
-                    continue;   // into itself
-                const std::size_t level = from.size() - 1;
-                if (to.size() > level && std::equal(from.begin(), from.begin() + level, to.begin()) && to[level] > from[level])
-                    --to[level];
-                to.push_back(int(rng() % 2));
-                if (to.size() == 1)
-                    to[0] = std::max(to[0], 1);
-                c = OutlineCommand::move(from, to);
-            } else {
-                c = OutlineCommand::setAttributes(PathOf(nodes[rng() % nodes.size()]), {"t" + std::to_string(step)});
-            }
+            const auto fresh = [&] {
+                return DetachedSubtree::copyOf(rng() % 3 == 0 ? group->documentElement() : chapter->documentElement());
+            };
+            if (!penwick::test::RandomOutlineCommand(s, rng, nodes, fresh, step, 1, &c))
+                continue;
             OutlineCommand inverse;
             if (FAILED(s.apply(c, &inverse)))
                 continue;
             ++applied;
             inverses.push_back(inverse);
             const QString problem = Mismatch(model, s.document());
-            QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("step %1 kind %2: %3").arg(step).arg(kind).arg(problem)));
+            QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("step %1 kind %2: %3").arg(step).arg(int(c.kind)).arg(problem)));
             QVERIFY(steady.isValid() && OutlineModel::TitleOf(steady) == QStringLiteral("Z"));
         }
         QVERIFY(applied > 300);
