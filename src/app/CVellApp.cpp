@@ -4,6 +4,7 @@
 #include "CMainFrame.h"
 #include "CVellDoc.h"
 #include "CommandIds.h"
+#include "ProjectPreload.h"
 #include "QtPrompts.h"
 #include "VellTreeView.h"
 
@@ -12,6 +13,8 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
+
+#include <string_view>
 
 namespace {
 CVellApp* g_app = nullptr;
@@ -88,6 +91,15 @@ bool CVellApp::InitInstance(const QStringList& arguments)
     else if (file.isEmpty())
         m_pMainWnd->GetTreeView()->RestoreUntitledWork();
     return true;
+}
+
+void CVellApp::PreloadProject(int argc, char** argv)
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::string_view(argv[i]) == "--project") {
+            penwick::ProjectPreload::start(argv[i + 1]);
+            return;
+        }
 }
 
 void CVellApp::OnFileNew()

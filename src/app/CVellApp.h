@@ -26,6 +26,10 @@ public:
     // Creates the document and the main window, opens a file named on the command line
     // as the text document and shows the window. False when the program should end.
     bool InitInstance(const QStringList& arguments);
+    // Starts reading the project "--project FILE" names, before the application object
+    // exists: the open at the end of InitInstance takes what was read when it is still
+    // the file on disk.
+    static void PreloadProject(int argc, char** argv);
 
     // The one application object of the run (the latest constructed).
     static CVellApp* instance();

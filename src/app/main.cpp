@@ -9,6 +9,8 @@
 
 int main(int argc, char* argv[])
 {
+    // A project named on the command line is read while Qt and the window start.
+    CVellApp::PreloadProject(argc, argv);
     QApplication qapp(argc, argv);
     QStringList arguments = QCoreApplication::arguments().mid(1);
     const bool quitAfterShow = arguments.removeAll(QStringLiteral("--quit-after-show")) > 0;

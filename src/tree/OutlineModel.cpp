@@ -150,15 +150,20 @@ int OutlineModel::build(DomNode node, std::vector<Entry*>* roots)
 {
     QSet<const Entry*> made;   // entries of this walk: their children go in with them
     return ForEachElement(node, [&](DomNode n) {
-        if (!HasRow(n) || m_entries.contains(n.internal()))
+        if (!HasRow(n))
             return;
+        Entry*& slot = m_entries[n.internal()];
+        if (slot)
+            return;   // already shown
         Entry* parent = parentEntryFor(n);
         auto* entry = new Entry{n, parent, 0, {}, QString::fromStdString(n.firstAttribute().value())};
-        m_entries.insert(n.internal(), entry);
-        made.insert(entry);
-        if (roots && !made.contains(parent)) {
-            roots->push_back(entry);
-            return;
+        slot = entry;
+        if (roots) {
+            made.insert(entry);
+            if (!made.contains(parent)) {
+                roots->push_back(entry);
+                return;
+            }
         }
         // The walk is in document order, so appending keeps the rows in it.
         entry->row = int(parent->children.size());

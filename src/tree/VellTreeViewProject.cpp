@@ -6,6 +6,7 @@
 #include "CProjectTitleDlg.h"
 #include "Prompts.h"
 #include "ProjectFormat.h"
+#include "ProjectPreload.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -59,12 +60,23 @@ bool VellTreeView::OpenProjectFile(const QString& path)
     std::string recovered;
     const SafetyHooks::OpenChoice choice =
         safety ? safety->BeforeOpen(path, &recovered) : SafetyHooks::OpenChoice::FromFile;
-    if (choice == SafetyHooks::OpenChoice::Cancel)
+    if (choice == SafetyHooks::OpenChoice::Cancel) {
+        ProjectPreload::cancel();
         return false;
-    auto loaded = std::make_unique<DomDocument>();
-    const Status status = choice == SafetyHooks::OpenChoice::FromRecovery
-                              ? loaded->loadFromBytes(recovered, QFile::encodeName(path).toStdString())
-                              : loaded->load(QFile::encodeName(path).toStdString());
+    }
+    const std::string file = QFile::encodeName(path).toStdString();
+    // A project named at start may have been read while the window was being built.
+    std::unique_ptr<DomDocument> loaded;
+    if (choice == SafetyHooks::OpenChoice::FromFile)
+        loaded = ProjectPreload::take(file);
+    else
+        ProjectPreload::cancel();
+    Status status;
+    if (!loaded) {
+        loaded = std::make_unique<DomDocument>();
+        status = choice == SafetyHooks::OpenChoice::FromRecovery ? loaded->loadFromBytes(recovered, file)
+                                                                 : loaded->load(file);
+    }
     if (!status) {
         ReportText(QString::fromStdString(status.message.empty() ? ResultCodeText(status.hr) : status.message));
         return false;

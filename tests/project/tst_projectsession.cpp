@@ -3,6 +3,7 @@
 // recovery snapshot that leaves the document untouched, and the modified state and disk
 // stamp around saves.
 #include "ProjectFormat.h"
+#include "ProjectPreload.h"
 #include "ProjectSession.h"
 #include "RandomOutlineCommand.h"
 #include "WellFormed.h"
@@ -85,6 +86,7 @@ private slots:
     void snapshotLeavesTheDocumentAsItWas_data();
     void snapshotLeavesTheDocumentAsItWas();
     void savesClearTheModifiedStateAndNoticeOtherWriters();
+    void preloadIsTakenOnlyForTheSameUnchangedFile();
 };
 
 void TestProjectSession::eachCommandAndItsInverse_data()
@@ -354,6 +356,42 @@ void TestProjectSession::savesClearTheModifiedStateAndNoticeOtherWriters()
     QVERIFY(!s.changedOnDisk());
     QVERIFY(!s.modified());
     s.removeObserver(&rec);
+}
+
+// A project read while the window starts is used only if it is the file opened and the file
+// has not changed since; otherwise the open reads the file itself.
+void TestProjectSession::preloadIsTakenOnlyForTheSameUnchangedFile()
+{
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("novel.xml").toStdString();
+    const auto write = [&](const char* title) {
+        QFile f(QString::fromStdString(path));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QByteArray("<project title=\"") + title + "\"><chapter title=\"一\"><text/></chapter></project>");
+    };
+    const auto titleOf = [](const DomDocument& doc) { return doc.documentElement().firstAttribute().value(); };
+
+    write("前");
+    ProjectPreload::start(path);
+    auto doc = ProjectPreload::take(dir.filePath("./novel.xml").toStdString());   // the same file, spelled otherwise
+    QVERIFY(doc);
+    QCOMPARE(titleOf(*doc), std::string("前"));
+    QVERIFY(!ProjectPreload::take(path));   // taken once
+
+    ProjectPreload::start(path);
+    QVERIFY(!ProjectPreload::take(dir.filePath("other.xml").toStdString()));   // another file: dropped
+    QVERIFY(!ProjectPreload::take(path));
+
+    ProjectPreload::start(path);
+    ProjectPreload::cancel();
+    QVERIFY(!ProjectPreload::take(path));
+
+    // Written while (or after) it was read: whatever the order, what is handed out is what
+    // the file holds now, or nothing.
+    ProjectPreload::start(path);
+    write("後 (longer)");
+    if (auto taken = ProjectPreload::take(path))
+        QCOMPARE(titleOf(*taken), std::string("後 (longer)"));
 }
 
 QTEST_GUILESS_MAIN(TestProjectSession)
