@@ -83,9 +83,19 @@ OutlineModel::~OutlineModel()
 
 QModelIndex OutlineModel::index(int row, int column, const QModelIndex& parent) const
 {
-    if (!hasIndex(row, column, parent))
+    // Views ask this for every row they lay out: checked here without the virtual calls
+    // of hasIndex.
+    if (column != 0 || row < 0 || parent.column() > 0)
         return {};
-    return createIndex(row, column, entryOf(parent)->children[size_t(row)]);
+    const Entry* p = entryOf(parent);
+    if (size_t(row) >= p->children.size())
+        return {};
+    return createIndex(row, column, p->children[size_t(row)]);
+}
+
+bool OutlineModel::hasChildren(const QModelIndex& parent) const
+{
+    return parent.column() <= 0 && !entryOf(parent)->children.empty();
 }
 
 QModelIndex OutlineModel::parent(const QModelIndex& child) const
