@@ -633,7 +633,8 @@ Status DomDocument::serialize(std::string& bytes) const
     m_doc->save(writer, "", kFormatOptions, pugi::encoding_utf8);
     m_lastSerializedSize = writer.out.size();
     EncodeResult encoded =
-        EncodeXmlFromUtf8(std::move(writer.out), SaveEncodingFor(declaredEncoding(), m_loadedEncoding), m_bom, true);
+        EncodeXmlFromUtf8(writer.out, SaveEncodingFor(declaredEncoding(), m_loadedEncoding), m_bom, true,
+                          &writer.out);
     if (FAILED(encoded.hr))
         return {encoded.hr, encoded.error};
     bytes = std::move(encoded.bytes);

@@ -305,27 +305,36 @@ XmlDecodeResult DecodeXmlBytes(std::string_view bytes, std::string* owned)
     return r;
 }
 
-EncodeResult EncodeXmlFromUtf8(std::string xml, std::string_view declaredEncoding, bool bom, bool protectText)
+EncodeResult EncodeXmlFromUtf8(std::string_view xml, std::string_view declaredEncoding, bool bom, bool protectText,
+                               std::string* owned)
 {
     if (!declaredEncoding.empty() && !IsEncName(declaredEncoding))
         return EncodeFailure(UnknownEncoding(declaredEncoding) + "文書を保存できません。");
     // The check and the protection only read the text: for a long manuscript they run side
     // by side.
     std::size_t bad = 0;
-    std::future<bool> checking = std::async(xml.size() > (1u << 20) ? std::launch::async : std::launch::deferred,
+    const bool aside = protectText && xml.size() > (1u << 20);   // alone it has nothing to run beside
+    std::future<bool> checking = std::async(aside ? std::launch::async : std::launch::deferred,
                                             [&] { return IsValidUtf8(xml, &bad); });
     // The protected text, when the protection changed anything; else the text as written.
     std::string protectedXml;
     const bool changed = protectText && XmlPostPass(xml, true, nullptr, protectedXml).changed;
     if (!checking.get())
-        return EncodeFailure("文書に UTF-8 として正しくないバイトがあります (" + Position(std::string_view(xml).substr(0, bad))
+        return EncodeFailure("文書に UTF-8 として正しくないバイトがあります (" + Position(xml.substr(0, bad))
                              + ")。文書を保存できません。");
-    std::string& prepared = changed ? protectedXml : xml;
+    const std::string_view prepared = changed ? std::string_view(protectedXml) : xml;
     EncodeResult r;
     switch (Classify(declaredEncoding)) {
     case Family::Utf8:
         // The serialiser's own buffer becomes the file's bytes: a long manuscript is not copied.
-        r.bytes = bom ? std::string(kUtf8Bom) + prepared : std::move(prepared);
+        if (bom)
+            r.bytes = std::string(kUtf8Bom).append(prepared);
+        else if (changed)
+            r.bytes = std::move(protectedXml);
+        else if (owned)
+            r.bytes = std::move(*owned);
+        else
+            r.bytes.assign(prepared);
         return r;
     case Family::Utf16:
         r.bytes = Utf8ToWide(prepared, 2, NamesBigEndian(declaredEncoding));

@@ -38,9 +38,10 @@ XmlDecodeResult DecodeXmlBytes(std::string_view bytes, std::string* owned);
 // declaration's encoding value (empty: UTF-8). A character the target cannot hold
 // becomes &#xHEX; in text and attribute values; anywhere else (names, comments, PIs,
 // CDATA) it fails. UTF-16/32 are always written with a BOM; for UTF-8, bom decides.
-// protectText: the reload protection of XmlPostPass (what a saved project needs).
-EncodeResult EncodeXmlFromUtf8(std::string xml, std::string_view declaredEncoding, bool bom,
-                               bool protectText = false);
+// protectText: the reload protection of XmlPostPass (what a saved project needs). owned,
+// when given, holds xml and may be taken over for the result.
+EncodeResult EncodeXmlFromUtf8(std::string_view xml, std::string_view declaredEncoding, bool bom,
+                               bool protectText = false, std::string* owned = nullptr);
 
 // The name to hand EncodeXmlFromUtf8 when a loaded document is saved: the declaration's
 // encoding, except that a declaration of the Unicode form the file was read in ("UTF-16"
