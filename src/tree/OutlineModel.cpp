@@ -271,7 +271,7 @@ void OutlineModel::clear()
     endResetModel();
 }
 
-void OutlineModel::removeRow(const QModelIndex& index)
+void OutlineModel::removeItem(const QModelIndex& index)
 {
     if (index.isValid() && index.model() == this)
         removeEntry(entryOf(index));

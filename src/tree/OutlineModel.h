@@ -45,7 +45,7 @@ public:
     // Removes every row.
     void clear();
     // Removes index's row and the rows below it; the document keeps the element.
-    void removeRow(const QModelIndex& index);
+    void removeItem(const QModelIndex& index);
 
 signals:
     // Around the rows one outline command changes: before the first row goes, after the

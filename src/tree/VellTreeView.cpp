@@ -145,7 +145,7 @@ void VellTreeView::DeleteTreeItem(const QModelIndex& item)
 {
     Guarded("Failed in VellTreeView::DeleteTreeItem", [&] {
         if (item.isValid())
-            m_model->removeRow(item);
+            m_model->removeItem(item);
         else
             m_model->clear();
     });
