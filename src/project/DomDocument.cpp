@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <future>
 #include <cstring>
 #include <vector>
 
@@ -534,10 +535,15 @@ Status DomDocument::load(const std::string& path)
         return {read.hr, read.message};
     if (bytes.empty())
         return {E_XML_EMPTY, cannotLoad(path) + "ファイルが空です。"};
-    XmlDecodeResult decoded = DecodeXmlBytes(std::move(bytes));
+    // A long manuscript is checked for UTF-8 beside its parse.
+    const bool aside = bytes.size() > (std::size_t(1) << 20);
+    XmlDecodeResult decoded = DecodeXmlBytes(bytes, &bytes, aside);
     if (FAILED(decoded.hr))
         return {decoded.hr, cannotLoad(path) + decoded.error};
-    return parse(decoded.utf8, path, decoded.bom, decoded.encoding);
+    if (!decoded.utf8Unchecked)
+        return parse(decoded.utf8, path, decoded.bom, decoded.encoding);
+    std::future<std::string> check = std::async(std::launch::async, [&decoded] { return CheckDeferredUtf8(decoded); });
+    return parse(decoded.utf8, path, decoded.bom, decoded.encoding, &check);
 }
 
 Status DomDocument::loadFromBytes(std::string_view bytes, const std::string& displayName)
@@ -551,12 +557,19 @@ Status DomDocument::loadFromBytes(std::string_view bytes, const std::string& dis
 }
 
 Status DomDocument::parse(std::string_view utf8, const std::string& displayName, bool bom,
-                          const std::string& encoding)
+                          const std::string& encoding, std::future<std::string>* utf8Check)
 {
+    // Bytes that are not UTF-8 are what the file is reported for, whatever else is wrong.
+    const auto outcome = [&](Status status) -> Status {
+        if (utf8Check && utf8Check->valid())
+            if (std::string bad = utf8Check->get(); !bad.empty())
+                return {E_XML_ENCODING, cannotLoad(displayName) + bad};
+        return status;
+    };
     // The parser would take a NUL for the end of the text and load a truncated document.
     if (const auto nul = utf8.find('\0'); nul != std::string_view::npos)
-        return {E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, nul)
-                                 + "NUL 文字 (0x00) が含まれています。"};
+        return outcome({E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, nul)
+                                 + "NUL 文字 (0x00) が含まれています。"});
     // Characters XML cannot hold, written as references (&#0;, &#xD800;) or raw, would cut a
     // text short or make the document one that cannot be saved again: they become U+FFFD.
     std::string repaired;
@@ -578,16 +591,16 @@ Status DomDocument::parse(std::string_view utf8, const std::string& displayName,
     const pugi::xml_parse_result result =
         doc->load_buffer(utf8.data(), utf8.size(), kParseOptions, pugi::encoding_utf8);
     if (result.status == pugi::status_out_of_memory)
-        return {E_OUTOFMEMORY, cannotLoad(displayName) + parseStatusText(result.status)};
+        return outcome({E_OUTOFMEMORY, cannotLoad(displayName) + parseStatusText(result.status)});
     if (result.status == pugi::status_no_document_element || (result && !doc->document_element()))
-        return {E_XML_EMPTY, cannotLoad(displayName) + parseStatusText(pugi::status_no_document_element)};
+        return outcome({E_XML_EMPTY, cannotLoad(displayName) + parseStatusText(pugi::status_no_document_element)});
     if (!result)
-        return {E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, static_cast<std::size_t>(result.offset))
-                                 + parseStatusText(result.status)};
+        return outcome({E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, static_cast<std::size_t>(result.offset))
+                                 + parseStatusText(result.status)});
     // The parser is lenient about the document level and silently skips text there; a
     // project file must not be.
     if (const std::size_t at = outsideJunk(utf8); at != std::string_view::npos)
-        return {E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, at) + "文書要素の外に文字データがあります。"};
+        return outcome({E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, at) + "文書要素の外に文字データがあります。"});
     int elements = 0, doctypes = 0;
     for (pugi::xml_node n = doc->first_child(); n; n = n.next_sibling()) {
         const char* problem = nullptr;
@@ -600,16 +613,18 @@ Status DomDocument::parse(std::string_view utf8, const std::string& displayName,
         else if (n.type() == pugi::node_doctype && (elements > 0 || ++doctypes > 1))
             problem = elements > 0 ? "文書型宣言が文書要素の後ろにあります。" : "文書型宣言が二つあります。";
         if (problem)
-            return {E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, nodeOffset(n, utf8)) + problem};
+            return outcome({E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, nodeOffset(n, utf8)) + problem});
     }
     pugi::xml_node where;
     if (const char* problem = markupProblem(*doc, utf8, &where))
-        return {E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, nodeOffset(where, utf8)) + problem};
+        return outcome({E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, nodeOffset(where, utf8)) + problem});
     if (elementDepth(*doc) > kMaxDepth) {
         char buf[160];
         std::snprintf(buf, sizeof buf, "要素の入れ子が深すぎます（上限は %d 段です）。", kMaxDepth);
-        return {E_XML_TOO_DEEP, cannotLoad(displayName) + buf};
+        return outcome({E_XML_TOO_DEEP, cannotLoad(displayName) + buf});
     }
+    if (Status checked = outcome({}); !checked)
+        return checked;
     m_doc = std::move(doc);
     m_scratch->reset();
     m_bom = bom;

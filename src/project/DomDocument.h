@@ -13,6 +13,7 @@
 #include "FileIO.h"
 #include "ResultCode.h"
 
+#include <future>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -182,8 +183,9 @@ public:
 
 private:
     HRESULT insert(DomNode parent, DomNode child, DomNode before, DomNode* inserted);
+    // utf8Check, when given, says whether utf8 is UTF-8 at all; it decides before anything else.
     Status parse(std::string_view utf8, const std::string& displayName, bool bom,
-                 const std::string& encoding);
+                 const std::string& encoding, std::future<std::string>* utf8Check = nullptr);
 
     std::unique_ptr<pugi::xml_document> m_doc;
     std::unique_ptr<pugi::xml_document> m_scratch;   // detached nodes live here

@@ -219,7 +219,7 @@ XmlDecodeResult DecodeXmlBytes(std::string&& bytes)
     return DecodeXmlBytes(view, &bytes);
 }
 
-XmlDecodeResult DecodeXmlBytes(std::string_view bytes, std::string* owned)
+XmlDecodeResult DecodeXmlBytes(std::string_view bytes, std::string* owned, bool deferUtf8Check)
 {
     XmlDecodeResult r;
     const auto starts = [&](std::string_view p) { return bytes.starts_with(p); };
@@ -276,7 +276,8 @@ XmlDecodeResult DecodeXmlBytes(std::string_view bytes, std::string* owned)
     if (family == Family::Utf8 || family == Family::Utf16 || family == Family::Utf32) {
         r.encoding = "UTF-8";
         std::size_t bad = 0;
-        if (!IsValidUtf8(body, &bad))
+        r.utf8Unchecked = deferUtf8Check;
+        if (!deferUtf8Check && !IsValidUtf8(body, &bad))
             return BadBytes(r, r.bom ? "UTF-8" : label, body.substr(0, bad), body, bad);
         if (owned) {   // the bytes are the text: a long manuscript is not copied
             const std::size_t skip = std::size_t(body.data() - owned->data());
@@ -303,6 +304,17 @@ XmlDecodeResult DecodeXmlBytes(std::string_view bytes, std::string* owned)
     if (!r.utf8.starts_with("<?xml"))
         return DecodeFailure(r, "文字コード「" + label + "」の宣言がファイルの中身と合わないため、ファイルを読み込めません。");
     return r;
+}
+
+std::string CheckDeferredUtf8(const XmlDecodeResult& decoded)
+{
+    std::size_t bad = 0;
+    if (!decoded.utf8Unchecked || IsValidUtf8(decoded.utf8, &bad))
+        return {};
+    XmlDecodeResult r;
+    const std::string_view body = decoded.utf8;
+    const std::string label = decoded.bom || decoded.declared.empty() ? "UTF-8" : decoded.declared;
+    return BadBytes(r, label, body.substr(0, bad), body, bad).error;
 }
 
 EncodeResult EncodeXmlFromUtf8(std::string_view xml, std::string_view declaredEncoding, bool bom, bool protectText,

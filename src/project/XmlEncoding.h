@@ -23,6 +23,7 @@ struct XmlDecodeResult {
     bool bom = false;       // the file began with a byte-order mark
     std::string declared;   // the declaration's encoding value as written (empty: none)
     std::string error;      // when failed: the reason in Japanese (with line and column for bad bytes)
+    bool utf8Unchecked = false;   // UTF-8 taken as it is; CheckDeferredUtf8 says whether it is
 };
 
 // BOM first (UTF-8/16/32), then the declaration's encoding, else UTF-16/32 by the first
@@ -31,8 +32,13 @@ struct XmlDecodeResult {
 XmlDecodeResult DecodeXmlBytes(std::string_view bytes);
 // The same, taking the bytes over: UTF-8 bytes become the text without a copy.
 XmlDecodeResult DecodeXmlBytes(std::string&& bytes);
-// Both: owned, when given, holds bytes and may be taken over.
-XmlDecodeResult DecodeXmlBytes(std::string_view bytes, std::string* owned);
+// Both: owned, when given, holds bytes and may be taken over. deferUtf8Check: UTF-8 bytes
+// are taken without the check, which the caller runs with CheckDeferredUtf8 (beside the
+// parse of a long manuscript).
+XmlDecodeResult DecodeXmlBytes(std::string_view bytes, std::string* owned, bool deferUtf8Check = false);
+// The reason a result taken unchecked is not UTF-8 (as DecodeXmlBytes would have given
+// it), or empty when it is.
+std::string CheckDeferredUtf8(const XmlDecodeResult& decoded);
 
 // xml is a well-formed document as the serialiser wrote it. declaredEncoding is the
 // declaration's encoding value (empty: UTF-8). A character the target cannot hold

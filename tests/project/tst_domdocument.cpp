@@ -4,6 +4,7 @@
 #include "FileIO.h"
 #include "ProjectFormat.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -46,6 +47,7 @@ const char* kProject =
 class TestDomDocument : public QObject {
     Q_OBJECT
 private slots:
+    void longFilesReportBadBytesFirst();
     void readsByPositionAndKeepsAttributeOrder();
     void dropsWhitespaceBetweenElementsOnly();
     void savesWhatItLoaded();
@@ -395,6 +397,37 @@ void TestDomDocument::resultCodeTexts()
     QCOMPARE(ResultCodeText(MakeFailure(0x8004FFFFu)), std::string("IDispatch error #65023"));
     QCOMPARE(ResultCodeText(MakeFailure(0x80050000u)), std::string("Unknown error 0x80050000"));
     QCOMPARE(ResultCodeText(ResultFromErrno(ENOSPC)), std::string("ディスクに十分な空き領域がありません。"));
+}
+
+// A long file is checked for UTF-8 beside its parse: bytes that are not UTF-8 are still what
+// it is reported for, even when the markup is broken earlier, and the document loaded before
+// stays; a long file that is well formed loads whole.
+void TestDomDocument::longFilesReportBadBytesFirst()
+{
+    QTemporaryDir dir;
+    std::string body;
+    while (body.size() < (2u << 20))
+        body += "<chapter title=\"章\"><text>吾輩は猫である。名前はまだ無い。</text></chapter>";
+    const auto write = [&](const char* name, const std::string& bytes) {
+        const std::string path = dir.filePath(name).toStdString();
+        QFile f(QString::fromStdString(path));
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes.data(), qint64(bytes.size()));
+        return path;
+    };
+    DomDocument doc;
+    QVERIFY(doc.load(write("good.xml", "<project title=\"良\">" + body + "</project>")));
+    QCOMPARE(doc.documentElement().firstAttribute().value(), std::string("良"));
+
+    const std::string broken = "<project title=\"悪\"><chapter>" + body + "\xE3\x81</project>";
+    const Status bad = doc.load(write("bad.xml", broken));
+    QCOMPARE(bad.hr, E_XML_ENCODING);
+    QVERIFY2(bad.message.find("0xE3") != std::string::npos && bad.message.find("bad.xml") != std::string::npos,
+             bad.message.c_str());
+    QCOMPARE(doc.documentElement().firstAttribute().value(), std::string("良"));
+
+    const Status unclosed = doc.load(write("unclosed.xml", "<project title=\"悪\"><chapter>" + body + "</project>"));
+    QCOMPARE(unclosed.hr, E_XML_PARSE);
 }
 
 QTEST_APPLESS_MAIN(TestDomDocument)
