@@ -125,7 +125,6 @@ const char* parseStatusText(pugi::xml_parse_status status)
     }
 }
 
-bool isXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 
 // version "1.<digits>", encoding a name of letters, digits, ".", "_" and "-" starting with
@@ -154,13 +153,13 @@ bool doctypeOk(std::string_view v)
     std::size_t i = 0;
     const auto skipSpace = [&] {
         const std::size_t from = i;
-        while (i < v.size() && isXmlSpace(v[i]))
+        while (i < v.size() && IsXmlSpace(v[i]))
             ++i;
         return i > from;
     };
     const auto token = [&] {
         const std::size_t from = i;
-        while (i < v.size() && !isXmlSpace(v[i]))
+        while (i < v.size() && !IsXmlSpace(v[i]))
             ++i;
         return v.substr(from, i - from);
     };
@@ -292,7 +291,7 @@ std::size_t outsideJunk(std::string_view s)
     std::size_t i = 0;
     bool rootDone = false;
     while (i < n) {
-        if (isXmlSpace(s[i])) {
+        if (IsXmlSpace(s[i])) {
             ++i;
             continue;
         }

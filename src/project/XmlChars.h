@@ -18,6 +18,9 @@ constexpr bool IsXmlChar(char32_t c)
            || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
+// XML's white space (production S): space, TAB, CR, LF.
+constexpr bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
 // Just past the end of the tag that s[from] lies in: past the first '>' at or after from
 // that stands outside a quoted attribute value, or s.size().
 std::size_t XmlTagEnd(std::string_view s, std::size_t from);

@@ -1,6 +1,7 @@
 #include "XmlEncoding.h"
 
 #include "Utf8.h"
+#include "XmlChars.h"
 #include "XmlPostPass.h"
 
 #include <cerrno>
@@ -80,7 +81,6 @@ bool NamesBigEndian(std::string_view name)
     return name.size() >= 2 && EqualsNoCase(name.substr(name.size() - 2), "BE");
 }
 
-bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // The encoding pseudo-attribute of an XML declaration at the start of s (ASCII-compatible
 // bytes); empty when there is none or the declaration cannot be read.

@@ -1,6 +1,7 @@
 #include "XmlPostPass.h"
 
 #include "Utf8.h"
+#include "XmlChars.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -21,8 +22,6 @@ const char* ContextName(Context c)
     default: return "本文";
     }
 }
-
-bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 void AppendReference(std::string& out, char32_t cp, bool hex)
 {
