@@ -532,27 +532,27 @@ Status DomDocument::load(const std::string& path)
     FileResult read = ReadWholeFile(path, bytes);
     if (!read)
         return {read.hr, read.message};
-    if (bytes.empty())
-        return {E_XML_EMPTY, cannotLoad(path) + "ファイルが空です。"};
-    // A long manuscript is checked for UTF-8 beside its parse.
-    const bool aside = bytes.size() > (std::size_t(1) << 20);
-    XmlDecodeResult decoded = DecodeXmlBytes(bytes, &bytes, aside);
-    if (FAILED(decoded.hr))
-        return {decoded.hr, cannotLoad(path) + decoded.error};
-    if (!decoded.utf8Unchecked)
-        return parse(decoded.utf8, path, decoded.bom, decoded.encoding);
-    std::future<std::string> check = std::async(std::launch::async, [&decoded] { return CheckDeferredUtf8(decoded); });
-    return parse(decoded.utf8, path, decoded.bom, decoded.encoding, &check);
+    return decodeAndParse(bytes, &bytes, path);
 }
 
 Status DomDocument::loadFromBytes(std::string_view bytes, const std::string& displayName)
 {
+    return decodeAndParse(bytes, nullptr, displayName);
+}
+
+Status DomDocument::decodeAndParse(std::string_view bytes, std::string* owned, const std::string& displayName)
+{
     if (bytes.empty())
         return {E_XML_EMPTY, cannotLoad(displayName) + "ファイルが空です。"};
-    XmlDecodeResult decoded = DecodeXmlBytes(bytes);
+    // A long manuscript is checked for UTF-8 beside its parse.
+    const bool aside = bytes.size() > (std::size_t(1) << 20);
+    XmlDecodeResult decoded = DecodeXmlBytes(bytes, owned, aside);
     if (FAILED(decoded.hr))
         return {decoded.hr, cannotLoad(displayName) + decoded.error};
-    return parse(decoded.utf8, displayName, decoded.bom, decoded.encoding);
+    if (!decoded.utf8Unchecked)
+        return parse(decoded.utf8, displayName, decoded.bom, decoded.encoding);
+    std::future<std::string> check = std::async(std::launch::async, [&decoded] { return CheckDeferredUtf8(decoded); });
+    return parse(decoded.utf8, displayName, decoded.bom, decoded.encoding, &check);
 }
 
 Status DomDocument::parse(std::string_view utf8, const std::string& displayName, bool bom,

@@ -183,6 +183,8 @@ public:
 
 private:
     HRESULT insert(DomNode parent, DomNode child, DomNode before, DomNode* inserted);
+    // The body of load and loadFromBytes; owned, when given, holds bytes and may be taken over.
+    Status decodeAndParse(std::string_view bytes, std::string* owned, const std::string& displayName);
     // utf8Check, when given, says whether utf8 is UTF-8 at all; it decides before anything else.
     Status parse(std::string_view utf8, const std::string& displayName, bool bom,
                  const std::string& encoding, std::future<std::string>* utf8Check = nullptr);

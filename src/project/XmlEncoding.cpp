@@ -213,12 +213,6 @@ EncodeResult EncodeWithReferences(std::string_view xml, std::string_view prepare
 
 XmlDecodeResult DecodeXmlBytes(std::string_view bytes) { return DecodeXmlBytes(bytes, nullptr); }
 
-XmlDecodeResult DecodeXmlBytes(std::string&& bytes)
-{
-    const std::string_view view = bytes;
-    return DecodeXmlBytes(view, &bytes);
-}
-
 XmlDecodeResult DecodeXmlBytes(std::string_view bytes, std::string* owned, bool deferUtf8Check)
 {
     XmlDecodeResult r;

@@ -30,9 +30,8 @@ struct XmlDecodeResult {
 // bytes, else UTF-8. Bytes invalid in the chosen encoding, or an encoding iconv does not
 // know, fail with E_XML_ENCODING: nothing is ever decoded to garbage.
 XmlDecodeResult DecodeXmlBytes(std::string_view bytes);
-// The same, taking the bytes over: UTF-8 bytes become the text without a copy.
-XmlDecodeResult DecodeXmlBytes(std::string&& bytes);
-// Both: owned, when given, holds bytes and may be taken over. deferUtf8Check: UTF-8 bytes
+// The same; owned, when given, holds bytes and may be taken over (UTF-8 bytes then become
+// the text without a copy). deferUtf8Check: UTF-8 bytes
 // are taken without the check, which the caller runs with CheckDeferredUtf8 (beside the
 // parse of a long manuscript).
 XmlDecodeResult DecodeXmlBytes(std::string_view bytes, std::string* owned, bool deferUtf8Check = false);
