@@ -76,9 +76,8 @@ private:
         const bool blank = inside && std::all_of(run.begin(), run.end(), IsXmlSpace);
         const bool cr = inside && run.find('\r') != std::string_view::npos;
         const bool ascii = !m_filter || std::all_of(run.begin(), run.end(), [](char c) { return (c & 0x80) == 0; });
-        if (!blank && !cr && ascii) {   // the usual case: nothing to do
+        if (!blank && !cr && ascii)   // the usual case: nothing to do
             return end;
-        }
         for (std::size_t k = i; k < end && !m_stop.stopped;) {
             const char c = m_xml[k];
             if ((c == '\r' && inside) || (blank && IsXmlSpace(c))) {
@@ -94,20 +93,16 @@ private:
     // One character outside plain text runs; answers the offset after it.
     std::size_t character(std::size_t i)
     {
-        if ((static_cast<unsigned char>(m_xml[i]) & 0x80) == 0) {
+        if ((static_cast<unsigned char>(m_xml[i]) & 0x80) == 0)
             return i + 1;
+        const Utf8Char c = DecodeUtf8(m_xml.data() + i, m_xml.data() + m_xml.size());
+        if (m_filter && !m_filter->canHold(c.cp, m_xml.substr(i, c.len))) {
+            if (m_ctx == Context::Text || m_ctx == Context::Attribute)
+                replace(i, c.len, c.cp, true);
+            else
+                m_stop = {false, true, i, c.cp, ContextName(m_ctx)};
         }
-        const Utf8Char decoded = DecodeUtf8(m_xml.data() + i, m_xml.data() + m_xml.size());
-        const char32_t cp = decoded.cp;
-        const std::size_t len = decoded.len;
-        const std::string_view ch = m_xml.substr(i, len);
-        if (!m_filter || m_filter->canHold(cp, ch))
-            ;
-        else if (m_ctx == Context::Text || m_ctx == Context::Attribute)
-            replace(i, len, cp, true);
-        else
-            m_stop = {false, true, i, cp, ContextName(m_ctx)};
-        return i + len;
+        return i + c.len;
     }
 
     // Copies xml[i, end) of markup, each character checked against the filter when there is one.

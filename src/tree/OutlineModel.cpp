@@ -166,7 +166,7 @@ int OutlineModel::build(DomNode node, std::vector<Entry*>* roots)
         if (slot)
             return;   // already shown
         Entry* parent = parentEntryFor(n);
-        auto* entry = new Entry{n, parent, 0, {}, QString::fromStdString(n.firstAttribute().value())};
+        auto* entry = new Entry{n, parent, 0, {}, QString::fromStdString(format::NodeTitle(n))};
         slot = entry;
         if (roots) {
             made.insert(entry);
