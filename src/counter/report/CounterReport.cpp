@@ -1,5 +1,8 @@
 #include "CounterReport.h"
 
+#include "CharKind.h"
+#include "Utf8.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -46,17 +49,17 @@ Raw Walk(std::string_view text, const CountSettings& s)
 // since the LF that would complete it may follow in the next text.
 std::size_t BreakEndAt(std::string_view t, std::size_t i)
 {
-    const auto b = static_cast<unsigned char>(t[i]);
-    if (b == 0x0D)
+    // Decoded as the count decodes it: no byte of a hard break can stand inside another
+    // sequence, so trying every offset finds exactly the breaks the count sees.
+    const Utf8Char c = DecodeUtf8(t.data() + i, t.data() + t.size());
+    switch (counter::charKind(c.cp)) {
+    case counter::CharKind::CarriageReturn:
         return i + 1 < t.size() ? (t[i + 1] == '\n' ? i + 2 : i + 1) : 0;
-    if (b == 0x0A || b == 0x0B || b == 0x0C)
-        return i + 1;
-    if (b == 0xC2 && i + 1 < t.size() && static_cast<unsigned char>(t[i + 1]) == 0x85)
-        return i + 2;
-    if (b == 0xE2 && i + 2 < t.size() && static_cast<unsigned char>(t[i + 1]) == 0x80
-        && (static_cast<unsigned char>(t[i + 2]) == 0xA8 || static_cast<unsigned char>(t[i + 2]) == 0xA9))
-        return i + 3;
-    return 0;
+    case counter::CharKind::Break:
+        return i + c.len;
+    default:
+        return 0;
+    }
 }
 
 // The first and the last such cut inside t; false when there is none.
@@ -70,24 +73,13 @@ bool Cuts(std::string_view t, std::size_t* first, std::size_t* last)
         }
     if (i == t.size())
         return false;
-    // Backwards, the start of the last break: its bytes are never inside another sequence.
-    for (std::size_t j = t.size(); j-- > i;) {
-        const auto b = static_cast<unsigned char>(t[j]);
-        std::size_t start = SIZE_MAX;
-        if (b == 0x0A && j > 0 && t[j - 1] == '\r')
-            start = j - 1;
-        else if (b <= 0x0D)
-            start = j;
-        else if (b == 0x85 && j >= 1)
-            start = j - 1;
-        else if ((b == 0xA8 || b == 0xA9) && j >= 2)
-            start = j - 2;
-        if (start != SIZE_MAX)
-            if (const std::size_t end = BreakEndAt(t, start); end == j + 1) {
-                *last = end;
+    // Backwards, the last break: one ending at j starts at most two bytes before it.
+    for (std::size_t j = t.size(); j-- > i;)
+        for (std::size_t start = j + 1; start-- > std::max(i, j >= 2 ? j - 2 : 0);)
+            if (BreakEndAt(t, start) == j + 1) {
+                *last = j + 1;
                 return true;
             }
-    }
     *last = *first;
     return true;
 }
