@@ -132,7 +132,8 @@ void VellTreeView::OnTreeInsertbefore()
 
 void VellTreeView::OnTreeDelete()
 {
-    const QModelIndex gone = m_hSelectedItem;
+    // Persistent: it still names the item, or nothing, after the removal below.
+    const QPersistentModelIndex gone = m_hSelectedItem;
     if (!gone.isValid()) {
         // Reached only past the update rule; the editor may hold a separate text then.
         ReportResult(E_POINTER);
@@ -145,7 +146,6 @@ void VellTreeView::OnTreeDelete()
     const int at = gone.row();
     const int neighbour = at + 1 < m_model->rowCount(parentItem) ? at + 1 : at - 1;
     const QPersistentModelIndex next = neighbour >= 0 ? m_model->index(neighbour, 0, parentItem) : parentItem;
-    const QPersistentModelIndex goneItem = gone;
 
     m_bDeleting = true;
     Guarded("Failed in VellTreeView::OnTreeDelete", [&] {
@@ -153,8 +153,8 @@ void VellTreeView::OnTreeDelete()
         Check(m_session.apply(OutlineCommand::remove(PathOf(node))));
     });
     // A node the document kept (the removal failed) still loses its item, as it always has.
-    if (goneItem.isValid())
-        DeleteTreeItem(goneItem);
+    if (gone.isValid())
+        DeleteTreeItem(gone);
     if (next.isValid())
         setCurrentIndex(next);
     else
