@@ -95,11 +95,13 @@ bool CVellApp::InitInstance(const QStringList& arguments)
 
 void CVellApp::PreloadProject(int argc, char** argv)
 {
+    // The last one counts, as in InitInstance.
+    const char* project = nullptr;
     for (int i = 1; i + 1 < argc; ++i)
-        if (std::string_view(argv[i]) == "--project") {
-            penwick::ProjectPreload::start(argv[i + 1]);
-            return;
-        }
+        if (std::string_view(argv[i]) == "--project")
+            project = argv[++i];
+    if (project)
+        penwick::ProjectPreload::start(project);
 }
 
 void CVellApp::OnFileNew()

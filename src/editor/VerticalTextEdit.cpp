@@ -695,10 +695,9 @@ void VerticalTextEdit::keyPressEvent(QKeyEvent* e)
 
     if (move != penwick::CaretNavigator::Move::None) {
         const int linesPerPage = std::max(1, int(progressionExtent() / m_layout->pitch()) - 1);
-        const bool keep = penwick::CaretNavigator::keepsOffset(move);
-        if (!keep)
-            m_desiredU = -1;
-        moveCursor(navigator().target(move, pos, &m_desiredU, linesPerPage), shift, keep);
+        // Only line moves read the kept offset; moveCursor forgets it after any other.
+        moveCursor(navigator().target(move, pos, &m_desiredU, linesPerPage), shift,
+                   penwick::CaretNavigator::keepsOffset(move));
     } else if (key == Qt::Key_Backspace || key == Qt::Key_Delete) {
         m_cursor.beginEditBlock();
         if (!m_cursor.hasSelection()) {
