@@ -32,6 +32,15 @@ struct Raw {
     bool failed = false;
     Raw& operator+=(const Raw& o) { lines += o.lines, chars += o.chars, failed |= o.failed; return *this; }
     Raw& operator-=(const Raw& o) { lines -= o.lines, chars -= o.chars, failed |= o.failed; return *this; }
+    // As the library reports them: whole sheets, further lines, characters (saturated);
+    // {-1, -1, -1} when memory ran out.
+    CountResult figures(int horizontal) const
+    {
+        if (failed)
+            return {-1, -1, -1};
+        return {int32_t(std::min<std::int64_t>(lines / horizontal, INT32_MAX)), int32_t(lines % horizontal),
+                int32_t(std::min<std::int64_t>(chars, INT32_MAX))};
+    }
 };
 
 Raw Walk(std::string_view text, const CountSettings& s)
@@ -200,16 +209,9 @@ ProjectCounts CountChapters(const std::vector<std::string>& chapters, const Coun
     for (const Raw& r : joined)
         total += r;
 
-    std::vector<Raw> whole;
     for (const Chapter& p : parts)
-        whole.push_back(p.whole);
-    for (const Raw& r : whole)
-        counts.chapters.push_back(r.failed ? CountResult{-1, -1, -1} : CountResult{
-            int32_t(r.lines / s.horizontal), int32_t(r.lines % s.horizontal), int32_t(r.chars)});
-    counts.total = total.failed ? CountResult{-1, -1, -1}
-                                : CountResult{int32_t(std::min<std::int64_t>(total.lines / s.horizontal, INT32_MAX)),
-                                              int32_t(total.lines % s.horizontal),
-                                              int32_t(std::min<std::int64_t>(total.chars, INT32_MAX))};
+        counts.chapters.push_back(p.whole.figures(s.horizontal));
+    counts.total = total.figures(s.horizontal);
     return counts;
 }
 
