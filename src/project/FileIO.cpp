@@ -313,32 +313,32 @@ FileResult ReadWholeFile(const std::string& path, std::string& out, bool followL
 
     std::string data;
     try {
-        // The size is a hint only: the file may change while we read, and /proc says 0.
-        const std::size_t expected = S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 0;
-        std::size_t chunk = std::max<std::size_t>(expected, 65536);
+        // The size is a hint only: the file may change while we read, and /proc says 0. The
+        // buffer is filled to the size given; a small read past it then tells the end from a
+        // file that grew, without growing (and copying) a long manuscript for nothing.
+        data.reserve(static_cast<std::size_t>(st.st_size));
+        AdviseLargeBuffer(data.data(), data.capacity());
+        data.resize(static_cast<std::size_t>(st.st_size));
+        std::size_t used = 0;
+        char probe[4096];
         for (;;) {
-            const std::size_t used = data.size();
-            data.reserve(used + chunk);
-            AdviseLargeBuffer(data.data(), data.capacity());
-            data.resize(used + chunk);
-            const ssize_t n = ::read(fd, data.data() + used, chunk);
-            if (n < 0 && errno == EINTR) {
-                data.resize(used);
+            const bool full = used == data.size();
+            const ssize_t n = full ? ::read(fd, probe, sizeof probe) : ::read(fd, data.data() + used, data.size() - used);
+            if (n < 0 && errno == EINTR)
                 continue;
-            }
             if (n < 0)
                 return fail(errno);
-            data.resize(used + static_cast<std::size_t>(n));
             if (n == 0)
                 break;
-            if (data.size() > kMaxReadSize)   // grew while we read
+            if (used + static_cast<std::size_t>(n) > kMaxReadSize)   // grew while we read
                 return tooLarge();
-            // Grow geometrically for files larger than they said, else read on up to the expected end.
-            if (static_cast<std::size_t>(n) == chunk)
-                chunk = std::max<std::size_t>(65536, std::min<std::size_t>(data.size(), 1u << 30));
-            else
-                chunk = std::max<std::size_t>(expected > data.size() ? expected - data.size() : 0, 65536);
+            if (full) {   // grown, or a file that says 0: grow geometrically
+                data.resize(used + std::max<std::size_t>(used, 65536));
+                std::memcpy(data.data() + used, probe, static_cast<std::size_t>(n));
+            }
+            used += static_cast<std::size_t>(n);
         }
+        data.resize(used);
     } catch (const std::bad_alloc&) {
         return fail(ENOMEM);
     } catch (const std::length_error&) {

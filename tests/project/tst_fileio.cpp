@@ -249,6 +249,11 @@ void TestFileIO::readWholeFile()
     WriteRaw(path("empty"), {});
     QVERIFY(ReadWholeFile(path("empty").toStdString(), out));
     QVERIFY(out.empty());
+
+    // A file longer than its size says (a /proc file says 0) is read to its end.
+    QVERIFY(ReadWholeFile("/proc/self/maps", out));
+    QVERIFY(out.size() > 4096);
+    QCOMPARE(out.back(), '\n');
 }
 
 void TestFileIO::readFailures()
