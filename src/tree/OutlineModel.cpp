@@ -78,6 +78,7 @@ OutlineModel::OutlineModel(ProjectSession& session, QObject* parent)
 OutlineModel::~OutlineModel()
 {
     m_session.removeObserver(this);
+    m_entries.clear();   // all of it goes: no entry need be looked up on its way out
     destroy(m_root);
 }
 
@@ -265,9 +266,9 @@ void OutlineModel::clear()
     beginResetModel();
     std::vector<Entry*> rows;
     rows.swap(m_root->children);
+    m_entries.clear();
     for (Entry* e : rows)
         destroy(e);
-    m_entries.clear();
     endResetModel();
 }
 
