@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <future>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace penwick {
@@ -197,14 +198,17 @@ bool doctypeOk(std::string_view v)
 // that every parser reads once saved: names that are not XML names, an attribute given
 // twice, "--" in a comment, a processing instruction named like the declaration, a
 // declaration with other than version, encoding, standalone in that order, a document
-// type other than a name and an external identifier.
-const char* markupProblem(const pugi::xml_node& root, std::string_view text, pugi::xml_node* where)
+// type other than a name and an external identifier. The same walk measures the deepest
+// element level (as elementDepth), left in *deepest when nothing is wrong.
+const char* markupProblem(const pugi::xml_node& root, std::string_view text, pugi::xml_node* where, int* deepest)
 {
     const auto bad = [&](const pugi::xml_node& n, const char* text) {
         *where = n;
         return text;
     };
-    for (pugi::xml_node n = root.first_child(); n; n = nextInWalk(n, root)) {
+    *deepest = root.type() == pugi::node_element ? 1 : 0;
+    int level = *deepest;   // of n's parent
+    for (pugi::xml_node n = root.first_child(); n;) {
         switch (n.type()) {
         case pugi::node_element:
         {
@@ -276,6 +280,18 @@ const char* markupProblem(const pugi::xml_node& root, std::string_view text, pug
         default:
             break;
         }
+        if (n.type() == pugi::node_element)
+            *deepest = std::max(*deepest, level + 1);
+        if (pugi::xml_node child = n.first_child()) {
+            ++level;
+            n = child;
+            continue;
+        }
+        while (n != root && !n.next_sibling()) {
+            n = n.parent();
+            --level;
+        }
+        n = n == root ? pugi::xml_node() : n.next_sibling();
     }
     return nullptr;
 }
@@ -551,18 +567,26 @@ Status DomDocument::decodeAndParse(std::string_view bytes, std::string* owned, c
         return {decoded.hr, cannotLoad(displayName) + decoded.error};
     if (!decoded.utf8Unchecked)
         return parse(decoded.utf8, displayName, decoded.bom, decoded.encoding);
-    std::future<std::string> check = std::async(std::launch::async, [&decoded] { return CheckDeferredUtf8(decoded); });
-    return parse(decoded.utf8, displayName, decoded.bom, decoded.encoding, &check);
+    // Both only read the text, which the parser copies before it writes.
+    std::future<AsideChecks> checks = std::async(std::launch::async, [&decoded] {
+        return AsideChecks{CheckDeferredUtf8(decoded), outsideJunk(decoded.utf8)};
+    });
+    return parse(decoded.utf8, displayName, decoded.bom, decoded.encoding, &checks);
 }
 
 Status DomDocument::parse(std::string_view utf8, const std::string& displayName, bool bom,
-                          const std::string& encoding, std::future<std::string>* utf8Check)
+                          const std::string& encoding, std::future<AsideChecks>* aside)
 {
+    std::optional<AsideChecks> asideDone;
+    const auto asideChecks = [&]() -> const AsideChecks* {
+        if (!asideDone && aside && aside->valid())
+            asideDone = aside->get();
+        return asideDone ? &*asideDone : nullptr;
+    };
     // Bytes that are not UTF-8 are what the file is reported for, whatever else is wrong.
     const auto outcome = [&](Status status) -> Status {
-        if (utf8Check && utf8Check->valid())
-            if (std::string bad = utf8Check->get(); !bad.empty())
-                return {E_XML_ENCODING, cannotLoad(displayName) + bad};
+        if (const AsideChecks* c = asideChecks(); c && !c->notUtf8.empty())
+            return {E_XML_ENCODING, cannotLoad(displayName) + c->notUtf8};
         return status;
     };
     // The parser would take a NUL for the end of the text and load a truncated document.
@@ -598,7 +622,9 @@ Status DomDocument::parse(std::string_view utf8, const std::string& displayName,
                                  + parseStatusText(result.status)});
     // The parser is lenient about the document level and silently skips text there; a
     // project file must not be.
-    if (const std::size_t at = outsideJunk(utf8); at != std::string_view::npos)
+    // (The text checked beside the parse is the one parsed unless characters were repaired.)
+    const AsideChecks* c = asideChecks();
+    if (const std::size_t at = c && repair.count == 0 ? c->outsideJunk : outsideJunk(utf8); at != std::string_view::npos)
         return outcome({E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, at) + "文書要素の外に文字データがあります。"});
     int elements = 0, doctypes = 0;
     for (pugi::xml_node n = doc->first_child(); n; n = n.next_sibling()) {
@@ -615,9 +641,10 @@ Status DomDocument::parse(std::string_view utf8, const std::string& displayName,
             return outcome({E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, nodeOffset(n, utf8)) + problem});
     }
     pugi::xml_node where;
-    if (const char* problem = markupProblem(*doc, utf8, &where))
+    int deepest = 0;
+    if (const char* problem = markupProblem(*doc, utf8, &where, &deepest))
         return outcome({E_XML_PARSE, cannotLoad(displayName) + atPosition(utf8, nodeOffset(where, utf8)) + problem});
-    if (elementDepth(*doc) > kMaxDepth) {
+    if (deepest > kMaxDepth) {
         char buf[160];
         std::snprintf(buf, sizeof buf, "要素の入れ子が深すぎます（上限は %d 段です）。", kMaxDepth);
         return outcome({E_XML_TOO_DEEP, cannotLoad(displayName) + buf});

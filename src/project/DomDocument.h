@@ -185,9 +185,15 @@ private:
     HRESULT insert(DomNode parent, DomNode child, DomNode before, DomNode* inserted);
     // The body of load and loadFromBytes; owned, when given, holds bytes and may be taken over.
     Status decodeAndParse(std::string_view bytes, std::string* owned, const std::string& displayName);
-    // utf8Check, when given, says whether utf8 is UTF-8 at all; it decides before anything else.
+    // What a long text is checked for beside its parse.
+    struct AsideChecks {
+        std::string notUtf8;      // why the bytes are not UTF-8; empty when they are
+        std::size_t outsideJunk;  // as outsideJunk in the parse
+    };
+    // aside, when given, holds the checks of utf8 run beside the parse; whether the text is
+    // UTF-8 at all decides before anything else.
     Status parse(std::string_view utf8, const std::string& displayName, bool bom,
-                 const std::string& encoding, std::future<std::string>* utf8Check = nullptr);
+                 const std::string& encoding, std::future<AsideChecks>* aside = nullptr);
 
     std::unique_ptr<pugi::xml_document> m_doc;
     std::unique_ptr<pugi::xml_document> m_scratch;   // detached nodes live here

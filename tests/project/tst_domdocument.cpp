@@ -428,6 +428,27 @@ void TestDomDocument::longFilesReportBadBytesFirst()
 
     const Status unclosed = doc.load(write("unclosed.xml", "<project title=\"悪\"><chapter>" + body + "</project>"));
     QCOMPARE(unclosed.hr, E_XML_PARSE);
+
+    // The rest of the checks hold for a long text as for a short one: text after the document
+    // element, found where the text stands once its characters are repaired, and depth.
+    const Status junk = doc.load(write("junk.xml", "<project title=\"悪\">" + body + "</project>\n\n  後"));
+    QCOMPARE(junk.hr, E_XML_PARSE);
+    QVERIFY2(junk.message.find("3 行 3 列: 文書要素の外に文字データがあります。") != std::string::npos, junk.message.c_str());
+    const Status repaired =
+        doc.load(write("repaired.xml", "<project title=\"&#0;悪\">\n" + body + "</project>\n後"));
+    QVERIFY2(repaired.message.find("3 行 1 列: 文書要素の外に文字データがあります。") != std::string::npos,
+             repaired.message.c_str());
+    const auto nested = [&](int levels) {   // the document element is the first level
+        std::string s = "<project title=\"深\">" + body;
+        for (int i = 1; i < levels; ++i)
+            s += "<d>";
+        for (int i = 1; i < levels; ++i)
+            s += "</d>";
+        return s + "</project>";
+    };
+    QCOMPARE(doc.load(write("deep.xml", nested(kMaxDepth + 1))).hr, E_XML_TOO_DEEP);
+    QVERIFY(doc.load(write("deepest.xml", nested(kMaxDepth))));
+    QCOMPARE(doc.documentElement().firstAttribute().value(), std::string("深"));
 }
 
 QTEST_APPLESS_MAIN(TestDomDocument)
