@@ -58,6 +58,39 @@ void CMainFrame::SetTextFileOpen(bool open)
 {
     if (m_pApp)
         m_pApp->m_bTextFileOpen = open;
+    UpdateEditorIndicator();
+}
+
+void CMainFrame::UpdateEditorIndicator()
+{
+    if (!m_pEditView)
+        return;
+    // Typing with no node selected goes into the text document, not into the project:
+    // the writer must see that before clicking a node.
+    m_pEditView->setHolderNote(
+        IsTextFileOpen() ? ClampCaption(QStringLiteral("文書「%1」を編集中です。プロジェクトのノードのテキストではありません。")
+                                            .arg(m_pDocument->GetTitle()))
+                         : QString());
+}
+
+bool CMainFrame::TextDocumentHasFile() const { return !m_pDocument->GetPathName().isEmpty(); }
+
+bool CMainFrame::MaybeSaveTextDocument()
+{
+    if (!IsTextFileOpen() || !m_pEditView || !m_pEditView->isModified())
+        return true;
+    const PromptAnswer save = prompts().message(
+        QStringLiteral("現在開かれているテキストは変更されている可能性があります。保存しますか？"),
+        PromptIcon::Exclamation, PromptButtons::YesNoCancel);
+    if (save == PromptAnswer::No)
+        return true;
+    return save == PromptAnswer::Yes && m_pDocument->DoFileSave() == CVellDoc::SaveResult::Saved;
+}
+
+void CMainFrame::ResetTextDocument()
+{
+    m_pDocument->OnNewDocument();
+    SetTextFileOpen(true);
 }
 
 void CMainFrame::OnCreateClient()
@@ -204,11 +237,16 @@ QString CMainFrame::ClampCaption(const QString& caption)
     return caption.left(cut) + QChar(0x2026);
 }
 
-void CMainFrame::SetWindowText(const QString& caption) { setWindowTitle(ClampCaption(caption)); }
+void CMainFrame::SetWindowText(const QString& caption)
+{
+    setWindowTitle(ClampCaption(caption));
+    UpdateEditorIndicator();
+}
 
 void CMainFrame::OnUpdateFrameTitle()
 {
     setWindowTitle(ClampCaption(m_pDocument->GetTitle() + QStringLiteral(" - ") + Prompts::AppCaption()));
+    UpdateEditorIndicator();
 }
 
 void CMainFrame::OnViewDirection()

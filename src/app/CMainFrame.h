@@ -79,6 +79,9 @@ public:
     SafetyHooks* safetyHooks() const override;
     bool IsTextFileOpen() const override;
     void SetTextFileOpen(bool open) override;
+    bool TextDocumentHasFile() const override;
+    bool MaybeSaveTextDocument() override;
+    void ResetTextDocument() override;
 
     // CommandTarget
     bool HandlesCommand(int id) const override;
@@ -96,6 +99,8 @@ private:
     void UpdateMenu(QMenu* menu);
     void OnFocusChanged(QWidget* old, QWidget* now);
     CommandTarget* FindHandler(int id) const;
+    // The editor's note says when it holds the text document rather than a node's text.
+    void UpdateEditorIndicator();
 
     CVellApp* m_pApp;
     CVellDoc* m_pDocument;

@@ -104,23 +104,40 @@ void CVellApp::PreloadProject(int argc, char** argv)
         penwick::ProjectPreload::start(project);
 }
 
+bool CVellApp::KeepEditorText()
+{
+    // A node's text typed but not yet stored goes into its node, as a selection change
+    // would store it; a text document with unsaved edits is offered a save.
+    if (!m_bTextFileOpen) {
+        StoreNodeEdit();
+        return true;
+    }
+    return m_pMainWnd->MaybeSaveTextDocument();
+}
+
 void CVellApp::OnFileNew()
 {
-    // The editor may hold a node's text typed but not yet stored; it goes into its node
-    // before the editor is emptied, as a selection change would store it.
-    if (!m_bTextFileOpen)
-        m_pMainWnd->GetTreeView()->SaveTextToDOM();
-    if (m_pDocument->SaveModified())
-        m_pDocument->OnNewDocument();
+    if (!KeepEditorText())
+        return;
+    m_pDocument->OnNewDocument();
+    // What is typed now is another document: the node left is protected by the question.
+    m_pMainWnd->SetTextFileOpen(true);
 }
 
 void CVellApp::OnFileOpen()
 {
-    OnFileNew();
+    // Nothing changes until a file was chosen and read.
     const QString path = m_pPrompts->openFilePath(CVellDoc::FileFilter(), QString());
-    if (!path.isEmpty())
-        m_pDocument->OnOpenDocument(path);
-    m_bTextFileOpen = true;
+    if (path.isEmpty() || !KeepEditorText())
+        return;
+    if (m_pDocument->OnOpenDocument(path))
+        m_pMainWnd->SetTextFileOpen(true);
+}
+
+void CVellApp::StoreNodeEdit()
+{
+    if (!m_bTextFileOpen)
+        m_pMainWnd->GetTreeView()->SaveTextToDOM();
 }
 
 void CVellApp::OnAppAbout()

@@ -40,6 +40,12 @@ public:
 
     void OnFileNew();
     void OnFileOpen();
+    // When the editor shows a node, its unsaved edit goes into the project (which stays
+    // modified): File > Save writes the text elsewhere, and the node must keep it too.
+    void StoreNodeEdit();
+    // Before the editor's text is replaced: a node's edit is stored, a text document's
+    // unsaved edits are offered a save. False when the user cancelled.
+    bool KeepEditorText();
     void OnAppAbout();
     void OnAppExit();
 
@@ -53,9 +59,10 @@ public:
     bool HandlesCommand(int id) const override;
     void RunCommand(int id) override;
 
-    // Set once the user opened a separate text file into the editor (File > Open, even
-    // when its dialog was cancelled); the next store of editor text into a node asks first.
-    bool m_bTextFileOpen = false;
+    // The editor holds the text document, not a node's text: at start, after File > New
+    // or a File > Open that read a file, and after a project was opened or started,
+    // until a node's text is loaded. Its text goes into a node only when the user says so.
+    bool m_bTextFileOpen = true;
 
 private:
     std::unique_ptr<Prompts> m_pPrompts;

@@ -20,8 +20,10 @@ void CVellDoc::SetPathName(const QString& path)
 
 bool CVellDoc::OnNewDocument()
 {
-    if (m_pEditView)
+    if (m_pEditView) {
         m_pEditView->setPlainText(QString());
+        m_pEditView->setModified(false);
+    }
     m_encoding = penwick::TextEncoding::Utf8;
     SetPathName(QString());
     return true;
@@ -95,6 +97,7 @@ bool CVellDoc::HandlesCommand(int id) const
 
 void CVellDoc::RunCommand(int id)
 {
+    m_pApp->StoreNodeEdit();
     if (id == ID_FILE_SAVE)
         DoFileSave();
     else if (id == ID_FILE_SAVE_AS)

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QLabel>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -52,8 +53,18 @@ CVellEditView::CVellEditView(PaneHost* frame, QWidget* parent)
               m_pFrame->prompts().message(text, PromptIcon::None, PromptButtons::Ok);
       }))
 {
+    m_pHolderNote = new QLabel(this);
+    m_pHolderNote->setObjectName(QStringLiteral("holderNote"));
+    m_pHolderNote->setContentsMargins(6, 2, 6, 2);
+    m_pHolderNote->setWordWrap(true);   // a narrow pane must not widen for it
+    m_pHolderNote->setAutoFillBackground(true);
+    m_pHolderNote->setBackgroundRole(QPalette::ToolTipBase);
+    m_pHolderNote->setForegroundRole(QPalette::ToolTipText);
+    m_pHolderNote->hide();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_pHolderNote);
     layout->addWidget(m_pEdit);
     setFocusProxy(m_pEdit);
     connect(m_pEdit, &EditControl::keyReleased, this, &CVellEditView::keyReleased);
@@ -68,6 +79,14 @@ CVellEditView::~CVellEditView()
     delete m_pEdit;
     m_pEdit = nullptr;
 }
+
+void CVellEditView::setHolderNote(const QString& note)
+{
+    m_pHolderNote->setText(note);
+    m_pHolderNote->setVisible(!note.isEmpty());
+}
+
+QString CVellEditView::holderNote() const { return m_pHolderNote->text(); }
 
 QString CVellEditView::toPlainText() const { return m_pEdit->toPlainText(); }
 void CVellEditView::setPlainText(const QString& text) { m_pEdit->setPlainText(text); }

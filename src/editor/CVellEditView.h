@@ -18,6 +18,7 @@ class CManuscriptCounterDlg;
 class EditControl;
 class FindReplaceDialog;
 class FindTarget;
+class QLabel;
 class QMenu;
 class QTextDocument;
 class TextFinder;
@@ -54,6 +55,11 @@ public:
 
     // The control itself, for focus tracking and tests.
     QWidget* control() const;
+
+    // A line above the text saying what the editor holds when it is not a node's text;
+    // empty hides it.
+    void setHolderNote(const QString& note);
+    QString holderNote() const;
 
     // The edit context menu ("POPUP1"), enabled as the control answers right now. The
     // caller runs it; a chosen entry's command comes back through RunCommand.
@@ -105,6 +111,7 @@ private:
     PaneHost* m_pFrame;
     QTextDocument* m_pText;   // the text on screen: the node's, or a separately opened document
     EditControl* m_pEdit;
+    QLabel* m_pHolderNote;
     std::unique_ptr<FindTarget> m_pFindTarget;
     std::unique_ptr<TextFinder> m_pFinder;   // remembers only the last Find Next, for F3
 

@@ -66,9 +66,13 @@ public:
     void OnSelChanged();
     // Loads the current item's node text into the editor and clears its modified flag.
     void SetEditViewText();
-    // Stores the editor's text into the current item's node when it was changed (or
-    // the user takes a separately opened text as the node's text).
+    // Stores the editor's text into the current item's node when it was changed; the text
+    // document is never stored here.
     void SaveTextToDOM();
+    // Before the selection moves to next: stores the node's edit, or, when the editor holds
+    // the text document, asks whether it is the node's text (the node left, or next when
+    // none was selected) and, if not, offers to save it. False when the user cancelled.
+    bool LeaveEditorText(const QModelIndex& next);
     // The editor's text as a node stores it (CR LF line ends).
     static std::string ToStoredText(const QString& editorText);
     // The one save path: stores the editor's text, then writes the document to the

@@ -24,17 +24,21 @@ bool VellTreeView::PromptSaveChanges()
 {
     TextPane* edit = GetEditView();
     if (!m_session.modified() && !(edit && edit->isModified()))
-        return true;
+        return m_pFrame->MaybeSaveTextDocument();
     switch (prompts().message(QStringLiteral("現在開いているプロジェクトは変更されています。保存しますか？"),
                               PromptIcon::Exclamation, PromptButtons::YesNoCancel)) {
     case PromptAnswer::Yes:
         // A save that did not happen (dialog cancelled, write failed) keeps the work.
-        return SaveXMLToFile();
+        if (!SaveXMLToFile())
+            return false;
+        break;
     case PromptAnswer::No:
-        return true;
+        break;
     default:
         return false;
     }
+    // The editor's text document goes with the project: its own edits are offered a save.
+    return m_pFrame->MaybeSaveTextDocument();
 }
 
 QString VellTreeView::GetOpenFilePath()
@@ -126,9 +130,9 @@ bool VellTreeView::InstallDocument(std::unique_ptr<DomDocument> loaded, const QS
         prompts().message(QString::fromUtf8(kRestartText));
         return false;
     }
+    // No node is selected: the editor starts an empty text document of its own.
+    m_pFrame->ResetTextDocument();
     m_pFrame->SetWindowText(path.isEmpty() ? NewProjectCaption() : ProjectCaption(m_strProjectTitle));
-    if (TextPane* edit = GetEditView())
-        edit->setPlainText(QString());
     // A restored snapshot is unsaved work: nothing is written until the user saves. So is
     // a document whose unreadable characters were replaced.
     m_session.setModified(restored || !notice.isEmpty());
@@ -153,6 +157,7 @@ void VellTreeView::MakeNewProject()
     DeleteTreeItem(QModelIndex());
     m_bDeleting = false;
     m_session.install(std::move(fresh), {});
+    m_pFrame->ResetTextDocument();
     m_pFrame->SetWindowText(NewProjectCaption());
     if (SafetyHooks* safety = m_pFrame->safetyHooks())
         safety->ProjectClosed();
@@ -160,8 +165,6 @@ void VellTreeView::MakeNewProject()
         prompts().message(QString::fromUtf8(kRestartText));
         return;
     }
-    if (TextPane* edit = GetEditView())
-        edit->setPlainText(QString());
     m_session.setModified(false);
 }
 

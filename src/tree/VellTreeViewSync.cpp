@@ -57,10 +57,48 @@ void VellTreeView::OnSelChanged()
         }
         return;
     }
-    SaveTextToDOM();
+    if (!LeaveEditorText(selected)) {
+        // Cancelled: the selection goes back to what the editor holds.
+        m_bDeleting = true;
+        if (m_hSelectedItem.isValid())
+            selectionModel()->setCurrentIndex(m_hSelectedItem, QItemSelectionModel::ClearAndSelect);
+        else
+            selectionModel()->clear();
+        m_bDeleting = false;
+        return;
+    }
     m_hSelectedItem = selected;
     SetEditViewText();
     m_pFrame->SetWindowText(NodeCaption(m_strProjectTitle, OutlineModel::TitleOf(m_hSelectedItem)));
+}
+
+bool VellTreeView::LeaveEditorText(const QModelIndex& next)
+{
+    TextPane* edit = GetEditView();
+    if (!edit)
+        return true;
+    if (!m_pFrame->IsTextFileOpen()) {
+        SaveTextToDOM();
+        return true;
+    }
+    // The editor holds the text document. An untouched new one is simply left; one that was
+    // read from a file or typed into may be meant as the node's text, which the writer decides.
+    if (!edit->isModified() && !m_pFrame->TextDocumentHasFile())
+        return true;
+    // The node being left takes it; with none (nothing was selected yet), the node chosen.
+    const QModelIndex target = m_hSelectedItem.isValid() ? QModelIndex(m_hSelectedItem) : next;
+    const PromptAnswer take = prompts().message(
+        QStringLiteral("現在開かれているのはプロジェクトのテキストではなく、別の文書ファイルです。"
+                       "選択中のノードのテキストとして扱いますか？"),
+        PromptIcon::Exclamation, PromptButtons::YesNo);
+    if (take != PromptAnswer::Yes)
+        return m_pFrame->MaybeSaveTextDocument();
+    const std::string text = ToStoredText(edit->toPlainText());
+    Guarded("Failed in VellTreeView::SaveTextToDOM", [&] {
+        Check(m_session.storeNodeText(Require(NodeOf(target)), text));
+    });
+    m_session.setModified(true);
+    return true;
 }
 
 void VellTreeView::SetEditViewText()
@@ -70,6 +108,7 @@ void VellTreeView::SetEditViewText()
         Require(node.firstChild());
         TextPane* edit = Require(GetEditView());
         edit->setPlainText(QString::fromStdString(format::NodeOwnText(node)));
+        m_pFrame->SetTextFileOpen(false);
     });
     // After a failed load the editor keeps its text, which is not this node's: it must
     // not be stored into it unless the user edits it.
@@ -79,22 +118,11 @@ void VellTreeView::SetEditViewText()
 
 void VellTreeView::SaveTextToDOM()
 {
-    if (!m_hSelectedItem.isValid())
-        return;
+    // The text document is not the node's: it goes into a node only when the selection
+    // moves and the writer says so (LeaveEditorText).
     TextPane* edit = GetEditView();
-    if (!edit)
+    if (!m_hSelectedItem.isValid() || !edit || m_pFrame->IsTextFileOpen() || !edit->isModified())
         return;
-    if (m_pFrame->IsTextFileOpen()) {
-        m_pFrame->SetTextFileOpen(false);
-        const PromptAnswer take = prompts().message(
-            QStringLiteral("現在開かれているのはプロジェクトのテキストではなく、別の文書ファイルです。"
-                           "選択中のノードのテキストとして扱いますか？"),
-            PromptIcon::Exclamation, PromptButtons::YesNo);
-        if (take != PromptAnswer::Yes)
-            return;
-    } else if (!edit->isModified()) {
-        return;
-    }
     const std::string text = ToStoredText(edit->toPlainText());
     Guarded("Failed in VellTreeView::SaveTextToDOM", [&] {
         const DomNode node = Require(NodeOf(m_hSelectedItem));
@@ -146,7 +174,8 @@ bool VellTreeView::SaveXMLToFile()
         return false;
     }
     RemoveStaleTemporaries(m_session.path());
-    if (TextPane* edit = GetEditView())
+    // The node's edit is in the file now; a text document's edits are not.
+    if (TextPane* edit = GetEditView(); edit && !m_pFrame->IsTextFileOpen())
         edit->setModified(false);
     if (SafetyHooks* safety = m_pFrame->safetyHooks())
         safety->AfterSave(path);

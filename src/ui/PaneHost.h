@@ -65,7 +65,16 @@ public:
     virtual TextPane* textPane() const = 0;
     virtual ProjectPane* projectPane() const = 0;
     virtual SafetyHooks* safetyHooks() const = 0;
-    // Whether the editor holds a separately opened text document instead of a node's text.
+    // Whether the editor holds the text document (opened, new, or typed while no node was
+    // selected) instead of a node's text.
     virtual bool IsTextFileOpen() const = 0;
     virtual void SetTextFileOpen(bool open) = 0;
+    // Whether the text document has a file: it was opened or saved under a name.
+    virtual bool TextDocumentHasFile() const = 0;
+    // Before the editor's text document is replaced: when it holds unsaved edits, asks
+    // whether to save them. False when the action must stop (Cancel, or a save that did
+    // not happen).
+    virtual bool MaybeSaveTextDocument() = 0;
+    // The editor gets an empty untitled text document (after the question above).
+    virtual void ResetTextDocument() = 0;
 };

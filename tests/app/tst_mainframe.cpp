@@ -295,12 +295,8 @@ private slots:
         QFETCH(QStringList, asked);
         QFETCH(bool, closed);
 
-        if (textFileOpen) {
-            prompts->answerPath(QString());  // File > Open, cancelled: still a separate text
-            frame->GetAction(ID_FILE_OPEN)->trigger();
-            QVERIFY(app->m_bTextFileOpen);
-            prompts->clear();
-        }
+        // Whether the editor holds the text document (as at start) or a node's text.
+        frame->SetTextFileOpen(textFileOpen);
         frame->session().setModified(projectModified);
         if (editorModified)
             QTest::keyClicks(edit->control(), QStringLiteral("draft"));

@@ -111,25 +111,46 @@ private slots:
         QCOMPARE(frame()->windowTitle(), QStringLiteral("new.txt - Penwick"));
     }
 
-    void newDiscardsWithoutAsking()
+    // Typed text is a document of its own: New asks before it goes, and Cancel keeps it.
+    void newOffersToSaveTypedText()
     {
         QVERIFY(start());
+        QVERIFY(app->m_bTextFileOpen);
+        QVERIFY(frame()->GetEditView()->holderNote().contains(QStringLiteral("無題")));
         QTest::keyClicks(edit()->control(), QStringLiteral("unsaved"));
+        prompts->answer(PromptAnswer::Cancel);
         run(ID_FILE_NEW);
+        QCOMPARE(edit()->toPlainText(), QStringLiteral("unsaved"));
+        QVERIFY(edit()->isModified());
+        QCOMPARE(prompts->messages().size(), 1);
+        QVERIFY(prompts->messages()[0].text.contains(QStringLiteral("保存しますか")));
+
+        const QString path = dir.filePath(QStringLiteral("kept.txt"));
+        prompts->answer(PromptAnswer::Yes);
+        prompts->answerPath(path);
+        run(ID_FILE_NEW);
+        QCOMPARE(readFile(path), QByteArray("unsaved"));
         QCOMPARE(edit()->toPlainText(), QString());
         QVERIFY(!edit()->isModified());
-        QVERIFY(!app->m_bTextFileOpen);
+        QVERIFY(app->m_bTextFileOpen);
+
+        // An untouched document goes without a word.
+        prompts->shown.clear();
+        run(ID_FILE_NEW);
         QVERIFY(prompts->shown.isEmpty());
     }
 
-    void openCancelledStillEmptiesAndMarks()
+    // A cancelled Open changes nothing at all.
+    void cancelledOpenChangesNothing()
     {
         QVERIFY(start());
-        edit()->setPlainText(QStringLiteral("node text"));
+        QTest::keyClicks(edit()->control(), QStringLiteral("typed"));
+        const bool held = app->m_bTextFileOpen;
         prompts->answerPath(QString());
         run(ID_FILE_OPEN);
-        QCOMPARE(edit()->toPlainText(), QString());
-        QVERIFY(app->m_bTextFileOpen);
+        QCOMPARE(edit()->toPlainText(), QStringLiteral("typed"));
+        QVERIFY(edit()->isModified());
+        QCOMPARE(app->m_bTextFileOpen, held);
         QCOMPARE(prompts->shown.size(), 1);
         QCOMPARE(prompts->shown[0].kind, QStringLiteral("open"));
     }
@@ -166,7 +187,7 @@ private slots:
         QVERIFY(start({path}));
         QCOMPARE(edit()->toPlainText(), QStringLiteral("蜘蛛の糸"));
         QCOMPARE(frame()->windowTitle(), QStringLiteral("arg.txt - Penwick"));
-        QVERIFY(!app->m_bTextFileOpen);
+        QVERIFY(app->m_bTextFileOpen);
         QVERIFY(frame()->isVisible());
     }
 

@@ -253,6 +253,70 @@ private slots:
         QCOMPARE(frame->IsProjectModified(), take);
     }
 
+    // Typed with no node selected, text belongs to the text document: a node takes it only
+    // when the writer says so, and a No offers to save it, Cancel staying where it was.
+    void typingWithNoNodeIsTheTextDocument()
+    {
+        QVERIFY(openNovel());
+        QVERIFY(!tree->m_hSelectedItem.isValid());
+        QVERIFY(app->m_bTextFileOpen);
+        QVERIFY(!frame->GetEditView()->holderNote().isEmpty());
+        QTest::keyClicks(edit->control(), QStringLiteral("orphan"));
+
+        prompts->answer(PromptAnswer::No);       // not the node's text
+        prompts->answer(PromptAnswer::Cancel);   // nor thrown away
+        select(TopItem(tree, 1));
+        QCOMPARE(prompts->messages().size(), 2);
+        QVERIFY(prompts->messages()[0].text.contains(QStringLiteral("別の文書ファイルです")));
+        QCOMPARE(prompts->messages()[1].buttons, PromptButtons::YesNoCancel);
+        QVERIFY(!tree->m_hSelectedItem.isValid());
+        QVERIFY(!tree->GetSelectedItem().isValid());
+        QCOMPARE(edit->toPlainText(), QStringLiteral("orphan"));
+        QVERIFY(edit->isModified());
+
+        prompts->clear();
+        prompts->answer(PromptAnswer::Yes);      // the chosen node takes it
+        select(TopItem(tree, 1));
+        QCOMPARE(TextOf(TopItem(tree, 1)), std::string("orphan"));
+        QCOMPARE(edit->toPlainText(), QStringLiteral("orphan"));
+        QVERIFY(!app->m_bTextFileOpen);
+        QVERIFY(frame->GetEditView()->holderNote().isEmpty());
+        QVERIFY(frame->IsProjectModified());
+    }
+
+    // Neither a cancelled File > Open nor File > New and typing reaches a node unasked;
+    // File > Save keeps the node's edit in the project as well as in the file.
+    void textDocumentCommandsKeepTheNode()
+    {
+        QVERIFY(openNovel());
+        select(TopItem(tree, 0));
+        QTest::keyClicks(edit->control(), QStringLiteral("x"));
+        prompts->answerPath(QString());
+        frame->GetAction(ID_FILE_OPEN)->trigger();
+        QCOMPARE(edit->toPlainText(), QStringLiteral("x一"));
+        QVERIFY(edit->isModified());
+        QVERIFY(!app->m_bTextFileOpen);
+        QCOMPARE(prompts->messages().size(), 0);
+
+        const QString path = dir.filePath(QStringLiteral("saved.txt"));
+        prompts->answerPath(path);
+        frame->GetAction(ID_FILE_SAVE)->trigger();
+        QCOMPARE(readFile(path), QByteArray("x一"));
+        QCOMPARE(TextOf(TopItem(tree, 0)), std::string("x一"));
+        QVERIFY(frame->IsProjectModified());
+        QVERIFY(!app->m_bTextFileOpen);
+
+        frame->GetAction(ID_FILE_NEW)->trigger();
+        QVERIFY(app->m_bTextFileOpen);
+        QTest::keyClicks(edit->control(), QStringLiteral("memo"));
+        prompts->answer(PromptAnswer::No);   // not the node's
+        prompts->answer(PromptAnswer::No);   // and not kept
+        select(TopItem(tree, 1));
+        QCOMPARE(prompts->messages().size(), 2);
+        QCOMPARE(TextOf(TopItem(tree, 0)), std::string("x一"));
+        QVERIFY(!app->m_bTextFileOpen);
+    }
+
     void fileNewStoresTypedNodeTextFirst()
     {
         QVERIFY(openNovel());
@@ -282,17 +346,25 @@ private slots:
         frame->GetAction(ID_PROJECT_NEW)->trigger();  // the template, never saved
         QCOMPARE(frame->windowTitle(), QStringLiteral("無題 - Penwick - [  ]"));
         QCOMPARE(tree->m_strProjectTitle, QStringLiteral("無題のプロジェクト"));
-        QTest::keyClicks(edit->control(), QStringLiteral("typed"));  // only the editor changed
+        // Only the editor changed: with no node selected, its text document.
+        QTest::keyClicks(edit->control(), QStringLiteral("typed"));
 
         prompts->answer(PromptAnswer(answer));
         if (PromptAnswer(answer) == PromptAnswer::Yes)
             prompts->answerPath(savePath.isEmpty() ? QString() : dir.filePath(savePath));
-        if (opened)
+        if (opened) {
+            prompts->answer(PromptAnswer::No);   // the typed document is not kept
             prompts->answerPath(writeFile(QStringLiteral("novel.xml"), kNovel));
+        }
         frame->GetAction(ID_PROJECT_OPEN)->trigger();
 
         QCOMPARE(prompts->messages()[0].text, QStringLiteral("現在開いているプロジェクトは変更されています。保存しますか？"));
         QCOMPARE(prompts->messages()[0].buttons, PromptButtons::YesNoCancel);
+        if (opened) {
+            QCOMPARE(prompts->messages()[1].text,
+                     QStringLiteral("現在開かれているテキストは変更されている可能性があります。保存しますか？"));
+            QCOMPARE(prompts->messages()[1].buttons, PromptButtons::YesNoCancel);
+        }
         QCOMPARE(tree->m_strProjectTitle, opened ? QStringLiteral("小説") : QStringLiteral("無題のプロジェクト"));
         QCOMPARE(edit->isModified(), !opened);
         if (!savePath.isEmpty())

@@ -222,6 +222,7 @@ private slots:
     {
         QVERIFY(openProject(writeFile("good.xml", kThreeChapters)));
         tree->SetProjectPath(QString());
+        tree->setCurrentIndex(TopItem(tree, 0));   // the editor holds a node's text
         frame->session().setModified(true);
         frame->GetEditView()->setModified(true);
 
