@@ -146,6 +146,7 @@ bool CVellEditView::HandlesCommand(int id) const
 {
     switch (id) {
     case ID_EDIT_UNDO:
+    case ID_EDIT_REDO:
     case ID_EDIT_CUT:
     case ID_EDIT_COPY:
     case ID_EDIT_PASTE:
@@ -166,6 +167,9 @@ void CVellEditView::UpdateCommand(int id, CommandUi& ui)
     switch (id) {
     case ID_EDIT_UNDO:
         ui.enabled = canUndo();
+        break;
+    case ID_EDIT_REDO:
+        ui.enabled = m_pEdit->document()->isRedoAvailable();
         break;
     case ID_EDIT_CUT:
     case ID_EDIT_COPY:
@@ -203,6 +207,7 @@ void CVellEditView::RunCommand(int id)
 {
     switch (id) {
     case ID_EDIT_UNDO: undo(); break;
+    case ID_EDIT_REDO: redo(); break;
     case ID_EDIT_CUT: cut(); break;
     case ID_EDIT_COPY: copy(); break;
     case ID_EDIT_PASTE: paste(); break;

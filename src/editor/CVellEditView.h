@@ -82,7 +82,7 @@ public:
     void CloseCounterDlg();
     // The editor's current text counted with the dialog's fields (read again first).
     CountResult CountCurrentText();
-    // Saves the project, counts each chapter and the whole and shows the report.
+    // Saves the project when it was changed, counts each chapter and the whole and shows the report.
     void CountAllChapters();
     QString m_strReport;                            // the last full report, CR LF lines
     CManuscriptCounterDlg* m_pCounterDlg = nullptr; // the open counter dialog, owned

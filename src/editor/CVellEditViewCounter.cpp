@@ -91,7 +91,7 @@ void CVellEditView::CountAllChapters()
     const penwick::CountSettings settings = SettingsOf(*m_pCounterDlg);
     // The chapters must hold the latest edits; a failed save is reported by the tree and
     // the count goes on with what the project holds.
-    (void)tree->SaveXMLToFile();
+    (void)tree->SaveIfModified();
     if (!m_pCounterDlg)   // a prompt inside the save may have let the user close it
         return;
 

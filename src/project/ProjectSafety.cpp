@@ -288,6 +288,13 @@ FileResult BackupStore::backUp(const std::string& projectPath, int keep, std::ti
     const std::string folder = folderFor(projectPath);
     if (r = ensureFolder(folder); !r)
         return r;
+    // A copy of what the newest backup already holds would only push an older version
+    // out of the rotation.
+    if (const std::vector<BackupName> names = backupNames(folder); !names.empty()) {
+        std::string newest;
+        if (ReadWholeFile(folder + "/" + names.back().name, newest, false) && newest == bytes)
+            return {};
+    }
     const WriteOptions options{false, privateMode(projectPath)};
     // A note of which project the folder belongs to, for people browsing it.
     const std::string note = folder + "/" + kPathNote;

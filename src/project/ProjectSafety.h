@@ -53,7 +53,8 @@ public:
     std::string folderFor(const std::string& projectPath) const;
 
     // Copies the file a save is about to replace into a new dated backup and keeps the
-    // newest `keep`. Nothing to do (success) when the project file does not exist yet.
+    // newest `keep`. Nothing to do (success) when the project file does not exist yet or
+    // the newest backup holds the same bytes.
     FileResult backUp(const std::string& projectPath, int keep, std::time_t now = std::time(nullptr)) const;
 
     // This process's recovery snapshot: the whole document with unsaved work, written atomically.

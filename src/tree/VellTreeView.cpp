@@ -42,7 +42,8 @@ VellTreeView::VellTreeView(PaneHost* frame, QWidget* parent)
       m_pFrame(frame),
       m_session(frame->session()),
       m_pFileOps(&FileOps::system()),
-      m_model(new OutlineModel(m_session, this))
+      m_model(new OutlineModel(m_session, this)),
+      m_history(new OutlineHistory(m_session, this))
 {
     setModel(m_model);
     setHeaderHidden(true);
@@ -198,12 +199,16 @@ bool NeedsProjectPath(const VellTreeView& v)
     return ui.enabled;
 }
 bool NeedsClipNode(const VellTreeView& v) { return v.OnUpdateTreePaste(); }
+bool CanUndo(const VellTreeView& v) { return v.history()->canUndo(); }
+bool CanRedo(const VellTreeView& v) { return v.history()->canRedo(); }
 }  // namespace
 
 const VellTreeView::CommandEntry* VellTreeView::FindCommand(int id)
 {
     static const CommandEntry entries[] = {
         {ID_PROJECT_OPEN, &VellTreeView::OnProjectOpen, nullptr},
+        {ID_EDIT_UNDO, &VellTreeView::OnOutlineUndo, CanUndo},
+        {ID_EDIT_REDO, &VellTreeView::OnOutlineRedo, CanRedo},
         {ID_TREE_ADDCHILD, &VellTreeView::MakeNewChild, nullptr},
         {ID_TREE_COPY, &VellTreeView::OnTreeCopy, NeedsCurrentItem},
         {ID_TREE_PASTE, &VellTreeView::OnTreePaste, NeedsClipNode},

@@ -14,6 +14,7 @@
 #include "FileIO.h"
 #include "ProjectSafety.h"
 #include "ProjectSession.h"
+#include "OutlineHistory.h"
 #include "OutlineModel.h"
 #include "TreeGuard.h"
 
@@ -47,6 +48,8 @@ public:
     void SetProjectPath(const QString& path);
     // The outline the view shows.
     OutlineModel* outline() const { return m_model; }
+    // The outline's undo history (cleared when a project is opened or started).
+    OutlineHistory* history() const { return m_history; }
     // The item standing for node, or an invalid index.
     QModelIndex ItemOf(penwick::DomNode node) const { return m_model->indexOf(node); }
 
@@ -79,6 +82,7 @@ public:
     // project path (asking for one when there is none) atomically. True only when
     // the file was written; the modified states are cleared only then.
     bool SaveXMLToFile() override;
+    bool SaveIfModified() override;
     // Asks for a project file name to save under; true after making it the project path.
     bool GetSaveFilePath();
     // The item the tree shows selected, or an invalid index.
@@ -127,7 +131,7 @@ public:
     bool GetAllChapterTexts(std::vector<std::string>* chapters) override;
     // Asks for the export file; true with the full path in path, path untouched otherwise.
     bool GetExportFilePath(QString& path);
-    // Saves the project, then writes the text of all chapters to the chosen file.
+    // Saves the project when it was changed, then writes the text of all chapters to the chosen file.
     void OnProjectExport();
     // Export and the counter need a project file: disabled without a path.
     void OnUpdateProjectExport(CommandUi& ui) const;
@@ -155,13 +159,18 @@ public:
     bool OnUpdateTreePaste() const;
     // The body of both pastes: a fresh copy of the clipboard above or below the current node.
     void PasteBeside(bool above, const char* catchAllText);
+    // Outline undo and redo (the tree's 元に戻す, Ctrl+Y): the editor's edit goes into its
+    // node first; afterwards the editor shows the selected node's text, or nothing when the
+    // step took the node away.
+    void OnOutlineUndo();
+    void OnOutlineRedo();
     // The refusal shown when an insertion would nest elements deeper than the document allows.
     static QString TooDeepText();
     // The tree's context menu ("POPUP2") with its enabling set for now. OnRButtonDown runs
     // it and sends the chosen entry through the command route, update rule first.
     QMenu* CreatePopupMenu(QWidget* parent);
-    // A right press: shows the menu at pos (viewport coordinates) without moving the
-    // selection.
+    // Shows the menu at pos (viewport coordinates) for the selected node; a right press
+    // selects the item under it first.
     void OnRButtonDown(const QPoint& pos);
     void mousePressEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -206,7 +215,15 @@ private:
     void OnOutlineAboutToChange();
     void OnOutlineChanged();
 
+    // Brings the editor, the caption and the project title in line after an undo or redo.
+    void AfterHistoryStep();
+    // A cut that keeps the children: they take the node's place, then the node goes.
+    void RemoveKeepingChildren();
+    // The node clipboard's copy of the selected node, with its sub-nodes or only its text.
+    void CopySelected(bool withChildren);
+
     OutlineModel* m_model;
+    OutlineHistory* m_history;
     penwick::DomNode m_editedNode;   // m_hSelectedItem's node while a command runs
     bool m_bWasDeleting = false;     // m_bDeleting before a command ran
     static const CommandEntry* FindCommand(int id);

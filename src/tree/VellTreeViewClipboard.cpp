@@ -31,16 +31,20 @@ void VellTreeView::OnTreeCopy()
 {
     // Text typed into the editor is not in the node yet; without this a cut would lose it.
     SaveTextToDOM();
+    CopySelected(prompts().message(QStringLiteral("子まですべてコピーしますか？"), PromptIcon::Question,
+                                   PromptButtons::YesNo) == PromptAnswer::Yes);
+}
+
+void VellTreeView::CopySelected(bool withChildren)
+{
     const DomNode node = NodeOf(m_hSelectedItem);
-    const PromptAnswer all = prompts().message(QStringLiteral("子まですべてコピーしますか？"),
-                                               PromptIcon::Question, PromptButtons::YesNo);
     if (!m_pClipDoc)
         m_pClipDoc = std::make_unique<DomDocument>();
     Guarded("Failed in VellTreeView::OnTreeCopy", [&] {
         Require(node);
         m_pClipNode = {};
         m_pClipDoc->clear();
-        if (all == PromptAnswer::Yes) {
+        if (withChildren) {
             m_pClipNode = Require(m_pClipDoc->importNode(node, true));
             return;
         }
@@ -53,8 +57,40 @@ void VellTreeView::OnTreeCopy()
 
 void VellTreeView::OnTreeCut()
 {
-    OnTreeCopy();
-    OnTreeDelete();
+    SaveTextToDOM();
+    // A cut removes only what it put on the clipboard, and closing the question cuts nothing.
+    const PromptAnswer all = prompts().message(QStringLiteral("子まですべてコピーしますか？"),
+                                               PromptIcon::Question, PromptButtons::YesNoCancel);
+    if (all == PromptAnswer::Cancel)
+        return;
+    CopySelected(all == PromptAnswer::Yes);
+    if (all == PromptAnswer::Yes) {
+        OnTreeDelete();
+        return;
+    }
+    m_history->beginMacro(QStringLiteral("切り取り"));
+    RemoveKeepingChildren();
+    m_history->endMacro();
+}
+
+void VellTreeView::RemoveKeepingChildren()
+{
+    bool moved = true;
+    Guarded("Failed in VellTreeView::OnTreeCut", [&] {
+        const DomNode node = Require(NodeOf(m_hSelectedItem));
+        const DomNode parent = Require(node.parentNode());
+        // Everything after the node's own text (its first child), in order, before the node.
+        for (DomNode child = node.firstChild() ? node.firstChild().nextSibling() : DomNode(); child;) {
+            const DomNode next = child.nextSibling();
+            moved = false;
+            Check(m_history->apply(OutlineCommand::move(PathOf(child), ChildPath(parent, node))));
+            moved = true;
+            child = next;
+        }
+    });
+    // Only with the children safe does the node go.
+    if (moved)
+        OnTreeDelete();
 }
 
 void VellTreeView::OnTreePaste()
@@ -80,7 +116,7 @@ void VellTreeView::PasteBeside(bool above, const char* catchAllText)
         }
         const DomNode parent = Require(node.parentNode());
         // Below: before the next sibling, or last when there is none (a null reference).
-        const HRESULT hr = m_session.apply(OutlineCommand::insert(
+        const HRESULT hr = m_history->apply(OutlineCommand::insert(
             ChildPath(parent, above ? node : node.nextSibling()), Require(DetachedSubtree::copyOf(m_pClipNode))));
         if (hr == E_XML_TOO_DEEP) {
             refused = true;

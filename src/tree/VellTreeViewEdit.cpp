@@ -50,14 +50,14 @@ NodeProperties CurrentProperties(DomNode node)
 
 // Writes a new outline element into parent before `before` (null: at the end); false
 // when the document refuses the depth.
-bool InsertNewElement(ProjectSession& session, std::string_view name, const NodeProperties& props,
+bool InsertNewElement(OutlineHistory& history, std::string_view name, const NodeProperties& props,
                       DomNode parent, DomNode before)
 {
     DomDocument scratch;
     DomNode element;
     Check(format::CreateOutlineElement(scratch, name, props.title.toStdString(), props.exported,
                                        props.type.toStdString(), &element));
-    const HRESULT hr = session.apply(OutlineCommand::insert(ChildPath(parent, before),
+    const HRESULT hr = history.apply(OutlineCommand::insert(ChildPath(parent, before),
                                                             Require(DetachedSubtree::copyOf(element))));
     if (hr == E_XML_TOO_DEEP)
         return false;
@@ -84,7 +84,7 @@ void VellTreeView::MakeNewChild()
         const bool chapter = !m_hSelectedItem.isValid();
         const DomNode parent =
             chapter ? Require(m_session.document().documentElement()) : Require(NodeOf(m_hSelectedItem));
-        if (!InsertNewElement(m_session, chapter ? format::kChapter : format::kParagraph, props, parent, {})) {
+        if (!InsertNewElement(*m_history, chapter ? format::kChapter : format::kParagraph, props, parent, {})) {
             refused = true;
             ReportText(TooDeepText());
         }
@@ -103,7 +103,7 @@ void VellTreeView::OnTreeInsertAfter()
         const DomNode sel = Require(NodeOf(m_hSelectedItem));
         const DomNode parent = Require(sel.parentNode());
         // Even a sibling can be too deep: beside a hand-made node at the limit its text is not.
-        if (!InsertNewElement(m_session, format::SiblingElementName(sel), props, parent, sel.nextSibling())) {
+        if (!InsertNewElement(*m_history, format::SiblingElementName(sel), props, parent, sel.nextSibling())) {
             refused = true;
             ReportText(TooDeepText());
         }
@@ -121,7 +121,7 @@ void VellTreeView::OnTreeInsertbefore()
     Guarded("Failed in VellTreeView::OnTreeInsertbefore", [&] {
         const DomNode sel = Require(NodeOf(m_hSelectedItem));
         const DomNode parent = Require(sel.parentNode());
-        if (!InsertNewElement(m_session, format::SiblingElementName(sel), props, parent, sel)) {
+        if (!InsertNewElement(*m_history, format::SiblingElementName(sel), props, parent, sel)) {
             refused = true;
             ReportText(TooDeepText());
         }
@@ -150,7 +150,7 @@ void VellTreeView::OnTreeDelete()
     m_bDeleting = true;
     Guarded("Failed in VellTreeView::OnTreeDelete", [&] {
         Require(node);
-        Check(m_session.apply(OutlineCommand::remove(PathOf(node))));
+        Check(m_history->apply(OutlineCommand::remove(PathOf(node))));
     });
     // A node the document kept (the removal failed) still loses its item, as it always has.
     if (gone.isValid())
@@ -187,7 +187,7 @@ void VellTreeView::OnTreeProperty()
         return;
     Guarded("Failed in VellTreeView::OnTreeProperty", [&] {
         Require(node);
-        const HRESULT hr = m_session.apply(OutlineCommand::setAttributes(
+        const HRESULT hr = m_history->apply(OutlineCommand::setAttributes(
             PathOf(node), {props.title.toStdString(), std::string(props.exported ? format::kYes : format::kNo),
                            props.type.toStdString()}));
         // A hand-made node with fewer attributes keeps what it has rewritten, and says so.

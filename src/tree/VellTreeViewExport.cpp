@@ -75,7 +75,7 @@ void VellTreeView::OnProjectExport()
     // The editor's latest text must be in the document before it is assembled. A save
     // that did not happen has been reported (or cancelled); exporting a text that the
     // project file does not hold would only mislead.
-    if (!SaveXMLToFile())
+    if (!SaveIfModified())
         return;
 
     std::string bytes;

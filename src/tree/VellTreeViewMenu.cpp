@@ -1,6 +1,7 @@
-// The tree's context menu ("POPUP2"). It acts on the node already selected: a right press
-// neither hit-tests nor moves the selection. The entry chosen runs after the menu has
-// closed, through the frame's command route, so its update rule is asked once more.
+// The tree's context menu ("POPUP2"). A right press on an item selects it first, as any
+// selection change does (the editor's text goes into the node left), so every entry acts
+// on the node pointed at. The entry chosen runs after the menu has closed, through the
+// frame's command route, so its update rule is asked once more.
 #include "VellTreeView.h"
 
 #include "CommandIds.h"
@@ -59,7 +60,14 @@ void VellTreeView::mousePressEvent(QMouseEvent* event)
         return;
     }
     event->accept();
-    OnRButtonDown(event->position().toPoint());
+    const QPoint pos = event->position().toPoint();
+    if (const QModelIndex pressed = indexAt(pos); pressed.isValid() && pressed != m_hSelectedItem) {
+        setCurrentIndex(pressed);
+        // The writer may have kept the editor's text where it was (Cancel): no menu then.
+        if (m_hSelectedItem != pressed)
+            return;
+    }
+    OnRButtonDown(pos);
 }
 
 void VellTreeView::contextMenuEvent(QContextMenuEvent* event)

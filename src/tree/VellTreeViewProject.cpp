@@ -124,6 +124,7 @@ bool VellTreeView::InstallDocument(std::unique_ptr<DomDocument> loaded, const QS
     m_bDeleting = false;
     // An empty path happens only at start-up: there is no project to close.
     m_session.install(std::move(loaded), QFile::encodeName(path).toStdString());
+    m_history->clear();
     if (!path.isEmpty() && safety)
         safety->ProjectOpened(path);
     if (!RefreshTree()) {
@@ -157,6 +158,7 @@ void VellTreeView::MakeNewProject()
     DeleteTreeItem(QModelIndex());
     m_bDeleting = false;
     m_session.install(std::move(fresh), {});
+    m_history->clear();
     m_pFrame->ResetTextDocument();
     m_pFrame->SetWindowText(NewProjectCaption());
     if (SafetyHooks* safety = m_pFrame->safetyHooks())
@@ -189,7 +191,7 @@ void VellTreeView::ChangeProjectTitle()
     if (title.isEmpty())
         return;
     Guarded("Failed in VellTreeView::ChangeProjectTitle", [&] {
-        const HRESULT hr = m_session.apply(OutlineCommand::setAttributes({}, {title.toStdString()}));
+        const HRESULT hr = m_history->apply(OutlineCommand::setAttributes({}, {title.toStdString()}));
         Check(hr == S_FALSE ? E_POINTER : hr);
         m_strProjectTitle = title;
         m_pFrame->SetWindowText(ProjectCaption(m_strProjectTitle));

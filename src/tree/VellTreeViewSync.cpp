@@ -131,6 +131,13 @@ void VellTreeView::SaveTextToDOM()
     m_session.setModified(true);
 }
 
+bool VellTreeView::SaveIfModified()
+{
+    TextPane* edit = GetEditView();
+    const bool nodeEdited = edit && edit->isModified() && !m_pFrame->IsTextFileOpen() && m_hSelectedItem.isValid();
+    return (!m_session.modified() && !nodeEdited) || SaveXMLToFile();
+}
+
 bool VellTreeView::GetSaveFilePath()
 {
     const QString path = prompts().saveFilePath(ProjectFileFilter(), QStringLiteral("xml"));

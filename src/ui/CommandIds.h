@@ -20,6 +20,7 @@ enum CommandId : int {
     ID_EDIT_REPLACE = 57641,
     ID_EDIT_SELECT_ALL = 57642,
     ID_EDIT_UNDO = 57643,
+    ID_EDIT_REDO = 57644,   // keys only: Ctrl+Y, Ctrl+Shift+Z
 
     // Window and help
     ID_NEXT_PANE = 57680,

@@ -19,12 +19,14 @@ const std::vector<CommandInfo>& CommandRegistry::commands()
         {ID_FILE_SAVE_AS, "名前を付けて保存(&A)...", {}},
         {ID_PROJECT_NEW, "プロジェクト新規作成(&P)", {}},
         {ID_PROJECT_OPEN, "プロジェクトを開く(&W)", {}},
-        {ID_PROJECT_SAVE, "プロジェクト保存(&V)", {}},
+        // Writers expect a key that saves their novel; Ctrl+S stays the text document's.
+        {ID_PROJECT_SAVE, "プロジェクト保存(&V)", {Key(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}},
         {ID_PROJECT_SAVEAS, "プロジェクトを名前を付けて保存(&R)", {}},
         {ID_PROJECT_EXPORT, "プロジェクトをエクスポート(&E)", {}},
         {ID_APP_EXIT, "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)", {}},
 
         {ID_EDIT_UNDO, "元に戻す(&U)", {Key(Qt::CTRL | Qt::Key_Z), Key(Qt::ALT | Qt::Key_Backspace)}},
+        {ID_EDIT_REDO, "", {Key(Qt::CTRL | Qt::Key_Y), Key(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}},
         {ID_EDIT_CUT, "切り取り(&T)", {Key(Qt::CTRL | Qt::Key_X), Key(Qt::SHIFT | Qt::Key_Delete)}},
         {ID_EDIT_COPY, "ｺﾋﾟｰ(&C)", {Key(Qt::CTRL | Qt::Key_C), Key(Qt::CTRL | Qt::Key_Insert)}},
         {ID_EDIT_PASTE, "貼り付け(&P)", {Key(Qt::CTRL | Qt::Key_V), Key(Qt::SHIFT | Qt::Key_Insert)}},

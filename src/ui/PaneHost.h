@@ -29,6 +29,9 @@ class ProjectPane : public CommandTarget {
 public:
     // Stores the editor's text and saves the project; true only when the file was written.
     virtual bool SaveXMLToFile() = 0;
+    // The same when the project or the node's text in the editor was changed; true when
+    // nothing needed saving or the file was written.
+    virtual bool SaveIfModified() = 0;
     // Every chapter's text in order; false after a reported failure.
     virtual bool GetAllChapterTexts(std::vector<std::string>* chapters) = 0;
 };

@@ -317,6 +317,7 @@ void TestProjectSafety::backupsAndSnapshotsArePrivate()
         QCOMPARE(modeOf(e.path), 0600);
     QCOMPARE(modeOf(store.folderFor(project) + "/path.txt"), 0600);
     // Stricter than 0600: the project's own mode; a folder made by an older version is tightened.
+    writeText(project, "secret, saved again");
     QCOMPARE(::chmod(project.c_str(), 0400), 0);
     QCOMPARE(::chmod(store.folderFor(project).c_str(), 0755), 0);
     QVERIFY(store.backUp(project, 10));

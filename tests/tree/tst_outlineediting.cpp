@@ -1,10 +1,12 @@
 // Node editing, the node clipboard and the tree's context menu, driven through the real
 // main window with scripted prompts. After every command the tree must mirror the document.
 #include "CommandIds.h"
+#include "CProjectTitleDlg.h"
 #include "OutlineFixture.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
@@ -296,19 +298,143 @@ private slots:
         QCOMPARE(VellTreeView::NodeOf(TopItem(f.tree, 2)).attribute(2).value(), std::string("会話"));
     }
 
-    void cutWithoutChildrenLosesThemOnPaste()
+    // A cut removes only what went onto the clipboard: without its children, they stay in
+    // the node's place; the question closed (Esc: Cancel) cuts nothing. One undo step each.
+    void cutWithoutChildrenKeepsThem()
     {
         select(QStringLiteral("第二章"));
+        f.prompts->answer(PromptAnswer::Cancel);
+        QVERIFY(f.frame->RouteCommand(ID_TREE_CUT));
+        QCOMPARE(f.prompts->messages().last().buttons, PromptButtons::YesNoCancel);
+        QCOMPARE(f.outline(), kNovelOutline);
+        QVERIFY(!f.tree->m_pClipNode);
+        QVERIFY(!f.frame->IsProjectModified());
+
         f.prompts->answer(PromptAnswer::No);
         QVERIFY(f.frame->RouteCommand(ID_TREE_CUT));
-        QCOMPARE(f.outline(), (QStringList{"chapter:第一章", "chapter:第三章", "note:メモ"}));
-        QCOMPARE(Title(f.tree->m_hSelectedItem), QStringLiteral("第三章"));
+        QCOMPARE(f.outline(), (QStringList{"chapter:第一章", "paragraph:二の一", "paragraph:二の二", "chapter:第三章", "note:メモ"}));
+        QCOMPARE(f.tree->history()->count(), 1);
+        QVERIFY(f.tree->history()->canUndo());
+        f.tree->setFocus();
+        QVERIFY(f.frame->RouteCommand(ID_EDIT_UNDO));
+        QCOMPARE(f.outline(), kNovelOutline);
+        QVERIFY(f.frame->RouteCommand(ID_EDIT_REDO));
+        QCOMPARE(f.outline(), (QStringList{"chapter:第一章", "paragraph:二の一", "paragraph:二の二", "chapter:第三章", "note:メモ"}));
+        select(QStringLiteral("第三章"));
         QVERIFY(f.frame->RouteCommand(ID_TREE_PASTE));
-        QCOMPARE(f.outline(), (QStringList{"chapter:第一章", "chapter:第三章", "chapter:第二章", "note:メモ"}));
+        QCOMPARE(f.outline(), (QStringList{"chapter:第一章", "paragraph:二の一", "paragraph:二の二", "chapter:第三章", "chapter:第二章", "note:メモ"}));
         // Title, flag, type and own text came along.
-        const DomNode node = VellTreeView::NodeOf(TopItem(f.tree, 2));
+        const DomNode node = VellTreeView::NodeOf(TopItem(f.tree, 4));
         QCOMPARE(node.attribute(1).value() + node.attribute(2).value(), std::string("no会話"));
         QCOMPARE(penwick::format::NodeOwnText(node), std::string("二"));
+    }
+
+    // ---- outline undo ----
+
+    // Every outline operation is one step: undone, the document is as it was byte for byte
+    // (node texts of what came back included), and done again as it was after. The tree
+    // takes 元に戻す and Ctrl+Y while it has the focus; a project save keeps the history.
+    void undoAndRedoEachOperation_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("add child") << int(ID_TREE_ADDCHILD) << "第二章";
+        QTest::newRow("sibling below") << int(ID_TREE_INSERTAFTER) << "第一章";
+        QTest::newRow("sibling above") << int(ID_TREE_INSERTBEFORE) << "第二章/二の二";
+        QTest::newRow("delete") << int(ID_TREE_DELETE) << "第二章";
+        QTest::newRow("cut") << int(ID_TREE_CUT) << "第二章";
+        QTest::newRow("paste below") << int(ID_TREE_PASTE) << "第一章";
+        QTest::newRow("paste above") << int(ID_TREE_PASTEBEFORE) << "第三章";
+        QTest::newRow("properties") << int(ID_TREE_PROPERTY) << "第二章/二の一";
+        QTest::newRow("project title") << int(ID_PROJECT_TITLE) << "第一章";
+    }
+    void undoAndRedoEachOperation()
+    {
+        QFETCH(int, command);
+        QFETCH(QString, selected);
+        if (command == ID_TREE_PASTE || command == ID_TREE_PASTEBEFORE)
+            copy(QStringLiteral("第二章"), true);
+        select(selected);
+        QTest::keyClicks(f.edit->control(), QStringLiteral("typed "));   // stored by the operation
+        std::string before;
+        std::string typedIn;
+        switch (command) {
+        case ID_TREE_ADDCHILD:
+        case ID_TREE_INSERTAFTER:
+        case ID_TREE_INSERTBEFORE:
+        case ID_TREE_PROPERTY:
+            f.answerProperties(QStringLiteral("新しい節"), false, QStringLiteral("会話"));
+            break;
+        case ID_TREE_CUT:
+            f.prompts->answer(PromptAnswer::Yes);
+            break;
+        case ID_PROJECT_TITLE:
+            f.prompts->answerDialog([](QDialog& dlg) {
+                static_cast<CProjectTitleDlg&>(dlg).titleEdit()->setText(QStringLiteral("改題"));
+                return int(QDialog::Accepted);
+            });
+            break;
+        default:
+            break;
+        }
+        f.tree->SaveTextToDOM();
+        QVERIFY(f.tree->session().document().serialize(before));
+        QVERIFY(f.frame->RouteCommand(command));
+        std::string after;
+        QVERIFY(f.tree->session().document().serialize(after));
+        QVERIFY(after != before);
+        QCOMPARE(f.tree->history()->count(), 1);
+        const QStringList outlineAfter = f.outline();
+
+        f.tree->setFocus();
+        f.frame->SetActiveView(f.tree);
+        QVERIFY(f.frame->IsCommandEnabled(ID_EDIT_UNDO));
+        QVERIFY(!f.frame->IsCommandEnabled(ID_EDIT_REDO));
+        QVERIFY(f.tree->SaveXMLToFile());   // a save keeps the history
+        QVERIFY(f.frame->RouteCommand(ID_EDIT_UNDO));
+        std::string undone;
+        QVERIFY(f.tree->session().document().serialize(undone));
+        QCOMPARE(undone, before);
+        QCOMPARE(f.outline(), kNovelOutline);
+        QVERIFY(f.frame->IsProjectModified());
+        QCOMPARE(f.frame->windowTitle().startsWith(QStringLiteral("小説 - Penwick")), true);
+        QVERIFY(f.frame->IsCommandEnabled(ID_EDIT_REDO));
+
+        QVERIFY(f.frame->RouteCommand(ID_EDIT_REDO));
+        std::string redone;
+        QVERIFY(f.tree->session().document().serialize(redone));
+        QCOMPARE(redone, after);
+        QCOMPARE(f.outline(), outlineAfter);
+        // The editor shows the selected node's own text, or nothing when its node went.
+        if (f.tree->m_hSelectedItem.isValid())
+            QCOMPARE(f.edit->toPlainText(),
+                     QString::fromStdString(penwick::format::NodeOwnText(VellTreeView::NodeOf(f.tree->m_hSelectedItem))));
+        else
+            QCOMPARE(f.edit->toPlainText(), QString());
+
+        // Opening a project starts a new history.
+        QVERIFY(f.open(kNovel));
+        QVERIFY(!f.tree->history()->canUndo());
+        QVERIFY(!f.frame->IsCommandEnabled(ID_EDIT_UNDO));
+    }
+
+    // While the editor has the focus, the keys act on its text.
+    void undoKeysFollowTheFocus()
+    {
+        select(QStringLiteral("第一章"));
+        f.prompts->answer(PromptAnswer::Yes);   // nothing typed: the copy question only
+        QVERIFY(f.frame->RouteCommand(ID_TREE_CUT));
+        f.frame->SetActiveView(f.edit);
+        QTest::keyClicks(f.edit->control(), QStringLiteral("x"));
+        const QString typed = f.edit->toPlainText();
+        QVERIFY(f.frame->RouteCommand(ID_EDIT_UNDO));
+        QCOMPARE(f.edit->toPlainText().size(), typed.size() - 1);
+        QCOMPARE(f.outline(), kNovelOutline.mid(1));   // the cut stays
+        QVERIFY(f.frame->RouteCommand(ID_EDIT_REDO));
+        QCOMPARE(f.edit->toPlainText(), typed);
+        f.frame->SetActiveView(f.tree);
+        QVERIFY(f.frame->RouteCommand(ID_EDIT_UNDO));
+        QCOMPARE(f.outline(), kNovelOutline);
     }
 
     void cutKeepsTextTypedIntoTheNode()
@@ -447,10 +573,13 @@ private slots:
         QTest::addColumn<int>("key");           // pressed in the open menu
         QTest::addColumn<QStringList>("outline");
         QTest::addColumn<QString>("selectedAfter");
-        QStringList withoutFirst = kNovelOutline.mid(1);
-        QTest::newRow("acts on the selected item") << false << "第一章" << int(Qt::Key_D) << withoutFirst << "第二章";
-        QTest::newRow("dismissed") << false << "第一章" << int(Qt::Key_Escape) << kNovelOutline << "第一章";
-        QTest::newRow("enabled paste, nothing selected") << true << QString() << int(Qt::Key_P) << kNovelOutline << QString();
+        QStringList withoutThird = kNovelOutline;
+        withoutThird.removeAll(QStringLiteral("chapter:第三章"));
+        QTest::newRow("acts on the item pressed") << false << "第一章" << int(Qt::Key_D) << withoutThird << "メモ";
+        QTest::newRow("dismissed: the item pressed stays selected") << false << "第一章" << int(Qt::Key_Escape) << kNovelOutline << "第三章";
+        QStringList pasted = kNovelOutline;
+        pasted.insert(5, QStringLiteral("chapter:第一章"));
+        QTest::newRow("paste below the item pressed, nothing selected before") << true << QString() << int(Qt::Key_P) << pasted << "第三章";
     }
     void rightClick()
     {

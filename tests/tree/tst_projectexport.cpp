@@ -158,6 +158,7 @@ private slots:
     void failedProjectSaveStopsTheExport()
     {
         QVERIFY(openExample());
+        tree->session().setModified(true);   // unchanged, the project is not saved at all
         FailingRename ops(".xml");
         tree->SetFileOps(&ops);
         prompts->answer(PromptAnswer::Ok);   // the save's own report
