@@ -20,6 +20,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include <memory>
 
 namespace {
@@ -121,6 +123,27 @@ private slots:
         QFile saved(projectPath);
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QVERIFY(saved.readAll().contains("いろは"));
+    }
+
+    // Counting an unchanged project writes nothing: the file (and so the backups) stay.
+    void unchangedProjectIsNotSavedByCounting()
+    {
+        const auto inode = [&] {
+            struct stat st;
+            return ::stat(QFile::encodeName(projectPath).constData(), &st) == 0 ? st.st_ino : ino_t(0);
+        };
+        const ino_t before = inode();
+        CManuscriptCounterDlg* dlg = openCounter();
+        for (int i = 0; i < 3; ++i)
+            QTest::mouseClick(dlg->updateButton(), Qt::LeftButton);
+        QCOMPARE(inode(), before);
+        QVERIFY(!edit->m_strReport.isEmpty());
+        // A node's edit is a change: it is saved (an atomic save makes a new file).
+        tree->setCurrentIndex(TopItem(tree, 0));
+        QTest::keyClicks(edit->control(), QStringLiteral("x"));
+        QTest::mouseClick(dlg->updateButton(), Qt::LeftButton);
+        QVERIFY(inode() != before);
+        QVERIFY(!edit->isModified());
     }
 
     void updateRecountsWithTheNewGrid()

@@ -114,6 +114,9 @@ private slots:
         QTest::newRow("paste") << int(ID_EDIT_PASTE) << "Ctrl+V, Shift+Ins";
         QTest::newRow("repeat") << int(ID_EDIT_REPEAT) << "F3";
         QTest::newRow("next pane") << int(ID_NEXT_PANE) << "F6";
+        QTest::newRow("redo") << int(ID_EDIT_REDO) << "Ctrl+Y, Ctrl+Shift+Z";
+        QTest::newRow("project save") << int(ID_PROJECT_SAVE) << "Ctrl+Shift+S";
+        QTest::newRow("text save") << int(ID_FILE_SAVE) << "Ctrl+S";
     }
     void keySequences()
     {

@@ -78,6 +78,16 @@ void TestProjectSafety::backupsKeepTheNewestTen()
     // Named by sequence and UTC time: the twelfth backup, 2027-01-15 08:00:05 UTC.
     QVERIFY(QString::fromStdString(entries.back().path).endsWith("/000012-20270115T080005Z-novel.xml"));
     QCOMPARE(readText(store.folderFor(project) + "/path.txt"), AbsoluteProjectPath(project) + "\n");
+
+    // Saving an unchanged project again keeps what the rotation holds: no copy of the newest.
+    for (int i = 0; i < 10; ++i)
+        QVERIFY(store.backUp(project, 10, t0 + 10 + i));
+    const auto after = store.list(project);
+    QCOMPARE(after.size(), std::size_t(10));
+    QCOMPARE(readText(after.front().path), std::string("version 2"));
+    writeText(project, "version 12");
+    QVERIFY(store.backUp(project, 10, t0 + 30));
+    QCOMPARE(readText(store.list(project).back().path), std::string("version 12"));
 }
 
 void TestProjectSafety::projectsOfTheSameNameDoNotShareBackups()

@@ -169,6 +169,19 @@ private slots:
         QVERIFY(!QFile::exists(out));
     }
 
+    // An unchanged project is exported without a save (one would fail here, and say so).
+    void unchangedProjectIsNotSavedByExport()
+    {
+        QVERIFY(openExample());
+        FailingRename ops(".xml");
+        tree->SetFileOps(&ops);
+        const QString out = dir.filePath(QStringLiteral("plain.txt"));
+        QVERIFY(exportTo(out));
+        tree->SetFileOps(&penwick::FileOps::system());
+        QCOMPARE(prompts->messages().size(), 0);
+        QVERIFY(QFile::exists(out));
+    }
+
     void unreadableProjectWritesNothing()
     {
         // A document without a document element: the loop must end at the first failure.

@@ -1,0 +1,62 @@
+#include "XdoWindow.h"
+
+#include <QProcess>
+
+QString XdoWindow::run(const QStringList& args, bool* ok)
+{
+    QProcess p;
+    if (qEnvironmentVariableIsSet("XDO_TRACE"))
+        qDebug("xdotool %s", qPrintable(args.join(QLatin1Char(' '))));
+    p.start(QStringLiteral("xdotool"), args);
+    const bool done = p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    if (!done)
+        qWarning("xdotool %s: %s", qPrintable(args.join(QLatin1Char(' '))), p.readAllStandardError().constData());
+    if (ok)
+        *ok = done;
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+QString XdoWindow::find(const QString& part, bool exactly) const
+{
+    const QStringList ids = run({"search", "--onlyvisible", "--pid", QString::number(m_pid), "--name", "."})
+                                .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString& id : ids)
+        if (const QString name = run({"getwindowname", id}); exactly ? name == part : name.contains(part))
+            return id;
+    return {};
+}
+
+int XdoWindow::visibleWindows() const
+{
+    return int(run({"search", "--onlyvisible", "--pid", QString::number(m_pid)}).split(QLatin1Char('\n'), Qt::SkipEmptyParts).size());
+}
+
+bool XdoWindow::keys(const QString& window, const QStringList& keys) const
+{
+    bool ok = false;
+    run({"windowfocus", "--sync", window}, &ok);
+    for (const QString& k : keys)
+        if (ok)
+            run({"key", "--clearmodifiers", "--delay", "40", k}, &ok);
+    return ok;
+}
+
+bool XdoWindow::click(const QString& window, const QPoint& pos, int button) const
+{
+    bool ok = false;
+    run({"windowfocus", "--sync", window}, &ok);
+    if (ok)
+        run({"mousemove", "--window", window, QString::number(pos.x()), QString::number(pos.y())}, &ok);
+    if (ok)
+        run({"click", QString::number(button)}, &ok);
+    return ok;
+}
+
+bool XdoWindow::type(const QString& window, const QString& text) const
+{
+    bool ok = false;
+    run({"windowfocus", "--sync", window}, &ok);
+    if (ok)
+        run({"type", "--delay", "40", text}, &ok);
+    return ok;
+}

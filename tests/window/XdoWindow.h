@@ -1,0 +1,33 @@
+// A running Penwick seen from outside: its windows found by process and title, keys and
+// clicks sent through the X server with xdotool, as a writer's keyboard and mouse would.
+// Under Xvfb there is no window manager: a dialog that closes does not give the keyboard
+// back to the main window, so every key is sent after focusing its window explicitly.
+#pragma once
+
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+
+class XdoWindow {
+public:
+    explicit XdoWindow(qint64 pid) : m_pid(pid) {}
+
+    // The visible window of the process whose title contains part (exactly: is part);
+    // empty when none.
+    QString find(const QString& part, bool exactly = false) const;
+    // Focuses window, then presses each key (xdotool names: "ctrl+shift+s", "Escape").
+    bool keys(const QString& window, const QStringList& keys) const;
+    // Moves the pointer to pos (window coordinates) and clicks button (1 left, 3 right).
+    bool click(const QString& window, const QPoint& pos, int button = 1) const;
+    // Types text into window (focused first).
+    bool type(const QString& window, const QString& text) const;
+
+    // How many windows of the process are visible (menus included).
+    int visibleWindows() const;
+
+    // One xdotool call; its output, trimmed. ok, when given, says whether it succeeded.
+    static QString run(const QStringList& args, bool* ok = nullptr);
+
+private:
+    qint64 m_pid;
+};
