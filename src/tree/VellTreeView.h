@@ -219,8 +219,9 @@ private:
     void AfterHistoryStep();
     // A cut that keeps the children: they take the node's place, then the node goes.
     void RemoveKeepingChildren();
-    // The node clipboard's copy of the selected node, with its sub-nodes or only its text.
-    void CopySelected(bool withChildren);
+    // The node clipboard's copy of the selected node, with its sub-nodes or only its text;
+    // false after a reported failure.
+    bool CopySelected(bool withChildren);
 
     OutlineModel* m_model;
     OutlineHistory* m_history;

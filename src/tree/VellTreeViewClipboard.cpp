@@ -35,12 +35,12 @@ void VellTreeView::OnTreeCopy()
                                    PromptButtons::YesNo) == PromptAnswer::Yes);
 }
 
-void VellTreeView::CopySelected(bool withChildren)
+bool VellTreeView::CopySelected(bool withChildren)
 {
     const DomNode node = NodeOf(m_hSelectedItem);
     if (!m_pClipDoc)
         m_pClipDoc = std::make_unique<DomDocument>();
-    Guarded("Failed in VellTreeView::OnTreeCopy", [&] {
+    return Guarded("Failed in VellTreeView::OnTreeCopy", [&] {
         Require(node);
         m_pClipNode = {};
         m_pClipDoc->clear();
@@ -63,7 +63,9 @@ void VellTreeView::OnTreeCut()
                                                PromptIcon::Question, PromptButtons::YesNoCancel);
     if (all == PromptAnswer::Cancel)
         return;
-    CopySelected(all == PromptAnswer::Yes);
+    // What could not be copied is not removed either.
+    if (!CopySelected(all == PromptAnswer::Yes))
+        return;
     if (all == PromptAnswer::Yes) {
         OnTreeDelete();
         return;

@@ -142,6 +142,93 @@ private slots:
         QCOMPARE(f.mismatch(), QString());
     }
 
+    // The tree's commands with undo and redo among them, at random: the tree follows every
+    // step, and at the end undoing everything gives back the opened document byte for byte
+    // (as saved), redoing everything the last one.
+    void undoAndRedoThroughTheWindow()
+    {
+        OutlineFixture f;
+        QVERIFY(f.start());
+        std::mt19937 rng(20261207);
+        QVERIFY(f.open(GeneratedProject(rng)));
+        const auto savedBytes = [&] {
+            if (!f.tree->SaveXMLToFile())
+                return QByteArray();
+            QFile file(f.tree->ProjectPath());
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray opened = savedBytes();
+        QVERIFY(!opened.isEmpty());
+        f.frame->SetActiveView(f.tree);
+
+        const int commands[] = {ID_TREE_ADDCHILD, ID_TREE_INSERTAFTER, ID_TREE_INSERTBEFORE, ID_TREE_DELETE,
+                                ID_TREE_CUT,      ID_TREE_COPY,        ID_TREE_PASTE,        ID_TREE_PASTEBEFORE,
+                                ID_TREE_PROPERTY, ID_EDIT_UNDO,        ID_EDIT_REDO,         ID_EDIT_UNDO};
+        int serial = 0, undos = 0;
+        for (int step = 0; step < 300; ++step) {
+            const auto items = AllItems(f.tree);
+            if (!items.empty() && rng() % 3 == 0)
+                f.tree->setCurrentIndex(items[rng() % items.size()]);
+            const int id = commands[rng() % std::size(commands)];
+            const bool enabled = f.frame->IsCommandEnabled(id);
+            if (enabled) {
+                switch (id) {
+                case ID_TREE_ADDCHILD:
+                case ID_TREE_INSERTAFTER:
+                case ID_TREE_INSERTBEFORE:
+                case ID_TREE_PROPERTY:
+                    f.answerProperties(QStringLiteral("新%1").arg(++serial), rng() % 2, QStringLiteral("会話"));
+                    break;
+                case ID_TREE_CUT:
+                    f.prompts->answer(rng() % 5 == 0 ? PromptAnswer::Cancel : rng() % 2 ? PromptAnswer::Yes : PromptAnswer::No);
+                    break;
+                case ID_TREE_COPY:
+                    f.prompts->answer(rng() % 2 ? PromptAnswer::Yes : PromptAnswer::No);
+                    break;
+                case ID_TREE_PASTE:
+                case ID_TREE_PASTEBEFORE:
+                    if (f.tree->m_pClipNode.nodeName() != VellTreeView::NodeOf(f.tree->m_hSelectedItem).nodeName())
+                        f.prompts->answer(PromptAnswer::Ok);   // the type refusal
+                    break;
+                default:
+                    undos += id == ID_EDIT_UNDO;
+                    break;
+                }
+            }
+            const QString what = QStringLiteral("step %1, command %2").arg(step).arg(id);
+            QCOMPARE(f.frame->RouteCommand(id), enabled);
+            // A node left without any child (a bare one whose last sub-node went) is reported
+            // when it is selected, as such a node always is; nothing else may ask.
+            const QString pointer = QString::fromStdString(penwick::ResultCodeText(penwick::E_POINTER));
+            int unexpected = 0;
+            for (const auto& m : f.prompts->shown)
+                unexpected += m.unexpected && m.text != pointer;
+            QVERIFY2(f.prompts->allAnswered() && !unexpected, qPrintable(what + ": " + f.prompts->texts().join(QLatin1Char('|'))));
+            f.prompts->clear();
+            QVERIFY2(f.mismatch().isEmpty(), qPrintable(what + ": " + f.mismatch()));
+            QVERIFY2(f.danglingItem().isEmpty(), qPrintable(what + ": dangling " + f.danglingItem()));
+            QVERIFY2(f.tree->m_hSelectedItem == f.tree->GetSelectedItem(), qPrintable(what));
+            if (f.tree->m_hSelectedItem.isValid())
+                QVERIFY2(f.edit->toPlainText() == QString::fromStdString(penwick::format::NodeOwnText(VellTreeView::NodeOf(f.tree->m_hSelectedItem))),
+                         qPrintable(what));
+        }
+        QVERIFY(undos > 20);
+        QVERIFY(f.tree->history()->count() > 50);
+
+        const QByteArray last = savedBytes();   // a save keeps the history
+        QVERIFY(last != opened);
+        while (f.tree->history()->canUndo()) {
+            QVERIFY(f.frame->RouteCommand(ID_EDIT_UNDO));
+            QVERIFY2(f.mismatch().isEmpty(), qPrintable(f.mismatch()));
+        }
+        QCOMPARE(savedBytes(), opened);
+        while (f.tree->history()->canRedo()) {
+            QVERIFY(f.frame->RouteCommand(ID_EDIT_REDO));
+            QVERIFY2(f.mismatch().isEmpty(), qPrintable(f.mismatch()));
+        }
+        QCOMPARE(savedBytes(), last);
+    }
+
     // Outline commands applied to the window's session, moves among them, then every
     // inverse in turn: the tree follows each one, and the document comes back byte for byte.
     void sessionCommandsAndTheirInversesThroughTheWindow()
