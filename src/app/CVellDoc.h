@@ -1,7 +1,7 @@
 // The editor's plain-text document: what File > New, Open, Save and Save As work on.
 // Its content lives in the editor control; the document keeps the file's name, title and
-// encoding. It never asks whether to save (SaveModified): the only save questions are the
-// main frame's close sequence and the project commands'.
+// encoding. It never asks whether to save itself (SaveModified): the frame asks, when
+// closing and before the editor's text document is replaced (MaybeSaveTextDocument).
 #pragma once
 
 #include "CommandTarget.h"
