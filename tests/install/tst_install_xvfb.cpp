@@ -4,6 +4,7 @@
 // what the install rules, the RPATH and the real X11 platform plugin do together.
 #include "VerticalInk.h"
 #include "X11WindowGrab.h"
+#include "XcbTest.h"
 
 #include <QGuiApplication>
 #include <QProcess>
@@ -146,21 +147,9 @@ void InstalledApp::opensSampleInVerticalWriting()
 
 void InstalledApp::cleanupTestCase()
 {
-    if (m_app.state() != QProcess::NotRunning) {
-        m_app.kill();
-        m_app.waitForFinished(10000);
-    }
+    XcbTest::End(m_app);
 }
 
-// The X11 platform is the point of this test, whatever QT_QPA_PLATFORM the suite sets;
-// without a display the test starts offscreen only to report itself skipped.
-int main(int argc, char* argv[])
-{
-    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
-    QGuiApplication app(argc, argv);
-    InstalledApp test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+PENWICK_XCB_TEST_MAIN(InstalledApp)
 
 #include "tst_install_xvfb.moc"

@@ -43,6 +43,33 @@ std::vector<QPersistentModelIndex> AllItems(const VellTreeView* tree)
     return out;
 }
 
+// Queues what the command's questions will be answered, at random: the properties of a new
+// node, the copy question (a cut's may be cancelled), the refusal of a paste of another type.
+void AnswerFor(OutlineFixture& f, int id, std::mt19937& rng, int* serial)
+{
+    switch (id) {
+    case ID_TREE_ADDCHILD:
+    case ID_TREE_INSERTAFTER:
+    case ID_TREE_INSERTBEFORE:
+    case ID_TREE_PROPERTY:
+        f.answerProperties(QStringLiteral("新%1").arg(++*serial), rng() % 2, QStringLiteral("会話"));
+        break;
+    case ID_TREE_CUT:
+    case ID_TREE_COPY:
+        f.prompts->answer(id == ID_TREE_CUT && rng() % 5 == 0 ? PromptAnswer::Cancel
+                          : rng() % 2                        ? PromptAnswer::Yes
+                                                              : PromptAnswer::No);
+        break;
+    case ID_TREE_PASTE:
+    case ID_TREE_PASTEBEFORE:
+        if (f.tree->m_pClipNode.nodeName() != VellTreeView::NodeOf(f.tree->m_hSelectedItem).nodeName())
+            f.prompts->answer(PromptAnswer::Ok);
+        break;
+    default:
+        break;
+    }
+}
+
 }  // namespace
 
 class TestOutlineRandom : public QObject {
@@ -93,29 +120,8 @@ private slots:
             const int id = commands[rng() % std::size(commands)];
             const QString what = QStringLiteral("step %1, command %2").arg(step).arg(id);
             const bool enabled = f.frame->IsCommandEnabled(id);
-            if (enabled) {
-                switch (id) {
-                case ID_TREE_ADDCHILD:
-                case ID_TREE_INSERTAFTER:
-                case ID_TREE_INSERTBEFORE:
-                    f.answerProperties(QStringLiteral("新%1").arg(++serial));
-                    break;
-                case ID_TREE_CUT:
-                case ID_TREE_COPY:
-                    f.prompts->answer(rng() % 2 ? PromptAnswer::Yes : PromptAnswer::No);
-                    break;
-                case ID_TREE_PASTE:
-                case ID_TREE_PASTEBEFORE: {
-                    const std::string copied = f.tree->m_pClipNode.nodeName();
-                    const std::string beside = VellTreeView::NodeOf(f.tree->m_hSelectedItem).nodeName();
-                    if (copied != beside)
-                        f.prompts->answer(PromptAnswer::Ok);   // the type refusal
-                    break;
-                }
-                default:
-                    break;
-                }
-            }
+            if (enabled)
+                AnswerFor(f, id, rng, &serial);
             QCOMPARE(f.frame->RouteCommand(id), enabled);
             ran += enabled;
             QVERIFY2(f.prompts->allAnswered() && !f.prompts->unexpectedCount(), qPrintable(what + ": " + f.prompts->texts().join(QLatin1Char('|'))));
@@ -171,30 +177,9 @@ private slots:
                 f.tree->setCurrentIndex(items[rng() % items.size()]);
             const int id = commands[rng() % std::size(commands)];
             const bool enabled = f.frame->IsCommandEnabled(id);
-            if (enabled) {
-                switch (id) {
-                case ID_TREE_ADDCHILD:
-                case ID_TREE_INSERTAFTER:
-                case ID_TREE_INSERTBEFORE:
-                case ID_TREE_PROPERTY:
-                    f.answerProperties(QStringLiteral("新%1").arg(++serial), rng() % 2, QStringLiteral("会話"));
-                    break;
-                case ID_TREE_CUT:
-                    f.prompts->answer(rng() % 5 == 0 ? PromptAnswer::Cancel : rng() % 2 ? PromptAnswer::Yes : PromptAnswer::No);
-                    break;
-                case ID_TREE_COPY:
-                    f.prompts->answer(rng() % 2 ? PromptAnswer::Yes : PromptAnswer::No);
-                    break;
-                case ID_TREE_PASTE:
-                case ID_TREE_PASTEBEFORE:
-                    if (f.tree->m_pClipNode.nodeName() != VellTreeView::NodeOf(f.tree->m_hSelectedItem).nodeName())
-                        f.prompts->answer(PromptAnswer::Ok);   // the type refusal
-                    break;
-                default:
-                    undos += id == ID_EDIT_UNDO;
-                    break;
-                }
-            }
+            if (enabled)
+                AnswerFor(f, id, rng, &serial);
+            undos += enabled && id == ID_EDIT_UNDO;
             const QString what = QStringLiteral("step %1, command %2").arg(step).arg(id);
             QCOMPARE(f.frame->RouteCommand(id), enabled);
             // A node left without any child (a bare one whose last sub-node went) is reported

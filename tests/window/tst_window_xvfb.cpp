@@ -7,6 +7,7 @@
 // - a cut answered Esc cuts nothing, answered いいえ keeps the children;
 // - pressing 更新 in the counter again and again writes nothing and makes no backup.
 #include "X11WindowGrab.h"
+#include "XcbTest.h"
 #include "XdoWindow.h"
 
 #include <QDateTime>
@@ -235,21 +236,9 @@ void WindowUse::countingAgainWritesNothing()
 
 void WindowUse::cleanupTestCase()
 {
-    if (m_app.state() != QProcess::NotRunning) {
-        m_app.kill();
-        m_app.waitForFinished(10000);
-    }
+    XcbTest::End(m_app);
 }
 
-// The X11 platform is the point of this test, whatever QT_QPA_PLATFORM the suite sets;
-// without a display the test starts offscreen only to report itself skipped.
-int main(int argc, char* argv[])
-{
-    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
-    QGuiApplication app(argc, argv);
-    WindowUse test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+PENWICK_XCB_TEST_MAIN(WindowUse)
 
 #include "tst_window_xvfb.moc"
