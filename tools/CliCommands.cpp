@@ -22,6 +22,7 @@ int Usage()
                  "       penwick-cli count PROJECT.xml [--grid VxH] [--kinsoku CHARS] [--mode 0|1] [--json]\n"
                  "       penwick-cli count --text FILE [--grid VxH] [--kinsoku CHARS] [--mode 0|1] [--json]\n"
                  "       penwick-cli backups PROJECT.xml\n"
+                 "       penwick-cli --version | --help\n"
                  "  info    the project title, then the outline: one node a line, indented two\n"
                  "          spaces per level, with title, export flag and the number of\n"
                  "          characters (code points) of the node's own text, tab-separated\n"

@@ -18,6 +18,10 @@ int main(int argc, char** argv)
         return penwick::cli::Backups(args);
     if (command == "export")
         return penwick::cli::Export(args);
+    if (command == "--version") {
+        std::cout << "penwick-cli " PENWICK_VERSION "\n";
+        return 0;
+    }
     if (command == "--help" || command == "-h" || command == "help") {
         penwick::cli::Usage();
         return 0;

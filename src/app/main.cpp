@@ -1,14 +1,23 @@
-// penwick [FILE] [--project PROJECT.xml] [--quit-after-show]
+// penwick [FILE] [--project PROJECT.xml] [--quit-after-show] | --version
 //   FILE               a text file to open in the editor
 //   --project          a project to open at start
 //   --quit-after-show  end as soon as the window is up (start-up checks)
+//   --version          print the version and end, without a window
 #include "CVellApp.h"
 
 #include <QApplication>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char* argv[])
 {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::puts("penwick " PENWICK_VERSION);
+            return 0;
+        }
     // A project named on the command line is read while Qt and the window start.
     CVellApp::PreloadProject(argc, argv);
     QApplication qapp(argc, argv);

@@ -200,6 +200,17 @@ void TestCli::usageErrors()
         QCOMPARE(r.status, 2);
         QVERIFY(r.err.contains("usage"));
     }
+    // One version for both programs; the window's needs no display to say it.
+    const Run version = cli({"--version"});
+    QCOMPARE(version.status, 0);
+    QVERIFY(version.out.startsWith("penwick-cli "));
+    if (!QFile::exists(QStringLiteral(PENWICK_BIN_DIR "/penwick")))
+        return;   // built without the window
+    QProcess window;
+    window.start(QStringLiteral(PENWICK_BIN_DIR "/penwick"), {"--version"});
+    QVERIFY(window.waitForFinished(60000));
+    QCOMPARE(window.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(window.readAllStandardOutput()).section(' ', 1), version.out.section(' ', 1));
 }
 
 void TestCli::exportNeverReplacesItsProject()
