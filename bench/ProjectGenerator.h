@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds large, realistic project files from the Japanese corpus for benchmarks.
 #pragma once
 

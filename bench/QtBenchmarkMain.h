@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // main() for the benchmarks that need a QApplication: offscreen unless a platform is named.
 #pragma once
 

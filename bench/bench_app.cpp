@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window side: start-up to a shown window, building the tree of the
 // 1,000,000-character, 3,300-node project, and the peak memory with it open.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How fast the manuscript counter lays out Japanese prose. The texts are the corpus stories
 // repeated until they reach the wanted number of characters (code points).
 #include "counter.h"

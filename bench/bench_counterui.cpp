@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export command and the counter's full count on the generated 1,000,000-character,
 // 3,300-node project, each with the project save it makes first.
 //

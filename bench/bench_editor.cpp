@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Editor speed on long texts built from the corpus stories: 24 px font, a
 // 1200×800 window, offscreen. Run a Release build: bench_editor
 #include "QtBenchmarkMain.h"

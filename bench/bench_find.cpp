@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How fast find and replace run over a long manuscript in the editor. The text is the corpus
 // stories repeated, with a bracketed name that the corpus never uses set after every 92
 // characters: 10,000 occurrences in exactly 1,000,000 characters, each one a whole word.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Load, save and `penwick-cli info` on the 1,000,000-character, 3,300-node project
 // (scale 1) and on one ten times larger (scale 10).
 #include "DomDocument.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a pause in typing and a save cost on the 1,000,000-character, 3,300-node project:
 // building and writing the recovery snapshot (the document serialised with the edited
 // node's pending text) and the backup copy taken before a save.

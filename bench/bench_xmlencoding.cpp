@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A project file of about 3 MB built from the corpus: how long loading and saving spend
 // in the encoding layer and in the atomic writer.
 #include "FileIO.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Speed of the vertical editor: opening, typing, direction toggle, memory.
 if(TARGET penwick_editor)
   add_executable(bench_editor ${CMAKE_CURRENT_LIST_DIR}/bench_editor.cpp)

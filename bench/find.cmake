@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Find and replace speed: Replace All over a novel-sized text, and one Find Next across it.
 if(PENWICK_GUI)
   add_executable(bench_find ${CMAKE_CURRENT_LIST_DIR}/bench_find.cpp)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cost of keeping work safe on the large project: one recovery snapshot with the editor's
 # unstored text patched in, and one backup before a save.
 if(PENWICK_GUI)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Desktop integration and the Debian package.
 #
 # The programs and the counting library carry their own install rules beside their targets
@@ -7,7 +8,7 @@
 
 set(PENWICK_RES ${PROJECT_SOURCE_DIR}/res)
 
-install(FILES ${PENWICK_RES}/penwick.desktop
+install(FILES ${PENWICK_RES}/io.github.penwick.penwick.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PENWICK_RES}/penwick-mime.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
@@ -22,10 +23,28 @@ foreach(size 16 32 48 64 128 256)
     RENAME penwick.png)
 endforeach()
 
+# The manual pages and the shell completion of the command-line tool.
+install(FILES ${PROJECT_SOURCE_DIR}/doc/man/penwick.1 ${PROJECT_SOURCE_DIR}/doc/man/penwick-cli.1
+  DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/doc/completion/penwick-cli.bash
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME penwick-cli)
+# Software centres list what the AppStream metadata describes.
+install(FILES ${PENWICK_RES}/io.github.penwick.penwick.metainfo.xml
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# Debian's policy: the copyright (machine-readable) and the changelog, compressed, in the
+# package's documentation folder.
+find_program(PENWICK_GZIP gzip REQUIRED)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
+  COMMAND ${PENWICK_GZIP} -9nc ${PROJECT_SOURCE_DIR}/packaging/changelog > ${CMAKE_BINARY_DIR}/changelog.gz
+  DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog VERBATIM)
+add_custom_target(penwick_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${CMAKE_BINARY_DIR}/changelog.gz
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/penwick)
+
 # --- Debian package (cpack -G DEB in a build folder) ---
 set(CPACK_PACKAGE_NAME penwick)
 set(CPACK_PACKAGE_VENDOR "Penwick developers")
-set(CPACK_PACKAGE_CONTACT "Penwick developers")
+set(CPACK_PACKAGE_CONTACT "Penwick developers <penwick@example.org>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Vertical-writing editor for long Japanese prose")
 set(CPACK_PACKAGE_DESCRIPTION
@@ -39,7 +58,7 @@ if(NOT CMAKE_INSTALL_PREFIX STREQUAL "/usr")
 endif()
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Penwick developers")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Penwick developers <penwick@example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION editors)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Library dependencies come from dpkg-shlibdeps; what the binaries do not link but use at run

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Builds sample.xml, the project the start command opens, from the shared corpus.
 
 One chapter per story; the chapter holds the opening lines, its paragraphs (outline

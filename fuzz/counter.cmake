@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # fuzz_counter: the counting library under libFuzzer, with layout invariants as checks.
 add_executable(fuzz_counter ${CMAKE_CURRENT_LIST_DIR}/fuzz_counter.cpp)
 target_link_libraries(fuzz_counter PRIVATE penwick_counter)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the counting library through its C interface.
 //
 // Input: byte 0 picks the cells per line V, byte 1 the lines per sheet H, byte 2 the mode and

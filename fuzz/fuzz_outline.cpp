@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Outline commands: a project (the bytes up to the first NUL) and a script (the rest, three
 // bytes a command) of inserts, removes, moves and attribute changes at whatever paths the
 // bytes pick. Every applied command must leave a document that saves and loads back, and

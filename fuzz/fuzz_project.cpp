@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Project loader: whatever the bytes, loading either fails cleanly or gives a document
 // that saves and loads back to the same document, and what it saves an independent
 // parser (libxml2) reads.

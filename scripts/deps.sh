@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian 12 packages Penwick needs to build, run and test, when any is missing.
 # Usage: scripts/deps.sh [run|test|fuzz]   (default: test, which is a superset of run)
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with clang-14, replays the seed corpora, then fuzzes each
 # target for FUZZ_SECONDS (default 60) seconds.
 set -euo pipefail

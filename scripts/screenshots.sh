@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the README's screenshots from the running application under Xvfb:
 #   docs/screenshot-vertical.png  the sample project, first chapter in vertical writing
 #   docs/screenshot-outline.png   the outline with a chapter's paragraph selected

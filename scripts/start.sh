@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Penwick (Release) and starts it on the sample project. Extra arguments go to penwick.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Penwick and runs every test through CTest, headless.
 #   scripts/test.sh             optimised build with debug info (build/test)
 #   scripts/test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer (build/asan)

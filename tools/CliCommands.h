@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The subcommands of penwick-cli. Each takes its own arguments (after the subcommand
 // name) and returns the process exit status: 0 done, 1 failed (message on stderr),
 // 2 bad usage (usage on stderr).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // penwick-cli count: the manuscript-paper counter's report from the command line.
 #include "CliCommands.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finds a program's window on an X server and photographs it, for the screenshot script and
 // the installed-application test. Both run the application under Xvfb, where no window
 // manager reparents windows: a top-level window is a direct child of the root window, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the tests that run Penwick on an X server share: their main(), which picks the X11
 // platform whatever QT_QPA_PLATFORM the suite sets (without a display the test starts
 // offscreen only to report itself skipped), and the end of the program under test.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // xgrab --pid PID --out FILE.png [--windows N] [--timeout SECONDS]
 // Waits until process PID shows its main window (and, with --windows, at least N windows:
 // the main window and a dialog), then saves what the screen shows over the main window. Exit status 1 when

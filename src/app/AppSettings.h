@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one settings file, $XDG_CONFIG_HOME/penwick/penwick.conf (~/.config/… by default),
 // and everything read from or written to it: the safety switches ([safety]) and the
 // window's geometry ([window]). Missing or unusable values read as the defaults.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The About box: the program's icon, name and version, and an OK button.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: the tree (left, 200 px at start) and the editor (right) side by side
 // in a splitter, the main menu, the command routing and the close sequence. It owns the
 // open project (ProjectSession), which the panes and the safety keeper share.

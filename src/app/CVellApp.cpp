@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "CVellApp.h"
 
 #include "CAboutDlg.h"
@@ -63,6 +64,7 @@ bool CVellApp::InitInstance(const QStringList& arguments)
 {
     LoadTranslations();
     QCoreApplication::setApplicationName(QStringLiteral("Penwick"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.penwick.penwick"));   // its launcher entry
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/penwick.png")));
 
     m_pDocument = std::make_unique<CVellDoc>(this);

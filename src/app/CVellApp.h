@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application object: starts the program (translations, the document, the main
 // window, the command line) and handles the application-wide commands: File > New and
 // Open of text documents, the About box and Exit.

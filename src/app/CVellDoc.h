@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor's plain-text document: what File > New, Open, Save and Save As work on.
 // Its content lives in the editor control; the document keeps the file's name, title and
 // encoding. It never asks whether to save itself (SaveModified): the frame asks, when

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real dialogs: QMessageBox and QFileDialog, parented to the active window.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Snapshots are built from a copy: the document is serialized as a save would write it,
 // and only when the editor holds text not yet stored in its node is that copy parsed and
 // the node's text replaced there. Storing the text into the real document and taking it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window side of keeping a writer's work safe: the backup before each save, crash
 // recovery snapshots of unsaved work written while the writer pauses, the questions
 // asked when a project with a newer snapshot or another window's lock is opened, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // penwick [FILE] [--project PROJECT.xml] [--quit-after-show] | --version
 //   FILE               a text file to open in the editor
 //   --project          a project to open at start

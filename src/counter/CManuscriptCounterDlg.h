@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // 原稿用紙カウンター: the modeless manuscript-paper counter. The editor view opens it,
 // owns it and does the counting; the dialog holds the grid (縦 and 横), the kinsoku
 // characters and the report box.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The right-hand pane: the editor that shows the text of the selected project node, or a
 // separately opened text document.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor's side of the manuscript-paper counter: opening and closing the dialog, the
 // full count of the project and the real-time count of the open text on Enter.
 //

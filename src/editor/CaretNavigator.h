@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the caret goes: the keys of both writing directions mapped to moves, each move
 // worked out on the layout (which lays out what it needs on the way), and word selection.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Paints laid-out lines: selection, glyphs batched per font and orientation into
 // QGlyphRuns, boxes for characters no font has, and the preedit underline.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shapes runs of a paragraph with HarfBuzz into cells (one per user-perceived
 // character) carrying glyph ids and offsets. Vertical text is shaped top to bottom

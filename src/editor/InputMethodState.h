@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The composition an input method is building (preedit): its text, where its own caret
 // stands in it, and the clause under conversion. The editor draws it at the caret and

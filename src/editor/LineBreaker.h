@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Fills lines (columns in vertical writing) with a paragraph's cells, with the
 // kinsoku rules of manuscripts: closing marks hang past the line end instead of

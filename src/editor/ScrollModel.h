@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The view's progression axis (across the columns in vertical writing, down the lines in
 // horizontal): how far the laid-out lines reach, which of them a scroll value shows, the

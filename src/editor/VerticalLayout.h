@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Lays out a QTextDocument paragraph by paragraph into lines (columns when
 // vertical). Paragraphs are laid out on demand, so opening a long text costs only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A plain-text editor that writes top to bottom in columns running right to left
 // (縦書き), or in ordinary horizontal lines. Qt's text widgets cannot lay text out

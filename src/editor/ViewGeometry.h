@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the layout's lines and cells land in the viewport. Lines are counted from
 // the text's start; "scroll" is how far the view has moved along them. Vertical:

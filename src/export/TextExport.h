@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The project as one plain-text file: what File > Export writes and `penwick-cli export`
 // prints. One path for both, so the two can never differ.
 #pragma once

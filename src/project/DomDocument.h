@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The project's DOM service: one XML document with the node operations the program uses.
 //
 // Nodes are light handles (DomNode, DomAttribute) into a DomDocument; a handle stays valid

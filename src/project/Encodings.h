@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Byte-level conversions shared by the project file encodings (XmlEncoding) and the plain
 // text files of the File menu (TextFileCodec): iconv, the UTF-16/32 forms, UTF-8 checks
 // and the Japanese wording of where a conversion failed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading whole files, and replacing a file atomically.
 //
 // WriteFileAtomically is the one writer for project saves, exports and text documents:

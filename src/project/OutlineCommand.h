@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Outline changes as values. A command names its nodes by position, not by handle, so a
 // command and its inverse stay valid however often they are applied in turn: a node that
 // was removed and put back is a new node, but it sits at the same path.

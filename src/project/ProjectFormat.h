@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a project document holds, read by position as the file format demands.
 //
 // A project is a document element whose first attribute is the project title, and below

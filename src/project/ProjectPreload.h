@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A project named on the command line, read and parsed on another thread while the window
 // is being built: the open that follows takes the document instead of reading the file
 // again. Only a preload of the same file, unchanged since it was read, is ever taken; in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What keeps a writer's work safe beyond the atomic save: backups of the file a save
 // replaces, crash-recovery snapshots of unsaved work, and a lock that tells a second
 // Penwick that the project is already open.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One open project: its document, the file it belongs to, what that file looked like when
 // last read or written, and whether the document holds changes the file does not. Every
 // change to the outline goes through apply(), which hands back the command that takes it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Result codes of the project core, and the one function that turns a code into text.
 //
 // Every operation of the DOM service returns (or records) a 32-bit result code in the

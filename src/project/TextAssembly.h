@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The project's text as export and counting see it: the own texts of the nodes flagged
 // for export, joined by line feeds in outline order.
 //

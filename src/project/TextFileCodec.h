@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plain-text files of the File menu and of export: how their bytes are read (whatever
 // the encoding, nothing is lost unseen) and written.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The characters an XML 1.0 document can hold, and keeping every other one out of the
 // project: at load time (character references such as &#0; or &#xD800;, raw control
 // characters) and when text enters the document (typed, pasted, set by a command).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Byte encodings of project files. (Plain text files: TextFileCodec.h.)
 //
 // A project file is decoded to UTF-8 before the XML parser sees it and encoded back to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one pass over the XML the serialiser writes, before it is encoded for a file:
 //
 // - reload protection (protectText): character data that a parser would not give back as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one UTF-8 decoder of the program: the core, the counting library and the text
 // documents all read UTF-8 through it, so they agree on every byte.
 //

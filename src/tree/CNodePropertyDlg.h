@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Asks for an outline node's title, type and export flag (ノードプロパティ取得).
 //
 // The caller sets the three fields, calls UpdateData(false) to show them, runs the dialog

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Asks for the project's title (プロジェクトタイトル取得). The field starts with the
 // title given; after OK, title() is what the user left in it.
 #pragma once

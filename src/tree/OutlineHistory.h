@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The outline's undo history: every outline command the tree applies, kept with its
 // inverse, so that each change to the outline can be taken back and done again. Node
 // texts typed into the editor are not outline changes; the editor keeps their history.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The project outline as an item model: one row per element that has attributes, labelled
 // with its first attribute's value, below the item of its parent element. An element
 // without attributes gets no row, and its children stand at the top level (as they always

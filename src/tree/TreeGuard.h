@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The guarded region every DOM-touching operation of the tree view runs its work in.
 //
 // Inside the region a failing result code or a missing node is thrown as DomFailure; the

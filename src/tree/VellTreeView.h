@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The left pane: the project outline. The project itself (document, file, modified state)
 // is the frame's ProjectSession; this view shows it through an OutlineModel, which follows
 // each outline command the session applies, so the items change only as the document does.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The node clipboard: copy or cut the current node, paste the held copy beside the
 // current node. The copy lives in a document of its own, never loaded or saved, so it
 // survives opening or starting another project and pastes into that one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shaping the outline: add a child or a sibling, delete, and change a node's properties.
 // Each command is an outline command on the session; the items follow the document (see
 // outlineChanged), so a refused or failed insertion leaves both as they were.

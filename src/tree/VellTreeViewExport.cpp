@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Export of the project as plain text, and the text the manuscript counter reads.
 //
 // The assembly itself lives in the core (TextAssembly, TextExport: the command-line tool

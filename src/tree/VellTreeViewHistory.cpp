@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Outline undo and redo. Each step restores the document exactly (a removed subtree comes
 // back with every node text it had), and the items follow through the outline model. What
 // is around the outline follows here: the editor, the caption and the project title.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tree's context menu ("POPUP2"). A right press on an item selects it first, as any
 // selection change does (the editor's text goes into the node left), so every entry acts
 // on the node pointed at. The entry chosen runs after the menu has closed, through the

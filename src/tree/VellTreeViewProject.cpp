@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The project commands: new, open, save, save as and the title. A command collects its
 // answers first; nothing is discarded, replaced or closed unless the step before it
 // (saving, loading, building) really happened.

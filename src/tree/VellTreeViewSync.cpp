@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tree and the editor work on one node together: the selected one. When the
 // selection moves, the edited text goes back into the node left and the next node's
 // text comes up. Every project save goes through SaveXMLToFile.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Identifiers of every command the main window knows. The framework's standard commands
 // keep their traditional numbers so that project files of keyboard maps and scripts that
 // name commands by number stay valid.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one table of commands: identifier, menu caption and key sequences, and the QAction
 // that stands for the command in menus and shortcuts. The main menu is laid out from it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One link of the command route: the active view, the text document, the main frame and
 // the application each implement this. The frame asks them in that order; the first that
 // handles an identifier decides both its enabling and what running it does.

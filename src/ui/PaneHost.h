@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a pane asks of the window it sits in. The main frame implements it; the panes (the
 // outline, the editor) reach the frame, each other and the safety keeper only through it
 // and the pane interfaces below, so no pane includes the frame or another pane.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Everything the program asks the user goes through one Prompts object: message boxes,
 // the file dialogs and the program's own modal dialogs. The application shows real
 // dialogs (QtPrompts); tests answer from a script and read back what was shown.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The manuscript-paper counter in the real main window: the report laid out per chapter,
 // the saves it makes, the field validation, the real-time lines on Enter and the one
 // dialog the editor holds. Figures come from the counting library, tested on its own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor pane's facade: whole text, modified flag, selection, range search, the
 // context menu's enabling and the project commands it passes to the tree.
 #include "CMainFrame.h"

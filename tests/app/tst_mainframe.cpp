@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window driven headless: menus, enabling per active pane, routing, the
 // direction toggle, the About box and the close sequence's questions.
 #include "AppSettings.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Backups before saves, recovery snapshots and their questions, and the project lock,
 // driven through the real main window with scripted prompts and injected file faults;
 // then once end to end: a real penwick types, is killed, and its work comes back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The File menu's text documents: new, open (also from the command line), save and save
 // as, each encoding read and written back as it was.
 #include "CMainFrame.h"

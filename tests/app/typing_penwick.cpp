@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The crash test's Penwick: the application exactly as main() starts it, which then types
 // a text into the first node as key presses (the normal editing path) and runs until it
 // is killed.

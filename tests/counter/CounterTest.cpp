@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The counting library through its C interface: the layout rules case by case, the worked
 // 20×20 example, invariants over the corpus, and the Count/ReturnCount contract.
 #include "counter.h"

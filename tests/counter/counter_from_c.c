@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Uses the counting library from plain C, as a C caller would see counter.h. */
 #include "counter.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The counter's report texts as the dialog shows them.
 #include "CounterReport.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The placement walk under the count: where each cell of a text lands on the manuscript
 // grid, and that the count agrees with the placements.
 #include "GridWalk.h"

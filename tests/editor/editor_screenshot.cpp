@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the editor with a sample of manuscript text and saves it as an image.
 #include "VerticalTextEdit.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Caret moves and the scroll axis worked out on a layout, without any widget: a text of
 // known cells wrapped at a known column length, every move checked at every wrap point.
 #include "CaretNavigator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // On a high-density screen the editor draws its glyphs at device resolution: the picture
 // is not a low-resolution one scaled up. Runs with QT_SCALE_FACTOR=2.
 #include "VerticalTextEdit.h"

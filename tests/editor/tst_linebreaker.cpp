@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Line filling with kinsoku: hanging closing marks, pushed opening brackets, and
 // Latin words that break only at their break opportunities.
 #include "LineBreaker.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor seen from outside: where characters land, how they are drawn, how the
 // caret follows clicks, keys and input methods, and that toggling the direction
 // loses nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one text export the window and the command-line tool share: the chapters joined,
 // UTF-8 or CP932, and nothing at all after any failure.
 #include "TextExport.h"

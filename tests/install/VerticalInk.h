@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads a screenshot of the main window and tells whether its editor pane shows vertical
 // writing: from the right edge leftwards, tall columns of ink separated by blank gaps.
 // Horizontal text or an empty pane gives no such columns.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Installs the current build into a temporary prefix, starts the installed penwick on the
 // sample project under an X server (Xvfb, see CMakeLists.txt) and checks from a screenshot
 // that the editor drew the first chapter in vertical lines. This is the one test that sees

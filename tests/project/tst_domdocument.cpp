@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The DOM service: what the project format relies on (attribute order, dropped
 // whitespace, positions), node operations, and loads that must fail without harm.
 #include "DomDocument.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The atomic writer under injected faults, and reading whole files. The faults come
 // through the FileOps seam, never through permissions: CI runs as root.
 #include "FileIO.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Backups, recovery snapshots and the project lock, with failures injected through the
 // file-operations seam (the tests run as root: permissions cannot make anything fail).
 #include "FileIO.h"

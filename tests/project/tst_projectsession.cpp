@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The project session without a window: each outline command and the inverse it hands
 // back (the saved bytes must come back exactly), a long random run undone and redone, the
 // recovery snapshot that leaves the document untouched, and the modified state and disk

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The project text for export and counting, including the odd shapes hand-made files have.
 #include "DomDocument.h"
 #include "TextAssembly.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Characters XML 1.0 cannot hold never cut a text short and never reach a saved file:
 // they are replaced by U+FFFD when a file is loaded (written as references or raw) and when
 // text enters the document; every document saved here is read back by libxml2 as well.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Byte encodings of project files and text documents: golden round trips, detection,
 // refusals with their messages, and what a save does with characters the encoding lacks.
 #include "TextFileCodec.h"

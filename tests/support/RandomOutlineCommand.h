@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A random outline command over a session's elements, for the randomized runs of the
 // session and of the outline model: inserts of a fresh subtree, removes, moves (never into
 // the node's own subtree) and attribute rewrites, spread over the whole tree.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A second opinion on what Penwick writes: libxml2, a parser independent of ours, must
 // read every saved document. The bytes are first turned into UTF-8 by our own decoder
 // (libxml2 does not know CP932's extensions), so the check is about characters and markup.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared by the outline editing tests: a running main window with scripted prompts, a
 // project opened from XML, and a check that the tree mirrors the document item by item.
 #pragma once

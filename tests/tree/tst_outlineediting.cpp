@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Node editing, the node clipboard and the tree's context menu, driven through the real
 // main window with scripted prompts. After every command the tree must mirror the document.
 #include "CommandIds.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The outline model over a session, without any widget: Qt's model tester watches every
 // signal while random outline commands (and their inverses) run, and after each step the
 // rows must be exactly what the document says.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Random sequences of add, delete, cut, copy and paste on a generated project: after
 // every step the tree must show exactly the document's outline, each item carrying its
 // own node, and the editor must hold the current node's text. The seed is fixed, so a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Selection and text synchronisation, the project commands and the one save path,
 // driven through the real main window with scripted prompts and injected file faults.
 #include "CMainFrame.h"

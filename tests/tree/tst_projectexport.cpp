@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export command through the real main window: the bytes written, the dialog, the
 // save before it, failures that must leave files alone, and the enabling per pane.
 #include "CMainFrame.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The project tree built from good and odd project files inside the real main window,
 // with every failure report read back from the scripted prompts.
 #include "CMainFrame.h"

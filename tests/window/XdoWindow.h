@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A running Penwick seen from outside: its windows found by process and title, keys and
 // clicks sent through the X server with xdotool, as a writer's keyboard and mouse would.
 // Under Xvfb there is no window manager: a dialog that closes does not give the keyboard

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window as a writer uses it: Penwick started on a project under Xvfb, driven with keys
 // and clicks through the X server, and judged by the project file it saves (Ctrl+Shift+S)
 // and by its backups. Each step is one that lost a writer's work before:

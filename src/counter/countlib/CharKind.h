@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What one code point does to the cell structure of a line: starts a cell, attaches to the
 // cell before it, takes no cell at all, or ends the source line.
 #pragma once

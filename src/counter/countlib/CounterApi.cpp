@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exported C functions. Count keeps its figures per thread until ReturnCount asks for
 // them; nothing the caller passed is kept, so the caller may free the text at once.
 #include "counter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The manuscript grid, cell by cell: decodes a UTF-8 text, splits it into source lines at
 // hard breaks, groups code points into cells (see ManuscriptCounter.h for what makes a
 // cell) and places each cell with the line filler. Counting is a fold over this walk; a

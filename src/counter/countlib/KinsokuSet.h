@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user's kinsoku characters, each classed by its general category: opening brackets
 // and initial quotes (Ps, Pi) may not end a line, everything else may not start a wrapped
 // line. Hard breaks, controls and format characters in the set are ignored.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fills the cells of one source line into manuscript lines of `cellsPerLine` cells, with
 // hanging and pushing:
 //  - a cell that may not start a line, arriving when the line is full, hangs beside the

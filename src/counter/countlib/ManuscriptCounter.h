@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One counting pass over a UTF-8 text: decoding, hard breaks, cells, kinsoku line filling,
 // and the sheet/line split.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Manuscript-paper (genko yoshi) counting library: lays UTF-8 text out on a grid of
  * `vertical` cells per line and `horizontal` lines per sheet and reports sheets, lines
  * and characters. Plain C so that any caller can bind it; ManuscriptCounter.h describes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The manuscript-paper counter's figures and report texts, shared by the counter dialog
 // and `penwick-cli count`. Every count goes through the counting library's Count /
 // ReturnCount pair, with a private copy of each text.

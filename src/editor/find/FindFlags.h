@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Notice flags of the find and replace dialogs. The values are the ones writers' muscle memory

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application as the window tests drive it: started with scripted prompts, its main
 // window and panes at hand, and a temporary folder for the files a test writes. Test
 // classes inherit it beside QObject and check the prompts in their own cleanup().

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the outline pane in tests: its rows as items, by position.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prompts for tests: answers come from a script, and everything shown is recorded.
 //
 // Message boxes take the next queued answer; with none queued they answer as closing the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Selects the first node and types text into the editor as key presses, the normal
 // editing path (the safety tests, in this process and in typing_penwick).
 #pragma once

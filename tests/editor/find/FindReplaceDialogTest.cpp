@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialogs as a writer uses them: their texts, their notices, several at once, and closing.
 #include "FindFlags.h"
 #include "FindReplaceDialog.h"

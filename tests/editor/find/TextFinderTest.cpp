@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Searches and replacements on a QPlainTextEdit through FindTarget, as the editor view runs them.
 #include "FindFlags.h"
 #include "PlainTextFindTarget.h"

@@ -1,0 +1,44 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# bash completion for penwick-cli: its commands, each command's options, and .xml files
+# where a project is expected (any file for an export's output and for count --text).
+_penwick_cli()
+{
+    local cur prev command
+    cur=${COMP_WORDS[COMP_CWORD]}
+    prev=${COMP_WORDS[COMP_CWORD-1]}
+    if [ "$COMP_CWORD" -eq 1 ]; then
+        COMPREPLY=($(compgen -W "info export count backups --version --help" -- "$cur"))
+        return
+    fi
+    command=${COMP_WORDS[1]}
+    case "$prev" in
+        --encoding) COMPREPLY=($(compgen -W "utf-8 cp932" -- "$cur")); return ;;
+        --mode) COMPREPLY=($(compgen -W "0 1" -- "$cur")); return ;;
+        --grid) COMPREPLY=($(compgen -W "20x20 20x10" -- "$cur")); return ;;
+        --kinsoku) return ;;
+        --text) compopt -o filenames 2>/dev/null; COMPREPLY=($(compgen -f -- "$cur")); return ;;
+    esac
+    if [[ "$cur" == -* ]]; then
+        case "$command" in
+            export) COMPREPLY=($(compgen -W "--encoding" -- "$cur")) ;;
+            count) COMPREPLY=($(compgen -W "--grid --kinsoku --mode --json --text" -- "$cur")) ;;
+        esac
+        return
+    fi
+    # The project is the first word after the command; an export's output may be any file.
+    local words=0 i
+    for ((i = 2; i < COMP_CWORD; i++)); do
+        case "${COMP_WORDS[i]}" in
+            --encoding|--grid|--kinsoku|--mode|--text) ((i++)) ;;
+            -*) ;;
+            *) ((words++)) ;;
+        esac
+    done
+    compopt -o filenames 2>/dev/null
+    if [ "$command" = export ] && [ "$words" -ge 1 ]; then
+        COMPREPLY=($(compgen -f -- "$cur"))
+    else
+        COMPREPLY=($(compgen -f -X '!*.xml' -- "$cur") $(compgen -d -- "$cur"))
+    fi
+}
+complete -F _penwick_cli penwick-cli
