@@ -23,22 +23,31 @@ foreach(size 16 32 48 64 128 256)
     RENAME penwick.png)
 endforeach()
 
+# Manual pages and the changelog go compressed, as Debian's policy asks (gzip -9n: no name
+# or time stamp inside, so the bytes do not change from one build to the next).
+find_program(PENWICK_GZIP gzip REQUIRED)
+set(PENWICK_GZIPPED)
+foreach(doc doc/man/penwick.1 doc/man/penwick-cli.1 packaging/changelog)
+  get_filename_component(name ${doc} NAME)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/gz/${name}.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/gz
+    COMMAND ${PENWICK_GZIP} -9nc ${PROJECT_SOURCE_DIR}/${doc} > ${CMAKE_BINARY_DIR}/gz/${name}.gz
+    DEPENDS ${PROJECT_SOURCE_DIR}/${doc} VERBATIM)
+  list(APPEND PENWICK_GZIPPED ${CMAKE_BINARY_DIR}/gz/${name}.gz)
+endforeach()
+add_custom_target(penwick_gzipped_docs ALL DEPENDS ${PENWICK_GZIPPED})
+
 # The manual pages and the shell completion of the command-line tool.
-install(FILES ${PROJECT_SOURCE_DIR}/doc/man/penwick.1 ${PROJECT_SOURCE_DIR}/doc/man/penwick-cli.1
+install(FILES ${CMAKE_BINARY_DIR}/gz/penwick.1.gz ${CMAKE_BINARY_DIR}/gz/penwick-cli.1.gz
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/doc/completion/penwick-cli.bash
   DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME penwick-cli)
 # Software centres list what the AppStream metadata describes.
 install(FILES ${PENWICK_RES}/io.github.penwick.penwick.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-# Debian's policy: the copyright (machine-readable) and the changelog, compressed, in the
-# package's documentation folder.
-find_program(PENWICK_GZIP gzip REQUIRED)
-add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
-  COMMAND ${PENWICK_GZIP} -9nc ${PROJECT_SOURCE_DIR}/packaging/changelog > ${CMAKE_BINARY_DIR}/changelog.gz
-  DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog VERBATIM)
-add_custom_target(penwick_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz)
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${CMAKE_BINARY_DIR}/changelog.gz
+# Debian's policy: the copyright (machine-readable) and the changelog in the package's
+# documentation folder.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${CMAKE_BINARY_DIR}/gz/changelog.gz
   DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/penwick)
 
 # --- Debian package (cpack -G DEB in a build folder) ---
@@ -47,15 +56,12 @@ set(CPACK_PACKAGE_VENDOR "Penwick developers")
 set(CPACK_PACKAGE_CONTACT "Penwick developers <penwick@example.org>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Vertical-writing editor for long Japanese prose")
+# Lines of the long description stay within 80 columns, as Debian's tools expect.
 set(CPACK_PACKAGE_DESCRIPTION
-  "Penwick keeps a novel or thesis as one XML project: an outline of chapters and paragraphs, each with its own text, edited in vertical writing (tategaki). It counts the text as manuscript paper (genko yoshi) and exports it to one text file. penwick-cli reads, exports and counts projects from the command line.")
-# The package installs where the build was configured to install: the programs carry that
-# prefix (the share/penwick folder they look in), so a package relocated elsewhere would
-# start without its template. Configure with -DCMAKE_INSTALL_PREFIX=/usr for a Debian package.
-set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
-if(NOT CMAKE_INSTALL_PREFIX STREQUAL "/usr")
-  message(STATUS "Debian package would install into ${CMAKE_INSTALL_PREFIX}; configure with -DCMAKE_INSTALL_PREFIX=/usr for /usr")
-endif()
+  "Penwick keeps a novel or thesis as one XML project: an outline of chapters\nand paragraphs, each with its own text, edited in vertical writing\n(tategaki). It counts the text as manuscript paper (genko yoshi) and\nexports it to one text file. penwick-cli reads, exports and counts\nprojects from the command line.")
+# A Debian package installs into /usr, whatever prefix the build was configured with: the
+# programs find their template and their library relative to their own folder.
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Penwick developers <penwick@example.org>")
@@ -67,8 +73,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk")
-# dpkg-shlibdeps must find libpenwick_counter inside the package being built, not on the system.
-set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+# dpkg-shlibdeps must find the private libpenwick_counter inside the package being built.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/bin)
 
 include(CPack)

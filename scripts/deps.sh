@@ -9,7 +9,8 @@ pkgs=(build-essential cmake ninja-build pkg-config
       libpugixml-dev libharfbuzz-dev libicu-dev fonts-noto-cjk)
 case "$what" in
   run) ;;
-  test) pkgs+=(libbenchmark-dev xvfb xauth xdotool libxcb1-dev libxml2-dev libxml2-utils) ;;
+  test) pkgs+=(libbenchmark-dev xvfb xauth xdotool libxcb1-dev libxml2-dev libxml2-utils
+                dpkg-dev lintian appstream desktop-file-utils man-db) ;;
   fuzz) pkgs+=(clang-14 libclang-rt-14-dev llvm-14 libxml2-dev) ;;
   *) echo "usage: $0 [run|test|fuzz]" >&2; exit 2 ;;
 esac
