@@ -41,8 +41,13 @@ void GlyphPainter::paintLine(QPainter& painter, VerticalLayout& layout, const Vi
     const int lineNumber = layout.firstLineOf(block) + l;
     const QRectF line = view.lineRect(lineNumber);
     const int bpos = layout.blockPosition(block);
-    const int selA = layout.toDisplay(block, std::clamp(marks.selectionStart - bpos, 0, p.length));
-    const int selB = layout.toDisplay(block, std::clamp(marks.selectionEnd - bpos, 0, p.length + 1));
+    // The selection reaches this block only when it is not empty, starts no later than the
+    // block's end (its line break counts) and ends after its start; clamped otherwise, the
+    // end of every block before a caret would look selected.
+    const int localA = marks.selectionStart - bpos, localB = marks.selectionEnd - bpos;
+    const bool reaches = marks.selectionStart < marks.selectionEnd && localA <= layout.toLocal(block, p.length) && localB > 0;
+    const int selA = reaches ? layout.toDisplay(block, std::clamp(localA, 0, p.length)) : 0;
+    const int selB = reaches ? layout.toDisplay(block, std::clamp(localB, 0, p.length + 1)) : 0;
     const bool hasPreedit = block == layout.preeditBlock();
     const int preA = layout.preeditLocal(), preB = preA + layout.preeditLength();
     const bool vertical = view.vertical;

@@ -24,6 +24,7 @@ private slots:
     void glyphForms_data();
     void glyphForms();
     void clustersTakeOneCell();
+    void onlySelectedTextIsHighlighted();
     void missingCharactersFallBack();
     void commitIsItsOwnUndoStep();
     void paintedInkMatchesTheGlyphs();
@@ -194,6 +195,34 @@ void TestVerticalTextEdit::paintedInkMatchesTheGlyphs()
     QVERIFY(inkIn(cell).center().y() < cell.center().y());
     QVERIFY(inkIn(m_edit->cellRect(2)).width() > inkIn(m_edit->cellRect(2)).height());
     QVERIFY(inkIn(m_edit->cellRect(3)).width() > inkIn(m_edit->cellRect(3)).height());
+}
+
+// Nothing looks selected unless text is: with a caret (or a selection) in the last paragraph,
+// the ends of the paragraphs before it show no highlight; a selection across a paragraph end
+// shows one.
+void TestVerticalTextEdit::onlySelectedTextIsHighlighted()
+{
+    show(QStringLiteral("一行目\n二行目\n三行目"));
+    QPalette pal = m_edit->palette();
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive})
+        pal.setColor(g, QPalette::Highlight, QColor(255, 0, 0));
+    m_edit->setPalette(pal);
+    const auto highlighted = [&] {
+        m_edit->viewport()->repaint();
+        const QImage image = m_edit->viewport()->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                n += image.pixel(x, y) == qRgb(255, 0, 0);
+        return n;
+    };
+    m_edit->setSelection(10, 10);   // the end of the last paragraph
+    QCOMPARE(highlighted(), 0);
+    m_edit->setSelection(8, 10);    // inside the last paragraph
+    const int inside = highlighted();
+    QVERIFY(inside > 0);
+    m_edit->setSelection(2, 5);     // across the first paragraph's end
+    QVERIFY(highlighted() > inside);
 }
 
 void TestVerticalTextEdit::clustersTakeOneCell()
