@@ -714,8 +714,11 @@ void VerticalTextEdit::keyPressEvent(QKeyEvent* e)
         replaceSelection(QStringLiteral("\n"));
     } else {
         const QString text = e->text();
-        const bool printable = !text.isEmpty() && !(ctrl && !(e->modifiers() & Qt::AltModifier))
-            && std::all_of(text.begin(), text.end(), [](QChar c) { return c.isPrint() || c == u'\t'; });
+        // Whole code points: a character beyond the BMP (𠮷, an emoji) comes as a surrogate
+        // pair, neither half of which is printable on its own.
+        const QList<uint> points = text.toUcs4();
+        const bool printable = !text.isEmpty() && text.isValidUtf16() && !(ctrl && !(e->modifiers() & Qt::AltModifier))
+            && std::all_of(points.begin(), points.end(), [](uint c) { return QChar::isPrint(char32_t(c)) || c == '\t'; });
         if (!printable) {
             QAbstractScrollArea::keyPressEvent(e);
             return;

@@ -25,6 +25,7 @@ private slots:
     void glyphForms();
     void clustersTakeOneCell();
     void onlySelectedTextIsHighlighted();
+    void keysBeyondTheBmpAreTyped();
     void missingCharactersFallBack();
     void commitIsItsOwnUndoStep();
     void paintedInkMatchesTheGlyphs();
@@ -250,6 +251,21 @@ void TestVerticalTextEdit::missingCharactersFallBack()
     QVERIFY(m_edit->glyphsAt(2).isEmpty()); // glyph 0 is never drawn
     QVERIFY(m_edit->cellRect(2).height() > 0);
     QVERIFY(m_edit->cellRect(4).y() > m_edit->cellRect(2).y());
+}
+
+// A key event may carry a character beyond the BMP (a surrogate pair): it is typed whole.
+void TestVerticalTextEdit::keysBeyondTheBmpAreTyped()
+{
+    show(QString());
+    for (const QString& text : {QStringLiteral("𠮷"), QStringLiteral("😀"), QStringLiteral("a𠮷")}) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text);
+        QApplication::sendEvent(m_edit, &press);
+    }
+    QCOMPARE(m_edit->toPlainText(), QStringLiteral("𠮷😀a𠮷"));
+    // Half a pair is no character.
+    QKeyEvent half(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(0xD842)));
+    QApplication::sendEvent(m_edit, &half);
+    QCOMPARE(m_edit->toPlainText(), QStringLiteral("𠮷😀a𠮷"));
 }
 
 void TestVerticalTextEdit::commitIsItsOwnUndoStep()

@@ -212,6 +212,15 @@ void TestCli::usageErrors()
     QVERIFY(window.waitForFinished(60000));
     QCOMPARE(window.exitCode(), 0);
     QCOMPARE(QString::fromUtf8(window.readAllStandardOutput()).section(' ', 1), version.out.section(' ', 1));
+    QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();
+    noDisplay.remove("DISPLAY");
+    noDisplay.remove("WAYLAND_DISPLAY");
+    noDisplay.remove("QT_QPA_PLATFORM");
+    window.setProcessEnvironment(noDisplay);
+    window.start(QStringLiteral(PENWICK_BIN_DIR "/penwick"), {"--help"});
+    QVERIFY(window.waitForFinished(60000));
+    QCOMPARE(window.exitCode(), 0);
+    QVERIFY(window.readAllStandardOutput().startsWith("usage: penwick"));
 }
 
 void TestCli::exportNeverReplacesItsProject()
