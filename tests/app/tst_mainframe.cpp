@@ -182,6 +182,20 @@ private slots:
         }
     }
 
+    // Typed into the editor, both redo keys bring back what Ctrl+Z took.
+    void bothRedoKeysRedoTyping()
+    {
+        focusPane(edit, edit);
+        for (const QKeyCombination redo : {Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::SHIFT | Qt::Key_Z}) {
+            edit->setPlainText(QString());
+            QTest::keyClicks(edit->control(), QStringLiteral("ab"));
+            QTest::keyClick(edit->control(), Qt::Key_Z, Qt::ControlModifier);
+            QVERIFY(edit->toPlainText().size() < 2);
+            QTest::keyClick(edit->control(), redo.key(), redo.keyboardModifiers());
+            QCOMPARE(edit->toPlainText(), QStringLiteral("ab"));
+        }
+    }
+
     void editCommandsGoToTheActivePaneOnly()
     {
         edit->setPlainText(QStringLiteral("あいうえお"));
