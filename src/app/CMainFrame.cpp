@@ -131,6 +131,9 @@ void CMainFrame::BuildMenus()
     }
     for (const auto& [id, action] : m_pCommands->actions()) {
         addAction(action);  // keys of commands without a menu entry (F3, F6) work too
+        // F3 repeats the search from the Find dialog too, a window of its own.
+        if (id == ID_EDIT_REPEAT)
+            action->setShortcutContext(Qt::ApplicationShortcut);
         const int command = id;
         connect(action, &QAction::triggered, this, [this, command] { RouteCommand(command); });
     }

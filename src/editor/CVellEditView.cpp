@@ -8,6 +8,7 @@
 #include "TextFinder.h"
 #include "VerticalTextEdit.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QTextCursor>
@@ -35,7 +36,12 @@ public:
     void selection(int* start, int* end) const override { m_edit->selection(start, end); }
     void setSelection(int start, int end) override { m_edit->setSelection(start, end); }
     void ensureCaretVisible() override { m_edit->ensureCaretVisible(); }
-    void focusEditor() override { m_edit->setFocus(Qt::OtherFocusReason); }
+    void focusEditor() override
+    {
+        m_edit->activateWindow();
+        m_edit->setFocus(Qt::OtherFocusReason);
+    }
+    void notFound() override { QApplication::beep(); }
 
 private:
     EditControl* m_edit;

@@ -7,6 +7,7 @@
 #include "CVellDoc.h"
 #include "CVellEditView.h"
 #include "CommandIds.h"
+#include "FindReplaceDialog.h"
 #include "AppHarness.h"
 #include "SafetyKeeper.h"
 #include "ScriptedPrompts.h"
@@ -19,6 +20,8 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -180,6 +183,39 @@ private slots:
             emit menu->aboutToHide();
             QVERIFY(action->isEnabled());
         }
+    }
+
+    // After 次を検索 the keyboard is the editor's again; F3 repeats the search from the
+    // editor and from the Find dialog alike.
+    void findGivesTheKeyboardBackAndF3RepeatsFromTheDialog()
+    {
+        focusPane(edit, edit);
+        edit->setPlainText(QStringLiteral("猫と猫と猫と猫"));
+        edit->setSelection(0, 0);
+        FindReplaceDialog* find = edit->OnEditFind();
+        QVERIFY(find);
+        find->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(find));
+        find->findChildren<QLineEdit*>().first()->setText(QStringLiteral("猫"));
+        QPushButton* next = nullptr;
+        for (QPushButton* b : find->findChildren<QPushButton*>())
+            if (b->text() == QStringLiteral("次を検索(&F)"))
+                next = b;
+        QVERIFY(next);
+        QTest::mouseClick(next, Qt::LeftButton);
+        int start = -1, end = -1;
+        edit->selection(&start, &end);
+        QCOMPARE(start, 0);
+        QTRY_COMPARE(QApplication::focusWidget(), edit->control());
+        QTest::keyClick(edit->control(), Qt::Key_F3);
+        edit->selection(&start, &end);
+        QCOMPARE(start, 2);
+        find->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(find));
+        QTest::keyClick(find, Qt::Key_F3);
+        edit->selection(&start, &end);
+        QCOMPARE(start, 4);
+        find->close();
     }
 
     // Typed into the editor, both redo keys bring back what Ctrl+Z took.

@@ -16,5 +16,9 @@ public:
     // Selects start..end with the caret at end; start == end places the caret.
     virtual void setSelection(int start, int end) = 0;
     virtual void ensureCaretVisible() = 0;
+    // Gives the keyboard back to the editor (its window activated first: the request may
+    // come from the Find dialog, which is the active window).
     virtual void focusEditor() = 0;
+    // A search found nothing: the editor beeps.
+    virtual void notFound() {}
 };

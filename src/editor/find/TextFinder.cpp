@@ -38,7 +38,8 @@ void TextFinder::onFindReplace(FindTarget& target, const FindRequest& request)
         // The first Replace only finds; each further one replaces what the previous one found.
         if (start != end)
             replaceSelection(target, request.replaceWith);
-        findTextDown(target, request.findWhat, flags);
+        if (!findTextDown(target, request.findWhat, flags))
+            target.notFound();
         target.ensureCaretVisible();
         target.focusEditor();
         return;
@@ -58,6 +59,8 @@ bool TextFinder::repeatLastFind(FindTarget& target)
         return false;
     const bool found = (m_lastFlags & FR_DOWN) ? findTextDown(target, m_lastWhat, m_lastFlags)
                                                : findTextUp(target, m_lastWhat, m_lastFlags);
+    if (!found)
+        target.notFound();
     target.ensureCaretVisible();
     target.focusEditor();
     return found;
@@ -69,10 +72,9 @@ void TextFinder::findNext(FindTarget& target, const QString& what, unsigned flag
         m_lastWhat = what;
         m_lastFlags = flags & (FR_DOWN | kFindMatchOptions);
     }
-    if (flags & FR_DOWN)
-        findTextDown(target, what, flags);
-    else
-        findTextUp(target, what, flags);
+    const bool found = (flags & FR_DOWN) ? findTextDown(target, what, flags) : findTextUp(target, what, flags);
+    if (!found)
+        target.notFound();
     target.ensureCaretVisible();
     target.focusEditor();
 }

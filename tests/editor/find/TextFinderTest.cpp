@@ -16,8 +16,10 @@ public:
     explicit RecordingTarget(QPlainTextEdit* edit) : PlainTextFindTarget(edit) {}
     void ensureCaretVisible() override { ++scrolls; PlainTextFindTarget::ensureCaretVisible(); }
     void focusEditor() override { ++focuses; PlainTextFindTarget::focusEditor(); }
+    void notFound() override { ++beeps; }
     int scrolls = 0;
     int focuses = 0;
+    int beeps = 0;
 };
 
 struct Editor {
@@ -49,6 +51,7 @@ private slots:
     void replaceAllIsOneUndoStep();
     void noticesInOrder();
     void repeatLastFind();
+    void nothingFoundBeeps();
 };
 
 void TextFinderTest::find_data()
@@ -242,6 +245,22 @@ void TextFinderTest::repeatLastFind()
     QCOMPARE(editor.selection(), qMakePair(0, 2));
     QVERIFY(finder.repeatLastFind(editor.target));
     QCOMPARE(editor.selection(), qMakePair(3, 5));
+}
+
+// A search that finds nothing beeps, each time: Find Next, Replace's search, the repeat (F3).
+void TextFinderTest::nothingFoundBeeps()
+{
+    Editor editor("猫と犬");
+    TextFinder finder;
+    finder.onFindReplace(editor.target, FindRequest{"猫", {}, FR_DOWN | FR_FINDNEXT});
+    QCOMPARE(editor.target.beeps, 0);
+    finder.onFindReplace(editor.target, FindRequest{"猫", {}, FR_DOWN | FR_FINDNEXT});
+    QCOMPARE(editor.target.beeps, 1);
+    QVERIFY(!finder.repeatLastFind(editor.target));
+    QCOMPARE(editor.target.beeps, 2);
+    finder.onFindReplace(editor.target, FindRequest{"鳥", "魚", FR_DOWN | FR_REPLACE});
+    QCOMPARE(editor.target.beeps, 3);
+    QCOMPARE(editor.target.focuses, 4);   // and the keyboard went back to the editor each time
 }
 
 QTEST_MAIN(TextFinderTest)
