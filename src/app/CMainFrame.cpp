@@ -74,15 +74,19 @@ void CMainFrame::UpdateEditorIndicator()
                          : QString());
 }
 
+PromptAnswer CMainFrame::AskToSaveText(PromptButtons buttons)
+{
+    return prompts().message(QStringLiteral("現在開かれているテキストは変更されている可能性があります。保存しますか？"),
+                             PromptIcon::Exclamation, buttons);
+}
+
 bool CMainFrame::TextDocumentHasFile() const { return !m_pDocument->GetPathName().isEmpty(); }
 
 bool CMainFrame::MaybeSaveTextDocument()
 {
     if (!IsTextFileOpen() || !m_pEditView || !m_pEditView->isModified())
         return true;
-    const PromptAnswer save = prompts().message(
-        QStringLiteral("現在開かれているテキストは変更されている可能性があります。保存しますか？"),
-        PromptIcon::Exclamation, PromptButtons::YesNoCancel);
+    const PromptAnswer save = AskToSaveText(PromptButtons::YesNoCancel);
     if (save == PromptAnswer::No)
         return true;
     return save == PromptAnswer::Yes && m_pDocument->DoFileSave() == CVellDoc::SaveResult::Saved;
@@ -262,9 +266,7 @@ bool CMainFrame::OnClose()
 {
     if (IsProjectModified() || m_pEditView->isModified()) {
         if (m_pApp->m_bTextFileOpen) {
-            const PromptAnswer save = prompts().message(
-                QStringLiteral("現在開かれているテキストは変更されている可能性があります。保存しますか？"),
-                PromptIcon::Exclamation, PromptButtons::YesNo);
+            const PromptAnswer save = AskToSaveText(PromptButtons::YesNo);
             // A text that could not be written must not be thrown away by closing; a
             // cancelled file dialog is the user's choice.
             if (save == PromptAnswer::Yes && m_pDocument->DoFileSave() == CVellDoc::SaveResult::Failed)

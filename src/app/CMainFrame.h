@@ -11,6 +11,7 @@
 
 #include "CommandTarget.h"
 #include "PaneHost.h"
+#include "Prompts.h"
 
 #include <QMainWindow>
 
@@ -100,6 +101,8 @@ private:
     void UpdateMenu(QMenu* menu);
     void OnFocusChanged(QWidget* old, QWidget* now);
     CommandTarget* FindHandler(int id) const;
+    // The text document's save question: Yes/No when closing, Yes/No/Cancel before it is replaced.
+    PromptAnswer AskToSaveText(PromptButtons buttons);
     // The editor's note says when it holds the text document rather than a node's text.
     void UpdateEditorIndicator();
 

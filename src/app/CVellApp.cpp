@@ -109,11 +109,9 @@ void CVellApp::PreloadProject(int argc, char** argv)
 bool CVellApp::KeepEditorText()
 {
     // A node's text typed but not yet stored goes into its node, as a selection change
-    // would store it; a text document with unsaved edits is offered a save.
-    if (!m_bTextFileOpen) {
-        StoreNodeEdit();
-        return true;
-    }
+    // would store it; a text document with unsaved edits is offered a save. (Each does
+    // nothing when the editor holds the other kind of text.)
+    StoreNodeEdit();
     return m_pMainWnd->MaybeSaveTextDocument();
 }
 
@@ -138,8 +136,7 @@ void CVellApp::OnFileOpen()
 
 void CVellApp::StoreNodeEdit()
 {
-    if (!m_bTextFileOpen)
-        m_pMainWnd->GetTreeView()->SaveTextToDOM();
+    m_pMainWnd->GetTreeView()->SaveTextToDOM();
 }
 
 void CVellApp::OnAppAbout()

@@ -21,10 +21,8 @@ void CVellDoc::SetPathName(const QString& path)
 
 bool CVellDoc::OnNewDocument()
 {
-    if (m_pEditView) {
-        m_pEditView->setPlainText(QString());
-        m_pEditView->setModified(false);
-    }
+    if (m_pEditView)
+        m_pEditView->setPlainText(QString());   // a fresh history: not modified
     m_encoding = penwick::TextEncoding::Utf8;
     SetPathName(QString());
     return true;

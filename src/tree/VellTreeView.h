@@ -77,6 +77,10 @@ public:
     // the text document, asks whether it is the node's text (the node left, or next when
     // none was selected) and, if not, offers to save it. False when the user cancelled.
     bool LeaveEditorText(const QModelIndex& next);
+    // Whether the editor shows the selected node's text with edits not yet stored.
+    bool HoldsNodeEdit();
+    // Stores the editor's text into item's node; the project is then modified.
+    void StoreEditorTextInto(const QModelIndex& item);
     // The editor's text as a node stores it (CR LF line ends).
     static std::string ToStoredText(const QString& editorText);
     // The one save path: stores the editor's text, then writes the document to the
@@ -216,6 +220,8 @@ private:
     void OnOutlineAboutToChange();
     void OnOutlineChanged();
 
+    // One undo (redo false) or redo, then AfterHistoryStep.
+    void StepHistory(bool redo);
     // Brings the editor, the caption and the project title in line after an undo or redo.
     void AfterHistoryStep();
     // A cut that keeps the children: they take the node's place, then the node goes.

@@ -8,22 +8,16 @@
 
 using namespace penwick;
 
-void VellTreeView::OnOutlineUndo()
+void VellTreeView::OnOutlineUndo() { StepHistory(false); }
+void VellTreeView::OnOutlineRedo() { StepHistory(true); }
+
+void VellTreeView::StepHistory(bool redo)
 {
-    if (!m_history->canUndo())
+    if (!(redo ? m_history->canRedo() : m_history->canUndo()))
         return;
     // What the editor shows goes into its node first, so the step acts on what the writer sees.
     SaveTextToDOM();
-    m_history->undo();
-    AfterHistoryStep();
-}
-
-void VellTreeView::OnOutlineRedo()
-{
-    if (!m_history->canRedo())
-        return;
-    SaveTextToDOM();
-    m_history->redo();
+    redo ? m_history->redo() : m_history->undo();
     AfterHistoryStep();
 }
 

@@ -24,19 +24,13 @@ const char kRestartText[] =
 bool VellTreeView::PromptSaveChanges()
 {
     TextPane* edit = GetEditView();
-    if (!m_session.modified() && !(edit && edit->isModified()))
-        return m_pFrame->MaybeSaveTextDocument();
-    switch (prompts().message(QStringLiteral("現在開いているプロジェクトは変更されています。保存しますか？"),
-                              PromptIcon::Exclamation, PromptButtons::YesNoCancel)) {
-    case PromptAnswer::Yes:
+    if (m_session.modified() || (edit && edit->isModified())) {
+        const PromptAnswer save =
+            prompts().message(QStringLiteral("現在開いているプロジェクトは変更されています。保存しますか？"),
+                              PromptIcon::Exclamation, PromptButtons::YesNoCancel);
         // A save that did not happen (dialog cancelled, write failed) keeps the work.
-        if (!SaveXMLToFile())
+        if (save == PromptAnswer::Cancel || (save == PromptAnswer::Yes && !SaveXMLToFile()))
             return false;
-        break;
-    case PromptAnswer::No:
-        break;
-    default:
-        return false;
     }
     // The editor's text document goes with the project: its own edits are offered a save.
     return m_pFrame->MaybeSaveTextDocument();

@@ -94,12 +94,23 @@ bool VellTreeView::LeaveEditorText(const QModelIndex& next)
         PromptIcon::Exclamation, PromptButtons::YesNo);
     if (take != PromptAnswer::Yes)
         return m_pFrame->MaybeSaveTextDocument();
-    const std::string text = ToStoredText(edit->toPlainText());
+    StoreEditorTextInto(target);
+    return true;
+}
+
+void VellTreeView::StoreEditorTextInto(const QModelIndex& item)
+{
+    const std::string text = ToStoredText(GetEditView()->toPlainText());
     Guarded("Failed in VellTreeView::SaveTextToDOM", [&] {
-        Check(m_session.storeNodeText(Require(NodeOf(target)), text));
+        Check(m_session.storeNodeText(Require(NodeOf(item)), text));
     });
     m_session.setModified(true);
-    return true;
+}
+
+bool VellTreeView::HoldsNodeEdit()
+{
+    TextPane* edit = GetEditView();
+    return m_hSelectedItem.isValid() && edit && !m_pFrame->IsTextFileOpen() && edit->isModified();
 }
 
 void VellTreeView::SetEditViewText()
@@ -121,22 +132,13 @@ void VellTreeView::SaveTextToDOM()
 {
     // The text document is not the node's: it goes into a node only when the selection
     // moves and the writer says so (LeaveEditorText).
-    TextPane* edit = GetEditView();
-    if (!m_hSelectedItem.isValid() || !edit || m_pFrame->IsTextFileOpen() || !edit->isModified())
-        return;
-    const std::string text = ToStoredText(edit->toPlainText());
-    Guarded("Failed in VellTreeView::SaveTextToDOM", [&] {
-        const DomNode node = Require(NodeOf(m_hSelectedItem));
-        Check(m_session.storeNodeText(node, text));
-    });
-    m_session.setModified(true);
+    if (HoldsNodeEdit())
+        StoreEditorTextInto(m_hSelectedItem);
 }
 
 bool VellTreeView::SaveIfModified()
 {
-    TextPane* edit = GetEditView();
-    const bool nodeEdited = edit && edit->isModified() && !m_pFrame->IsTextFileOpen() && m_hSelectedItem.isValid();
-    return (!m_session.modified() && !nodeEdited) || SaveXMLToFile();
+    return (!m_session.modified() && !HoldsNodeEdit()) || SaveXMLToFile();
 }
 
 bool VellTreeView::GetSaveFilePath()
