@@ -32,7 +32,12 @@ private:
     bool m_applied = true;
 };
 
-OutlineHistory::OutlineHistory(ProjectSession& session, QObject* parent) : QUndoStack(parent), m_session(session) {}
+OutlineHistory::OutlineHistory(ProjectSession& session, QObject* parent) : QUndoStack(parent), m_session(session)
+{
+    m_session.addObserver(this);
+}
+
+OutlineHistory::~OutlineHistory() { m_session.removeObserver(this); }
 
 HRESULT OutlineHistory::apply(const OutlineCommand& command)
 {

@@ -119,7 +119,6 @@ bool VellTreeView::InstallDocument(std::unique_ptr<DomDocument> loaded, const QS
     m_bDeleting = false;
     // An empty path happens only at start-up: there is no project to close.
     m_session.install(std::move(loaded), QFile::encodeName(path).toStdString());
-    m_history->clear();
     if (!path.isEmpty() && safety)
         safety->ProjectOpened(path);
     if (!RefreshTree()) {
@@ -153,7 +152,6 @@ void VellTreeView::MakeNewProject()
     DeleteTreeItem(QModelIndex());
     m_bDeleting = false;
     m_session.install(std::move(fresh), {});
-    m_history->clear();
     m_pFrame->ResetTextDocument();
     m_pFrame->SetWindowText(NewProjectCaption());
     if (SafetyHooks* safety = m_pFrame->safetyHooks())
