@@ -61,31 +61,40 @@ pugi::xml_node nextInWalk(pugi::xml_node cur, const pugi::xml_node& root, bool d
     return cur == root ? pugi::xml_node() : cur.next_sibling();
 }
 
+// Visits the nodes below root in pre-order, each with its element level: root counts as 1
+// when it is an element (0 otherwise) and each node is one level below its parent. Stops as
+// soon as visit answers false.
+template <class Visit>
+void walkWithLevels(const pugi::xml_node& root, Visit&& visit)
+{
+    int level = root.type() == pugi::node_element ? 1 : 0;   // of cur's parent
+    for (pugi::xml_node cur = root.first_child(); cur;) {
+        if (!visit(cur, level + 1))
+            return;
+        if (pugi::xml_node child = cur.first_child()) {
+            ++level;
+            cur = child;
+            continue;
+        }
+        while (cur != root && !cur.next_sibling()) {
+            cur = cur.parent();
+            --level;
+        }
+        cur = cur == root ? pugi::xml_node() : cur.next_sibling();
+    }
+}
+
 // Deepest element level below root, counting root itself as 1 when it is an element.
 int elementDepth(const pugi::xml_node& root)
 {
     if (root.type() != pugi::node_element && root.type() != pugi::node_document)
         return 0;
-    int base = root.type() == pugi::node_element ? 1 : 0;
-    int depth = 0, deepest = base;
-    for (pugi::xml_node cur = root.first_child(); cur;) {
-        if (cur.type() == pugi::node_element) {
-            // depth tracks the level of cur relative to root.
-            deepest = std::max(deepest, base + depth + 1);
-        }
-        if (cur.first_child()) {
-            ++depth;
-            cur = cur.first_child();
-            continue;
-        }
-        while (cur != root && !cur.next_sibling()) {
-            cur = cur.parent();
-            --depth;
-        }
-        if (cur == root)
-            break;
-        cur = cur.next_sibling();
-    }
+    int deepest = root.type() == pugi::node_element ? 1 : 0;
+    walkWithLevels(root, [&](const pugi::xml_node& n, int level) {
+        if (n.type() == pugi::node_element)
+            deepest = std::max(deepest, level);
+        return true;
+    });
     return deepest;
 }
 
@@ -199,102 +208,97 @@ bool doctypeOk(std::string_view v)
 // that every parser reads once saved: names that are not XML names, an attribute given
 // twice, "--" in a comment, a processing instruction named like the declaration, a
 // declaration with other than version, encoding, standalone in that order, a document
-// type other than a name and an external identifier. The same walk measures the deepest
-// element level (as elementDepth), left in *deepest when nothing is wrong.
-const char* markupProblem(const pugi::xml_node& root, std::string_view text, pugi::xml_node* where, int* deepest)
+// type other than a name and an external identifier. Null when n has none of these.
+const char* nodeProblem(const pugi::xml_node& n, std::string_view text)
 {
-    const auto bad = [&](const pugi::xml_node& n, const char* text) {
-        *where = n;
-        return text;
-    };
-    *deepest = root.type() == pugi::node_element ? 1 : 0;
-    int level = *deepest;   // of n's parent
-    for (pugi::xml_node n = root.first_child(); n;) {
-        switch (n.type()) {
-        case pugi::node_element:
-        {
-            if (!IsXmlName(n.name()))
-                return bad(n, "要素名として使えない文字があります。");
-            int count = 0;
-            for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute(), ++count)
-                if (!IsXmlName(a.name()))
-                    return bad(n, "属性名として使えない文字があります。");
-            if (count < 2)
-                break;
-            // The usual few attributes are compared pairwise; many are sorted.
-            bool twice = false;
-            if (count <= 8) {
-                for (pugi::xml_attribute a = n.first_attribute(); a && !twice; a = a.next_attribute())
-                    for (pugi::xml_attribute b = a.next_attribute(); b && !twice; b = b.next_attribute())
-                        twice = std::strcmp(a.name(), b.name()) == 0;
-            } else {
-                std::vector<std::string_view> names;
-                for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
-                    names.emplace_back(a.name());
-                std::sort(names.begin(), names.end());
-                twice = std::adjacent_find(names.begin(), names.end()) != names.end();
-            }
-            if (twice)
-                return bad(n, "同じ名前の属性が二つあります。");
+    switch (n.type()) {
+    case pugi::node_element:
+    {
+        if (!IsXmlName(n.name()))
+            return "要素名として使えない文字があります。";
+        int count = 0;
+        for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute(), ++count)
+            if (!IsXmlName(a.name()))
+                return "属性名として使えない文字があります。";
+        if (count < 2)
             break;
+        // The usual few attributes are compared pairwise; many are sorted.
+        bool twice = false;
+        if (count <= 8) {
+            for (pugi::xml_attribute a = n.first_attribute(); a && !twice; a = a.next_attribute())
+                for (pugi::xml_attribute b = a.next_attribute(); b && !twice; b = b.next_attribute())
+                    twice = std::strcmp(a.name(), b.name()) == 0;
+        } else {
+            std::vector<std::string_view> names;
+            for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
+                names.emplace_back(a.name());
+            std::sort(names.begin(), names.end());
+            twice = std::adjacent_find(names.begin(), names.end()) != names.end();
         }
-        case pugi::node_comment: {
-            const std::string_view v = n.value();
-            if (v.find("--") != std::string_view::npos || (!v.empty() && v.back() == '-'))
-                return bad(n, "コメントの中に「--」があります。");
-            break;
-        }
-        case pugi::node_pi: {
-            const std::string_view t = n.name();
-            if (!IsXmlName(t) || (t.size() == 3 && (t[0] | 0x20) == 'x' && (t[1] | 0x20) == 'm' && (t[2] | 0x20) == 'l'))
-                return bad(n, "処理命令の名前が正しくありません。");
-            if (std::string_view(n.value()).find("?>") != std::string_view::npos)
-                return bad(n, "処理命令が正しくありません。");
-            break;
-        }
-        case pugi::node_doctype: {
-            // The parser hands the declaration over from its name on, without the blank that
-            // must stand between "<!DOCTYPE" and the name.
-            const std::ptrdiff_t at = n.offset_debug() - 1;
-            const bool blank = at > 0 && std::size_t(at) < text.size() && text[at] && std::strchr(" \t\r\n", text[at]);
-            if (!blank || !doctypeOk(n.value()))
-                return bad(n, "文書型宣言が正しくありません（内部サブセットには対応していません）。");
-            break;
-        }
-        case pugi::node_declaration: {
-            static const char* const order[] = {"version", "encoding", "standalone"};
-            std::size_t next = 0;
-            pugi::xml_attribute a = n.first_attribute();
-            if (std::strcmp(n.name(), "xml") != 0)   // the parser takes "xMl" as well
-                return bad(n, "XML 宣言が正しくありません。");
-            if (!a || std::strcmp(a.name(), "version") != 0)
-                return bad(n, "XML 宣言に version がありません。");
-            for (; a; a = a.next_attribute()) {
-                while (next < 3 && std::strcmp(a.name(), order[next]) != 0)
-                    ++next;
-                if (next == 3 || !declarationValueOk(next, a.value()))
-                    return bad(n, "XML 宣言が正しくありません。");
+        if (twice)
+            return "同じ名前の属性が二つあります。";
+        break;
+    }
+    case pugi::node_comment: {
+        const std::string_view v = n.value();
+        if (v.find("--") != std::string_view::npos || (!v.empty() && v.back() == '-'))
+            return "コメントの中に「--」があります。";
+        break;
+    }
+    case pugi::node_pi: {
+        const std::string_view t = n.name();
+        if (!IsXmlName(t) || (t.size() == 3 && (t[0] | 0x20) == 'x' && (t[1] | 0x20) == 'm' && (t[2] | 0x20) == 'l'))
+            return "処理命令の名前が正しくありません。";
+        if (std::string_view(n.value()).find("?>") != std::string_view::npos)
+            return "処理命令が正しくありません。";
+        break;
+    }
+    case pugi::node_doctype: {
+        // The parser hands the declaration over from its name on, without the blank that
+        // must stand between "<!DOCTYPE" and the name.
+        const std::ptrdiff_t at = n.offset_debug() - 1;
+        const bool blank = at > 0 && std::size_t(at) < text.size() && text[at] && std::strchr(" \t\r\n", text[at]);
+        if (!blank || !doctypeOk(n.value()))
+            return "文書型宣言が正しくありません（内部サブセットには対応していません）。";
+        break;
+    }
+    case pugi::node_declaration: {
+        static const char* const order[] = {"version", "encoding", "standalone"};
+        std::size_t next = 0;
+        pugi::xml_attribute a = n.first_attribute();
+        if (std::strcmp(n.name(), "xml") != 0)   // the parser takes "xMl" as well
+            return "XML 宣言が正しくありません。";
+        if (!a || std::strcmp(a.name(), "version") != 0)
+            return "XML 宣言に version がありません。";
+        for (; a; a = a.next_attribute()) {
+            while (next < 3 && std::strcmp(a.name(), order[next]) != 0)
                 ++next;
-            }
-            break;
+            if (next == 3 || !declarationValueOk(next, a.value()))
+                return "XML 宣言が正しくありません。";
+            ++next;
         }
-        default:
-            break;
-        }
-        if (n.type() == pugi::node_element)
-            *deepest = std::max(*deepest, level + 1);
-        if (pugi::xml_node child = n.first_child()) {
-            ++level;
-            n = child;
-            continue;
-        }
-        while (n != root && !n.next_sibling()) {
-            n = n.parent();
-            --level;
-        }
-        n = n == root ? pugi::xml_node() : n.next_sibling();
+        break;
+    }
+    default:
+        break;
     }
     return nullptr;
+}
+
+// The first node below root with a problem (nodeProblem), left in *where; the same walk
+// measures the deepest element level (as elementDepth), left in *deepest when nothing is wrong.
+const char* markupProblem(const pugi::xml_node& root, std::string_view text, pugi::xml_node* where, int* deepest)
+{
+    const char* problem = nullptr;
+    *deepest = root.type() == pugi::node_element ? 1 : 0;
+    walkWithLevels(root, [&](const pugi::xml_node& n, int level) {
+        if (n.type() == pugi::node_element)
+            *deepest = std::max(*deepest, level);
+        if ((problem = nodeProblem(n, text)))
+            *where = n;
+        return !problem;
+    });
+    return problem;
 }
 
 // Where something other than white space, comments and processing instructions (and, before
