@@ -224,6 +224,9 @@ private:
     void StepHistory(bool redo);
     // Brings the editor, the caption and the project title in line after an undo or redo.
     void AfterHistoryStep();
+    // The node the editor showed is gone and no other is selected: the editor gets an empty
+    // text document (unless it holds the text document already).
+    void ShowNoNode();
     // A cut that keeps the children: they take the node's place, then the node goes.
     void RemoveKeepingChildren();
     // The node clipboard's copy of the selected node, with its sub-nodes or only its text;

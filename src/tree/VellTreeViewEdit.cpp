@@ -162,20 +162,22 @@ void VellTreeView::OnTreeDelete()
         clearSelection();
     m_bDeleting = false;
 
-    // The editor still holds the deleted node's text: it must not reach the node that
-    // becomes current, so that node's own text is loaded now. Emptied first, so that a
-    // node whose text cannot be loaded does not show the deleted text either.
-    if (TextPane* edit = GetEditView()) {
-        edit->setPlainText(QString());
-        edit->setModified(false);
-    }
     m_hSelectedItem = GetSelectedItem();
-    if (m_hSelectedItem.isValid()) {
+    if (m_pFrame->IsTextFileOpen()) {
+        // The editor holds the text document, not the deleted node's text: it stays.
+    } else if (m_hSelectedItem.isValid()) {
+        // The editor still holds the deleted node's text: it must not reach the node that
+        // becomes current, so that node's own text is loaded now. Emptied first, so that a
+        // node whose text cannot be loaded does not show the deleted text either.
+        if (TextPane* edit = GetEditView())
+            edit->setPlainText(QString());
         SetEditViewText();
-        m_pFrame->SetWindowText(NodeCaption(m_strProjectTitle, OutlineModel::TitleOf(m_hSelectedItem)));
     } else {
-        m_pFrame->SetWindowText(ProjectCaption(m_strProjectTitle));
+        ShowNoNode();
     }
+    m_pFrame->SetWindowText(m_hSelectedItem.isValid()
+                                ? NodeCaption(m_strProjectTitle, OutlineModel::TitleOf(m_hSelectedItem))
+                                : ProjectCaption(m_strProjectTitle));
     m_session.setModified(true);
 }
 

@@ -38,8 +38,14 @@ void VellTreeView::AfterHistoryStep()
         return;
     }
     // The step took away the node the editor showed: its text is in the document (and comes
-    // back with a redo), and the editor starts an empty text document.
+    // back with a redo).
+    ShowNoNode();
+    m_pFrame->SetWindowText(ProjectCaption(m_strProjectTitle));
+}
+
+void VellTreeView::ShowNoNode()
+{
+    // With no node, what is typed is the text document's: a fresh untitled one.
     if (!m_pFrame->IsTextFileOpen())
         m_pFrame->ResetTextDocument();
-    m_pFrame->SetWindowText(ProjectCaption(m_strProjectTitle));
 }

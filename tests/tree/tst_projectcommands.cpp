@@ -318,6 +318,38 @@ private slots:
         QVERIFY(!app->m_bTextFileOpen);
     }
 
+    // Deleting the node shown leaves the text document alone when the editor holds it, and
+    // with no node left makes what is typed next the text document's, not nobody's.
+    void deletingTheNodeShownKeepsTypedText()
+    {
+        QVERIFY(openNovel());
+        select(TopItem(tree, 0));
+        prompts->answerPath(writeFile(QStringLiteral("memo.txt"), "メモ"));
+        frame->GetAction(ID_FILE_OPEN)->trigger();
+        frame->SetActiveView(tree);
+        QVERIFY(frame->RouteCommand(ID_TREE_DELETE));
+        QCOMPARE(edit->toPlainText(), QStringLiteral("メモ"));
+        QVERIFY(app->m_bTextFileOpen);
+
+        prompts->answerPath(writeFile(QStringLiteral("one.xml"),
+                                      "<project title=\"一\"><chapter title=\"唯一\" textout=\"yes\" type=\"Basic\"><text>本文</text></chapter></project>"));
+        prompts->answer(PromptAnswer::No);   // the project changed: not saved
+        frame->GetAction(ID_PROJECT_OPEN)->trigger();
+        select(TopItem(tree, 0));
+        QVERIFY(!app->m_bTextFileOpen);
+        QVERIFY(frame->RouteCommand(ID_TREE_DELETE));
+        QCOMPARE(TopItemCount(tree), 0);
+        QVERIFY(app->m_bTextFileOpen);
+        QVERIFY(!frame->GetEditView()->holderNote().isEmpty());
+        QTest::keyClicks(edit->control(), QStringLiteral("after"));
+        QVERIFY(frame->RouteCommand(ID_EDIT_UNDO));   // the chapter comes back
+        prompts->clear();
+        prompts->answer(PromptAnswer::Yes);           // the typed text is the chapter's
+        select(TopItem(tree, 0));
+        QCOMPARE(prompts->messages().size(), 1);
+        QCOMPARE(TextOf(TopItem(tree, 0)), std::string("after"));
+    }
+
     void fileNewStoresTypedNodeTextFirst()
     {
         QVERIFY(openNovel());
