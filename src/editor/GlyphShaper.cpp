@@ -8,7 +8,10 @@
 
 #include <hb-ot.h>
 #include <hb.h>
+#include <unicode/ubrk.h>
 #include <unicode/uchar.h>
+
+#include <algorithm>
 
 namespace penwick {
 
@@ -36,12 +39,6 @@ bool isUpright(char32_t c)
     return vo == U_VO_UPRIGHT || vo == U_VO_TRANSFORMED_UPRIGHT;
 }
 
-bool isWide(char32_t c)
-{
-    const int w = u_getIntPropertyValue(UChar32(c), UCHAR_EAST_ASIAN_WIDTH);
-    return w == U_EA_WIDE || w == U_EA_FULLWIDTH;
-}
-
 char32_t codePointAt(QStringView s, int i)
 {
     const QChar c = s[i];
@@ -63,25 +60,48 @@ struct GlyphShaper::Face {
     }
 };
 
-// The counter's default set widened with the usual brackets and sentence marks.
-QString GlyphShaper::defaultKinsoku()
-{
-    return QStringLiteral(u"、。，．・：；？！」』）】〉》〕］｝〙〗〟’”»　,.;:!?)]}「『（【〈《〔［｛〘〖〝‘“«([{");
-}
+namespace {
 
-void GlyphShaper::setKinsoku(const QString& characters)
+// The marks that hang at a line's end (those of CSS hanging-punctuation: allow-end).
+bool hangs(char32_t c)
 {
-    const QByteArray utf8 = characters.toUtf8();
-    m_kinsoku = penwick::counter::KinsokuSet(utf8.constData(), std::size_t(utf8.size()));
-}
-
-quint8 GlyphShaper::kinsokuClass(char32_t c) const
-{
-    switch (m_kinsoku.classOf(c)) {
-    case penwick::counter::KinsokuClass::NoLineStart: return NoStart;
-    case penwick::counter::KinsokuClass::NoLineEnd: return NoEnd;
-    default: return 0;
+    switch (c) {
+    case u'、': case u'。': case u'，': case u'．': case u',': case u'.': case u'｡': case u'､':
+    case 0xFE50: case 0xFE51: case 0xFE52:
+        return true;
+    default:
+        return false;
     }
+}
+
+// Line breaking looks this far around a piece for its context.
+constexpr int kBreakContext = 16;
+
+// Sets the line iterator on paragraph[from - context, to + context) (never inside a
+// surrogate pair) and returns the start of that window.
+int setBreakWindow(UBreakIterator* it, QStringView paragraph, int from, int to)
+{
+    int begin = std::max(0, from - kBreakContext);
+    if (begin > 0 && paragraph[begin].isLowSurrogate())
+        --begin;
+    int end = std::min(int(paragraph.size()), to + kBreakContext);
+    if (end < paragraph.size() && paragraph[end].isLowSurrogate())
+        ++end;
+    UErrorCode status = U_ZERO_ERROR;
+    ubrk_setText(it, reinterpret_cast<const UChar*>(paragraph.utf16()) + begin, end - begin, &status);
+    return begin;
+}
+
+} // namespace
+
+bool GlyphShaper::breaksBefore(QStringView paragraph, int pos)
+{
+    if (pos <= 0 || pos >= paragraph.size())
+        return false;
+    if (!m_lineBreaks)
+        return true;
+    const int begin = setBreakWindow(m_lineBreaks, paragraph, pos, pos);
+    return ubrk_isBoundary(m_lineBreaks, pos - begin);
 }
 
 GlyphShaper::GlyphShaper(const QFont& font) : m_font(font)
@@ -105,11 +125,14 @@ GlyphShaper::GlyphShaper(const QFont& font) : m_font(font)
         m_emBottom = m_em * -0.12;
     }
     m_buffer = hb_buffer_create();
-    setKinsoku(defaultKinsoku());
+    // Japanese line breaking: ICU's "ja" rules let small kana and ー start a line.
+    UErrorCode status = U_ZERO_ERROR;
+    m_lineBreaks = ubrk_open(UBRK_LINE, "ja", nullptr, 0, &status);
 }
 
 GlyphShaper::~GlyphShaper()
 {
+    ubrk_close(m_lineBreaks);
     hb_buffer_destroy(m_buffer);
 }
 
@@ -189,7 +212,6 @@ void GlyphShaper::shape(QStringView paragraph, int start, int length, bool verti
     std::vector<Attr> attrs;
     std::vector<int> invisible; // controls and format characters: no ink, no room
     QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
-    QTextBoundaryFinder lines(QTextBoundaryFinder::Line, text);
     int pos = 0;
     while (pos < length) {
         int next = int(graphemes.toNextBoundary());
@@ -198,7 +220,7 @@ void GlyphShaper::shape(QStringView paragraph, int start, int length, bool verti
         const char32_t base = codePointAt(text, pos);
         Cell cell;
         cell.pos = pos;
-        cell.flags = kinsokuClass(base);
+        cell.flags = hangs(base) ? Hang : 0;
         if (base == '\t' || QChar::category(base) == QChar::Separator_Space)
             cell.flags |= Space;
         const auto category = QChar::category(base);
@@ -214,23 +236,21 @@ void GlyphShaper::shape(QStringView paragraph, int start, int length, bool verti
         attrs.push_back({fontFor(base), rotated});
         pos = next;
     }
-    // Between two full-width characters the kinsoku classes alone decide (Unicode's
-    // own rules would keep 「 from ending a line even when the writer allows it);
-    // elsewhere, as between Latin words, Unicode line breaking does.
-    bool previousWide = false;
-    for (Cell& c : out->cells) {
-        const bool wide = isWide(codePointAt(text, c.pos));
-        if (c.pos == 0) {
-            if (start > 0)
-                c.flags |= BreakBefore;
-        } else if (wide && previousWide) {
-            c.flags |= BreakBefore;
-        } else {
-            lines.setPosition(c.pos);
-            if (lines.boundaryReasons() & QTextBoundaryFinder::BreakOpportunity)
+    // Break opportunities, with the text around the piece as their context.
+    if (m_lineBreaks) {
+        const int begin = setBreakWindow(m_lineBreaks, paragraph, start, start + length);
+        int boundary = ubrk_following(m_lineBreaks, start - begin - 1);
+        for (Cell& c : out->cells) {
+            const int at = start + c.pos - begin;
+            while (boundary != UBRK_DONE && boundary < at)
+                boundary = ubrk_next(m_lineBreaks);
+            if (boundary == at && start + c.pos > 0)
                 c.flags |= BreakBefore;
         }
-        previousWide = wide;
+    } else {
+        for (Cell& c : out->cells)
+            if (start + c.pos > 0)
+                c.flags |= BreakBefore;
     }
 
     // Runs of cells sharing font and orientation, each shaped with its context.

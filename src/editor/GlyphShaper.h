@@ -5,8 +5,6 @@
 // so the font's own vertical forms are used; characters whose Unicode vertical
 // orientation is "rotated" are shaped left to right and drawn turned 90° clockwise.
 
-#include "KinsokuSet.h"
-
 #include <QFont>
 #include <QHash>
 #include <QRawFont>
@@ -17,6 +15,7 @@
 
 struct hb_buffer_t;
 struct hb_font_t;
+struct UBreakIterator;
 
 namespace penwick {
 
@@ -30,8 +29,7 @@ struct ShapedGlyph {
 };
 
 enum CellFlag : quint8 {
-    NoStart = 1,      // may not start a wrapped line (hangs past the line end instead)
-    NoEnd = 2,        // may not end a line (moves to the next line)
+    Hang = 1,         // 、。 and their kin: may hang past the line end
     BreakBefore = 4,  // a line break opportunity precedes this cell
     Space = 8,
     RotatedCell = 16,
@@ -76,12 +74,9 @@ public:
     // Shapes paragraph[start, start + length) (start and end on cluster boundaries).
     void shape(QStringView paragraph, int start, int length, bool vertical, Segment* out);
 
-    // Characters that may not start (or, opening brackets and quotes by their
-    // general category Ps/Pi, may not end) a line, classed as the counter classes its
-    // kinsoku string (one KinsokuSet for both).
-    void setKinsoku(const QString& characters);
-    static QString defaultKinsoku();
-    quint8 kinsokuClass(char32_t c) const;
+    // Whether Unicode line breaking, as Japanese text is broken (small kana and ー may
+    // start a line, 〜 ！ ？ 」 。 may not), allows a break before paragraph[pos].
+    bool breaksBefore(QStringView paragraph, int pos);
 
 private:
     struct Face;
@@ -92,8 +87,8 @@ private:
     qreal m_em = 0, m_emTop = 0, m_emBottom = 0;
     std::vector<std::unique_ptr<Face>> m_faces;
     QHash<char32_t, int> m_fallback;
-    penwick::counter::KinsokuSet m_kinsoku;
     hb_buffer_t* m_buffer = nullptr;
+    UBreakIterator* m_lineBreaks = nullptr;
 };
 
 } // namespace penwick

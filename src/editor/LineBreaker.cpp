@@ -3,17 +3,8 @@
 
 namespace penwick {
 
-namespace {
-
-bool canBreakBefore(const std::vector<Cell*>& cells, size_t j)
-{
-    return (cells[j]->flags & BreakBefore) && !(cells[j]->flags & NoStart)
-           && !(cells[j - 1]->flags & NoEnd);
-}
-
-} // namespace
-
-std::vector<int> LineBreaker::breakLines(const std::vector<Cell*>& cells, float lineLength)
+std::vector<int> LineBreaker::breakLines(const std::vector<Cell*>& cells, float lineLength,
+                                         float hangRoom)
 {
     std::vector<int> starts{0};
     const float limit = lineLength + 0.01f; // rounding of advances must not cost a cell
@@ -33,26 +24,33 @@ std::vector<int> LineBreaker::breakLines(const std::vector<Cell*>& cells, float 
         ++line;
         starts.push_back(int(k));
     };
+    auto breakable = [&](size_t k) { return (cells[k]->flags & BreakBefore) != 0; };
     while (i < n) {
-        if (i == lineStart || u + cells[i]->advance <= limit) {
+        const Cell& c = *cells[i];
+        if (i == lineStart || u + c.advance <= limit) {
             place(i++);
-            if ((cells[i - 1]->flags & ForcedBreak) && i < n)
+            if ((c.flags & ForcedBreak) && i < n)
                 newLine(i);
             continue;
         }
-        if (cells[i]->flags & (NoStart | Space)) {
-            // Hanging: the whole run of closing marks (and spaces) stays on this line.
-            while (i < n && (cells[i]->flags & (NoStart | Space)))
-                place(i++);
+        // 、。 or a space hangs when what follows may start the next line (spaces after
+        // it start that line rather than hang too).
+        if ((c.flags & (Hang | Space)) && c.advance <= hangRoom + 0.01f
+            && (i + 1 == n || breakable(i + 1) || (cells[i + 1]->flags & Space))) {
+            place(i++);
             if (i < n)
                 newLine(i);
             continue;
         }
+        // Otherwise the line ends at the last break opportunity; a space that cannot
+        // hang, or a run with no opportunity in the whole line, is cut where it overflows.
         size_t j = i;
-        while (j > lineStart && !canBreakBefore(cells, j))
-            --j;
-        if (j == lineStart) // one unbreakable word fills the line: cut it here
-            j = i;
+        if (!(c.flags & Space)) {
+            while (j > lineStart && !breakable(j))
+                --j;
+            if (j == lineStart)
+                j = i;
+        }
         newLine(j);
         i = j;
     }

@@ -97,7 +97,6 @@ void VerticalLayout::setFont(const QFont& font)
 {
     m_font = font;
     m_shaper = std::make_unique<GlyphShaper>(font);
-    m_shaper->setKinsoku(m_kinsoku);
     m_pitch = std::round(m_shaper->em() * 1.75);
     resetAll();
 }
@@ -107,13 +106,6 @@ void VerticalLayout::setVertical(bool vertical)
     if (vertical == m_vertical)
         return;
     m_vertical = vertical;
-    resetAll();
-}
-
-void VerticalLayout::setKinsoku(const QString& characters)
-{
-    m_kinsoku = characters;
-    m_shaper->setKinsoku(characters);
     resetAll();
 }
 
@@ -275,7 +267,7 @@ void VerticalLayout::rebreak(ParaLayout& p, int fromLine)
         for (size_t k = size_t(std::max(0, fromCell - p.segFirstCell[size_t(s)])); k < seg.cells.size(); ++k)
             cells.push_back(&seg.cells[k]);
     }
-    const auto starts = LineBreaker::breakLines(cells, float(m_lineLength));
+    const auto starts = LineBreaker::breakLines(cells, float(m_lineLength), float(em()));
     p.lineFirstCell.resize(size_t(fromLine));
     for (int start : starts)
         p.lineFirstCell.push_back(fromCell + start);
@@ -322,9 +314,10 @@ void VerticalLayout::continueBlock(int block)
             m_shaper->shape(view, start, end - start, m_vertical, seg.get());
             seg->key = key;
         }
-        // A reused piece may have started its old paragraph, where no break precedes it.
+        // A reused piece had other text before it: whether a break precedes it depends
+        // on this text.
         if (!seg->cells.empty()) {
-            if (start > 0)
+            if (m_shaper->breaksBefore(view, start))
                 seg->cells.front().flags |= BreakBefore;
             else
                 seg->cells.front().flags &= quint8(~BreakBefore);

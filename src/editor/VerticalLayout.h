@@ -62,8 +62,6 @@ public:
     void setVertical(bool vertical);
     bool isVertical() const { return m_vertical; }
     void setLineLength(qreal length);
-    void setKinsoku(const QString& characters);
-    QString kinsoku() const { return m_kinsoku; }
     qreal lineLength() const { return m_lineLength; }
     qreal em() const { return m_shaper->em(); }
     qreal pitch() const { return m_pitch; }
@@ -137,7 +135,6 @@ private:
     // While an edit lays out its paragraphs: pieces one did not use, for the next.
     std::vector<std::unique_ptr<Segment>>* m_leftovers = nullptr;
     int m_idleNext = 0;
-    QString m_kinsoku = GlyphShaper::defaultKinsoku();
     QString m_preedit;
     int m_preeditBlock = -1;
     int m_preeditLocal = 0;

@@ -156,20 +156,6 @@ void VerticalTextEdit::setVertical(bool vertical)
     QApplication::inputMethod()->update(Qt::ImQueryAll);
 }
 
-QString VerticalTextEdit::kinsokuCharacters() const
-{
-    return m_layout->kinsoku();
-}
-
-void VerticalTextEdit::setKinsokuCharacters(const QString& characters)
-{
-    m_layout->setKinsoku(characters);
-    updateScrollBars();
-    ensureCaretVisible();
-    scheduleIdle();
-    viewport()->update();
-}
-
 qreal VerticalTextEdit::lineLength() const
 {
     return m_layout->lineLength();

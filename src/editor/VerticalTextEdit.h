@@ -42,10 +42,6 @@ public:
     void setModified(bool modified);
     bool isVertical() const;
     void setVertical(bool vertical);
-    // The characters kept from starting or ending a line, as the counter's kinsoku
-    // string: opening brackets and quotes never end one, the rest never start one.
-    QString kinsokuCharacters() const;
-    void setKinsokuCharacters(const QString& characters);
 
     void selection(int* start, int* end) const;
     void setSelection(int start, int end);   // end < 0: to the end of the text

@@ -20,7 +20,7 @@ private slots:
     void init();
     void cleanup();
     void columnsRunRightToLeft();
-    void kinsokuAtTheColumnEnd();
+    void lineBreaksKeepEveryCellInView();
     void glyphForms_data();
     void glyphForms();
     void clustersTakeOneCell();
@@ -94,30 +94,51 @@ void TestVerticalTextEdit::columnsRunRightToLeft()
     QCOMPARE(m_edit->cellRect(n).y(), m_edit->cellRect(0).y());
 }
 
-void TestVerticalTextEdit::kinsokuAtTheColumnEnd()
+// Columns break where Japanese line breaking allows; 、。 alone hang, into room the view
+// keeps, and no other mark follows them there: every cell is drawn inside the view.
+void TestVerticalTextEdit::lineBreaksKeepEveryCellInView()
 {
     show(QStringLiteral("あ"));
-    const int n = int(m_edit->lineLength() / m_edit->cellRect(0).height());
-    // 。」 after a full column hang below its end.
-    show(QString(n, QChar(u'あ')) + QStringLiteral("。」い"));
-    QCOMPARE(m_edit->cellRect(n).x(), m_edit->cellRect(0).x());
-    QCOMPARE(m_edit->cellRect(n + 1).x(), m_edit->cellRect(0).x());
-    QVERIFY(m_edit->cellRect(n + 1).y() > m_edit->cellRect(n - 1).y());
-    QVERIFY(m_edit->cellRect(n + 2).x() < m_edit->cellRect(0).x());
+    const QRect first = m_edit->cellRect(0);
+    const int n = int(m_edit->lineLength() / first.height());
+    const QString full(n, QChar(u'あ'));
+    const auto column = [&](int i) { return m_edit->cellRect(i).x(); };
+    const auto atTop = [&](int i) { return m_edit->cellRect(i).y() == first.y(); };
+
+    show(full + QStringLiteral("。い")); // 。 hangs below the full column
+    QCOMPARE(column(n), column(0));
+    QVERIFY(m_edit->cellRect(n).y() > m_edit->cellRect(n - 1).y());
+    QVERIFY(column(n + 1) < column(0) && atTop(n + 1));
+    for (const QString& marks : {QStringLiteral("。」"), QStringLiteral("！？"), QStringLiteral("、、"),
+                                 QStringLiteral("」」"), QStringLiteral("〜"), QStringLiteral("！")}) {
+        show(full + marks + QStringLiteral("い"));
+        // The marks may not start a column: the last あ goes with them.
+        QVERIFY2(column(n - 1) < column(0) && atTop(n - 1), qPrintable(marks));
+        m_edit->clearFocus();
+        const QImage image = m_edit->viewport()->grab().toImage();
+        for (int i = 0; i < n + marks.size() + 1; ++i)
+            QVERIFY2(m_edit->viewport()->rect().contains(m_edit->cellRect(i)), qPrintable(marks));
+        // No ink below the room for one hanging cell.
+        const int foot = first.y() + int(m_edit->lineLength()) + first.height();
+        for (int y = foot + 1; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                QVERIFY2(qGray(image.pixel(x, y)) > 128, qPrintable(marks));
+    }
+    // Small kana and ー may start a column.
+    show(full + QStringLiteral("ッ"));
+    QVERIFY(column(n) < column(0) && atTop(n));
+    show(full + QStringLiteral("ー"));
+    QVERIFY(column(n) < column(0) && atTop(n));
     // 「 never ends a column: it opens the next one with its word.
     show(QString(n - 1, QChar(u'あ')) + QStringLiteral("「い」"));
-    QVERIFY(m_edit->cellRect(n - 1).x() < m_edit->cellRect(0).x());
-    QCOMPARE(m_edit->cellRect(n - 1).y(), m_edit->cellRect(0).y());
-    // The set is the counter's kinsoku string: without 「 in it, 「 may end a column.
-    m_edit->setKinsokuCharacters(QStringLiteral("、。"));
-    QCOMPARE(m_edit->cellRect(n - 1).x(), m_edit->cellRect(0).x());
-    m_edit->setKinsokuCharacters(QString());
-    show(QString(n, QChar(u'あ')) + QStringLiteral("。"));
-    QVERIFY(m_edit->cellRect(n).x() < m_edit->cellRect(0).x()); // no hanging without kinsoku
+    QVERIFY(column(n - 1) < column(0) && atTop(n - 1));
+    // Also where a long paragraph is shaped in pieces and a piece starts with 」.
+    const int k = (48 + n) / n;
+    show(QString(k * n - 1, QChar(u'あ')) + QStringLiteral("」」い"));
+    QVERIFY(atTop(k * n - 2));
     // A line separator inside a paragraph ends the column.
     show(QStringLiteral("あ\u2028い"));
-    QVERIFY(m_edit->cellRect(2).x() < m_edit->cellRect(0).x());
-    QCOMPARE(m_edit->cellRect(2).y(), m_edit->cellRect(0).y());
+    QVERIFY(column(2) < column(0) && atTop(2));
 }
 
 void TestVerticalTextEdit::glyphForms_data()
@@ -291,7 +312,8 @@ void TestVerticalTextEdit::editsLayOutLikeAFreshText()
     show(text);
     QRandomGenerator random(42);
     const QStringList pieces = {QStringLiteral("あ"), QStringLiteral("。"), QStringLiteral("「"),
-                                QStringLiteral("ABC "), QStringLiteral("\n"), QStringLiteral("漢字、")};
+                                QStringLiteral("ABC "), QStringLiteral("\n"), QStringLiteral("漢字、"),
+                                QStringLiteral("」"), QStringLiteral("！"), QStringLiteral("ッ")};
     VerticalTextEdit fresh;
     fresh.setFont(m_edit->font());
     fresh.resize(m_edit->size());
