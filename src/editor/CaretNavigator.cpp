@@ -38,32 +38,36 @@ bool CaretNavigator::keepsOffset(Move move)
            || move == Move::PageBack;
 }
 
-int CaretNavigator::target(Move move, int position, qreal* desiredU, int linesPerPage) const
+CaretNavigator::Caret CaretNavigator::target(Move move, Caret from, qreal* desiredU, int linesPerPage) const
 {
     const int last = m_document.characterCount() - 1;
+    const auto place = m_layout.placeOf(from.position, from.lineEnd);
+    Caret to;
     int lines = 0;
     switch (move) {
-    case Move::None: return position;
-    case Move::Forward: return m_layout.nextCursorPos(position);
-    case Move::Back: return m_layout.previousCursorPos(position);
-    case Move::LineStart: return m_layout.lineStartPos(m_layout.placeOf(position).line);
-    case Move::LineEnd: return m_layout.lineEndPos(m_layout.placeOf(position).line);
-    case Move::TextStart: return 0;
-    case Move::TextEnd: return last;
+    case Move::None: return from;
+    case Move::Forward: return {m_layout.nextCursorPos(from.position)};
+    case Move::Back: return {m_layout.previousCursorPos(from.position)};
+    case Move::LineStart: return {m_layout.lineStartPos(place.line)};
+    case Move::LineEnd:
+        to.position = m_layout.lineEndPos(place.line, &to.lineEnd);
+        return to;
+    case Move::TextStart: return {0};
+    case Move::TextEnd: return {last};
     case Move::NextLine: lines = 1; break;
     case Move::PreviousLine: lines = -1; break;
     case Move::PageForward: lines = linesPerPage; break;
     case Move::PageBack: lines = -linesPerPage; break;
     }
-    const auto place = m_layout.placeOf(position);
     if (*desiredU < 0)
         *desiredU = place.u;
     const int line = place.line + lines;
     if (line < 0)
-        return 0;
+        return {0};
     if (line >= m_layout.totalLines())
-        return last;
-    return m_layout.hitTest(line, float(*desiredU));
+        return {last};
+    to.position = m_layout.hitTest(line, float(*desiredU), &to.lineEnd);
+    return to;
 }
 
 int CaretNavigator::deletionEnd(bool backspace, int position) const

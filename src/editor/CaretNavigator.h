@@ -37,9 +37,16 @@ public:
     CaretNavigator(VerticalLayout& layout, const QTextDocument& document)
         : m_layout(layout), m_document(document) {}
 
-    // Where move takes a caret at position. desiredU: the offset line moves keep (negative:
-    // none yet; a line move sets it). linesPerPage: what a page move crosses.
-    int target(Move move, int position, qreal* desiredU, int linesPerPage) const;
+    // A caret: its position, and at a wrap point, whether it shows at the end of the line
+    // before (after End, or a click past that line's end) or at the start of the next.
+    struct Caret {
+        int position = 0;
+        bool lineEnd = false;
+        bool operator==(const Caret&) const = default;
+    };
+    // Where move takes the caret. desiredU: the offset line moves keep (negative: none
+    // yet; a line move sets it). linesPerPage: what a page move crosses.
+    Caret target(Move move, Caret from, qreal* desiredU, int linesPerPage) const;
     // The other end of what Backspace (or Delete) removes at position: a whole cluster.
     int deletionEnd(bool backspace, int position) const;
     // The word at position, [start, end) in the document; Japanese words have no spaces,

@@ -526,12 +526,13 @@ int VerticalLayout::toLocal(int block, int display) const
     return std::max(m_preeditLocal, display - preeditLength());
 }
 
-VerticalLayout::Place VerticalLayout::placeOfDisplay(int block, int display)
+VerticalLayout::Place VerticalLayout::placeOfDisplay(int block, int display, bool lineEnd)
 {
     const ParaLayout& p = paragraphThrough(block, display);
     const int first = firstLineOf(block);
     const int k = p.cellAt(display);
-    if (k >= p.cellCount()) {
+    const bool wrapEnd = lineEnd && k > 0 && k < p.cellCount() && p.cell(k).line != p.cell(k - 1).line;
+    if (k >= p.cellCount() || wrapEnd) {
         if (k == 0)
             return {first, 0, float(em())};
         const Cell& c = p.cell(k - 1);
@@ -541,13 +542,13 @@ VerticalLayout::Place VerticalLayout::placeOfDisplay(int block, int display)
     return {first + c.line, c.u, c.advance};
 }
 
-VerticalLayout::Place VerticalLayout::placeOf(int docPos)
+VerticalLayout::Place VerticalLayout::placeOf(int docPos, bool lineEnd)
 {
     const int block = blockOf(docPos);
-    return placeOfDisplay(block, toDisplay(block, docPos - blockPosition(block)));
+    return placeOfDisplay(block, toDisplay(block, docPos - blockPosition(block)), lineEnd);
 }
 
-int VerticalLayout::hitTest(int globalLine, float u)
+int VerticalLayout::hitTest(int globalLine, float u, bool* lineEnd)
 {
     const int block = blockAtLine(std::clamp(globalLine, 0, std::max(0, totalLines() - 1)));
     const ParaLayout& p = paragraphThroughLine(block, globalLine - firstLineOf(block));
@@ -556,12 +557,14 @@ int VerticalLayout::hitTest(int globalLine, float u)
     const int end = p.lineEndCell(line);
     for (int k = p.lineFirstCell[size_t(line)]; k < end; ++k) {
         const Cell& c = p.cell(k);
-        if (u < c.u + c.advance / 2) {
+        if (u < c.u + c.advance / 2 || (c.flags & ForcedBreak)) {
             display = p.cellStart(k);
             break;
         }
         display = p.cellEnd(k);
     }
+    if (lineEnd)
+        *lineEnd = line + 1 < p.lineCount() && display == p.cellStart(end);
     return blockPosition(block) + toLocal(block, display);
 }
 
@@ -573,14 +576,18 @@ int VerticalLayout::lineStartPos(int globalLine)
     return blockPosition(block) + toLocal(block, p.cellStart(p.lineFirstCell[size_t(line)]));
 }
 
-int VerticalLayout::lineEndPos(int globalLine)
+int VerticalLayout::lineEndPos(int globalLine, bool* lineEnd)
 {
     const int block = blockAtLine(globalLine);
     const ParaLayout& p = paragraphThroughLine(block, globalLine - firstLineOf(block));
     const int line = std::clamp(globalLine - firstLineOf(block), 0, p.lineCount() - 1);
-    // A wrapped line ends before its last character: after it is the next line's start.
-    const int end = line + 1 < p.lineCount() ? std::max(p.lineFirstCell[size_t(line)], p.lineEndCell(line) - 1)
-                                             : p.cellCount();
+    int end = p.lineEndCell(line);
+    // A line separator ends its line: the end is before it, as at a paragraph's end.
+    const bool separated = end > p.lineFirstCell[size_t(line)] && (p.cell(end - 1).flags & ForcedBreak);
+    if (separated)
+        --end;
+    if (lineEnd)
+        *lineEnd = line + 1 < p.lineCount() && !separated;
     return blockPosition(block) + toLocal(block, p.cellStart(end));
 }
 

@@ -98,11 +98,14 @@ public:
     int blockPosition(int block) const;
     int toDisplay(int block, int local) const;
     int toLocal(int block, int display) const;
-    Place placeOfDisplay(int block, int display);
-    Place placeOf(int docPos);
-    int hitTest(int globalLine, float u);
+    // lineEnd: a position where a line wraps is the end of the line before it, not the
+    // start of the next (where End and a click past a line's end put the caret).
+    Place placeOfDisplay(int block, int display, bool lineEnd = false);
+    Place placeOf(int docPos, bool lineEnd = false);
+    // The position nearest u on a line; *lineEnd tells whether it is that line's wrapped end.
+    int hitTest(int globalLine, float u, bool* lineEnd = nullptr);
     int lineStartPos(int globalLine);
-    int lineEndPos(int globalLine);
+    int lineEndPos(int globalLine, bool* lineEnd = nullptr);
     int nextCursorPos(int docPos);
     int previousCursorPos(int docPos);
 

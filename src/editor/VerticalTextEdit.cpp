@@ -280,6 +280,7 @@ void VerticalTextEdit::placeCursor(int anchor, int position)
         m_cursor.setPosition(position, QTextCursor::KeepAnchor);
     m_cursor.endEditBlock();
     m_typingRun = false;
+    m_caretAtLineEnd = false;
 }
 
 void VerticalTextEdit::setContextMenuHandler(std::function<void(QPoint)> handler)
@@ -295,6 +296,7 @@ void VerticalTextEdit::setContextMenuHandler(std::function<void(QPoint)> handler
 void VerticalTextEdit::onContentsChange(int pos, int removed, int added)
 {
     const int linesBefore = m_layout->totalLines();
+    m_caretAtLineEnd = false;
     m_layout->documentChanged(pos, removed, added);
     if (m_ime.composing())
         m_layout->setPreedit(m_cursor.position(), m_ime.preedit());
@@ -421,20 +423,22 @@ QRect VerticalTextEdit::cellRect(int position) const
     return viewGeometry().cellRect(place.line, place.u, place.advance).toRect();
 }
 
-int VerticalTextEdit::positionAt(const QPoint& point) const
+penwick::CaretNavigator::Caret VerticalTextEdit::caretAt(const QPoint& point) const
 {
     const int line = lineAtViewport(m_vertical ? point.x() : point.y());
     const qreal u = (m_vertical ? point.y() : point.x()) - inlineStart();
     if (line < 0)
-        return 0;
+        return {0};
     if (line >= m_layout->totalLines())
-        return m_doc->characterCount() - 1;
-    return m_layout->hitTest(line, float(u));
+        return {m_doc->characterCount() - 1};
+    penwick::CaretNavigator::Caret caret;
+    caret.position = m_layout->hitTest(line, float(u), &caret.lineEnd);
+    return caret;
 }
 
-QRectF VerticalTextEdit::caretRectAtDisplay(int block, int display) const
+QRectF VerticalTextEdit::caretRectAtDisplay(int block, int display, bool lineEnd) const
 {
-    const auto place = m_layout->placeOfDisplay(block, display);
+    const auto place = m_layout->placeOfDisplay(block, display, lineEnd);
     return viewGeometry().caretRect(place.line, place.u);
 }
 
@@ -445,7 +449,7 @@ QRect VerticalTextEdit::caretRect() const
             .toAlignedRect();
     const int block = m_layout->blockOf(m_cursor.position());
     const int local = m_cursor.position() - m_layout->blockPosition(block);
-    return caretRectAtDisplay(block, m_layout->toDisplay(block, local)).toAlignedRect();
+    return caretRectAtDisplay(block, m_layout->toDisplay(block, local), m_caretAtLineEnd).toAlignedRect();
 }
 
 QRect VerticalTextEdit::anchorRect() const
@@ -457,7 +461,7 @@ QRect VerticalTextEdit::anchorRect() const
 
 void VerticalTextEdit::ensureCaretVisible()
 {
-    const auto place = m_layout->placeOf(m_cursor.position());
+    const auto place = m_layout->placeOf(m_cursor.position(), m_caretAtLineEnd);
     updateScrollBars();
     setScrollValue(scrollModel().valueShowing(place.line, scrollValue(), progressionExtent()));
 }
@@ -572,7 +576,7 @@ void VerticalTextEdit::timerEvent(QTimerEvent* event)
         setScrollValue(scrollValue() + towardsEnd * int(m_layout->pitch()));
         const QPoint inside(std::clamp(m_dragPoint.x(), view.left(), view.right()),
                             std::clamp(m_dragPoint.y(), view.top(), view.bottom()));
-        placeCursor(m_cursor.anchor(), positionAt(inside));
+        placeCursor(m_cursor.anchor(), caretAt(inside).position);
         viewport()->update();
         return;
     }
@@ -618,10 +622,11 @@ void VerticalTextEdit::wheelEvent(QWheelEvent* event)
     event->accept();
 }
 
-void VerticalTextEdit::moveCursor(int position, bool keepAnchor, bool keepDesiredU)
+void VerticalTextEdit::moveCursor(penwick::CaretNavigator::Caret caret, bool keepAnchor, bool keepDesiredU)
 {
-    const int to = std::clamp(position, 0, m_doc->characterCount() - 1);
+    const int to = std::clamp(caret.position, 0, m_doc->characterCount() - 1);
     placeCursor(keepAnchor ? m_cursor.anchor() : to, to);
+    m_caretAtLineEnd = caret.lineEnd && to == caret.position;
     if (!keepDesiredU)
         m_desiredU = -1;
     afterCursorChange();
@@ -683,7 +688,7 @@ void VerticalTextEdit::keyPressEvent(QKeyEvent* e)
     if (move != penwick::CaretNavigator::Move::None) {
         const int linesPerPage = std::max(1, int(progressionExtent() / m_layout->pitch()) - 1);
         // Only line moves read the kept offset; moveCursor forgets it after any other.
-        moveCursor(navigator().target(move, pos, &m_desiredU, linesPerPage), shift,
+        moveCursor(navigator().target(move, {pos, m_caretAtLineEnd}, &m_desiredU, linesPerPage), shift,
                    penwick::CaretNavigator::keepsOffset(move));
     } else if (key == Qt::Key_Backspace || key == Qt::Key_Delete) {
         m_cursor.beginEditBlock();
@@ -735,7 +740,7 @@ void VerticalTextEdit::mousePressEvent(QMouseEvent* e)
         return;
     if (m_ime.composing())
         QApplication::inputMethod()->commit();
-    moveCursor(positionAt(e->position().toPoint()), e->modifiers() & Qt::ShiftModifier);
+    moveCursor(caretAt(e->position().toPoint()), e->modifiers() & Qt::ShiftModifier);
 }
 
 void VerticalTextEdit::mouseMoveEvent(QMouseEvent* e)
@@ -743,7 +748,7 @@ void VerticalTextEdit::mouseMoveEvent(QMouseEvent* e)
     if (!(e->buttons() & Qt::LeftButton))
         return;
     m_dragPoint = e->position().toPoint();
-    moveCursor(positionAt(m_dragPoint), true);
+    moveCursor(caretAt(m_dragPoint), true);
     if (viewport()->rect().contains(m_dragPoint))
         m_dragScroll.stop();
     else if (!m_dragScroll.isActive())
@@ -759,7 +764,7 @@ void VerticalTextEdit::mouseReleaseEvent(QMouseEvent* e)
 void VerticalTextEdit::mouseDoubleClickEvent(QMouseEvent* e)
 {
     if (e->button() == Qt::LeftButton)
-        selectWordAt(positionAt(e->position().toPoint()));
+        selectWordAt(caretAt(e->position().toPoint()).position);
 }
 
 void VerticalTextEdit::contextMenuEvent(QContextMenuEvent* e)

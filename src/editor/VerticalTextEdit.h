@@ -5,6 +5,7 @@
 // vertically, so layout, painting, caret movement and input-method support are our
 // own; the text, undo history and modified flag live in a QTextDocument.
 
+#include "CaretNavigator.h"
 #include "InputMethodState.h"
 
 #include <QAbstractScrollArea>
@@ -19,7 +20,6 @@
 class QTextDocument;
 
 namespace penwick {
-class CaretNavigator;
 class ScrollModel;
 class GlyphPainter;
 class VerticalLayout;
@@ -52,7 +52,6 @@ public:
     QTextDocument* document() const { return m_doc; }
 
     QRect cellRect(int position) const;
-    int positionAt(const QPoint& point) const;
     void setContextMenuHandler(std::function<void(QPoint globalPos)> handler);
 
     // What is drawn for the character at a position; for tests and diagnostics.
@@ -114,13 +113,14 @@ private:
     int inlineStart() const;
     penwick::ViewGeometry viewGeometry() const;
     QRectF lineRect(int globalLine) const;
-    QRectF caretRectAtDisplay(int block, int display) const;
+    QRectF caretRectAtDisplay(int block, int display, bool lineEnd = false) const;
     QRect caretRect() const;
+    penwick::CaretNavigator::Caret caretAt(const QPoint& point) const;
     QRect anchorRect() const;
     void layoutVisible() const;
     int lineAtViewport(qreal coordinate) const;
     void updateLines(int from, int to);
-    void moveCursor(int position, bool keepAnchor, bool keepDesiredU = false);
+    void moveCursor(penwick::CaretNavigator::Caret to, bool keepAnchor, bool keepDesiredU = false);
     void typeText(const QString& text);
     void placeCursor(int anchor, int position);
     void afterCursorChange();
@@ -136,6 +136,7 @@ private:
     bool m_vertical = true;
     int m_savedScroll[2] = {0, 0};
     qreal m_desiredU = -1;
+    bool m_caretAtLineEnd = false; // at a wrap point: shown at the end of the line before
     bool m_typingRun = false;
     penwick::InputMethodState m_ime;
     QTimer m_idle;

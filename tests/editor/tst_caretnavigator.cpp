@@ -12,6 +12,7 @@
 
 using penwick::CaretNavigator;
 using Move = CaretNavigator::Move;
+using Caret = CaretNavigator::Caret;
 
 class TestCaretNavigator : public QObject {
     Q_OBJECT
@@ -62,28 +63,91 @@ private slots:
         QCOMPARE(f.layout->totalLines(), 4);   // 10 + 10 + 5, then the second paragraph
         const int last = f.doc.characterCount() - 1;
         for (int pos = 0; pos <= last; ++pos) {
-            qreal u = -1;
-            const int line = f.layout->placeOf(pos).line;
-            const int forward = nav.target(Move::Forward, pos, &u, 3);
-            QVERIFY(forward == std::min(pos + 1, last));
-            QCOMPARE(nav.target(Move::Back, pos, &u, 3), std::max(pos - 1, 0));
-            QCOMPARE(nav.target(Move::TextStart, pos, &u, 3), 0);
-            QCOMPARE(nav.target(Move::TextEnd, pos, &u, 3), last);
-            // Home and End stay on the displayed line.
-            QCOMPARE(f.layout->placeOf(nav.target(Move::LineStart, pos, &u, 3)).line, line);
-            QCOMPARE(f.layout->placeOf(nav.target(Move::LineEnd, pos, &u, 3)).line, line);
+            for (bool lineEnd : {false, true}) {
+                qreal u = -1;
+                const Caret from{pos, lineEnd};
+                const int line = f.layout->placeOf(pos, lineEnd).line;
+                QCOMPARE(nav.target(Move::Forward, from, &u, 3).position, std::min(pos + 1, last));
+                QCOMPARE(nav.target(Move::Back, from, &u, 3).position, std::max(pos - 1, 0));
+                QCOMPARE(nav.target(Move::TextStart, from, &u, 3), Caret{0});
+                QCOMPARE(nav.target(Move::TextEnd, from, &u, 3), Caret{last});
+                // Home and End stay on the displayed line.
+                const Caret home = nav.target(Move::LineStart, from, &u, 3);
+                const Caret end = nav.target(Move::LineEnd, from, &u, 3);
+                QCOMPARE(f.layout->placeOf(home.position, home.lineEnd).line, line);
+                QCOMPARE(f.layout->placeOf(end.position, end.lineEnd).line, line);
+            }
             QCOMPARE(nav.deletionEnd(true, pos), std::max(pos - 1, 0));
         }
+    }
+
+    // Each key at and around the two wrap points (after cells 10 and 20): where the caret
+    // goes, and on which line it shows. A caret at a wrap shows at the end of the line
+    // before when End or a line move put it there ("end"), else at the next line's start.
+    void movesAtWrapPoints_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<bool>("fromEnd");
+        QTest::addColumn<int>("move");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<bool>("toEnd");
+        QTest::addColumn<int>("line");
+        auto row = [](const char* name, int from, bool fromEnd, Move move, int to, bool toEnd, int line) {
+            QTest::newRow(name) << from << fromEnd << int(move) << to << toEnd << line;
+        };
+        row("End inside a line", 3, false, Move::LineEnd, 10, true, 0);
+        row("End at a line's end stays", 10, true, Move::LineEnd, 10, true, 0);
+        row("End from the next line's start", 10, false, Move::LineEnd, 20, true, 1);
+        row("End on the paragraph's last line", 22, false, Move::LineEnd, 25, false, 2);
+        row("Home from a line's end", 10, true, Move::LineStart, 0, false, 0);
+        row("Home from the next line's start", 10, false, Move::LineStart, 10, false, 1);
+        row("Home from a line's last cell", 19, false, Move::LineStart, 10, false, 1);
+        row("Forward to a wrap", 9, false, Move::Forward, 10, false, 1);
+        row("Forward from a line's end", 10, true, Move::Forward, 11, false, 1);
+        row("Back from a line's end", 10, true, Move::Back, 9, false, 0);
+        row("Back from the next line's start", 10, false, Move::Back, 9, false, 0);
+        row("Next line from a line's end", 10, true, Move::NextLine, 20, true, 1);
+        row("Next line from a line's start", 10, false, Move::NextLine, 20, false, 2);
+        row("Next line to a shorter line", 20, true, Move::NextLine, 25, false, 2);
+        row("Previous line from a line's end", 20, true, Move::PreviousLine, 10, true, 0);
+        row("Previous line from a line's start", 20, false, Move::PreviousLine, 10, false, 1);
+        row("Page forward from a line's end", 10, true, Move::PageForward, 25, false, 2);
+        row("Page back keeps the offset", 25, false, Move::PageBack, 5, false, 0);
+        row("Ctrl+End from a line's end", 10, true, Move::TextEnd, 29, false, 3);
+        row("Ctrl+Home from a line's end", 20, true, Move::TextStart, 0, false, 0);
+    }
+    void movesAtWrapPoints()
+    {
+        QFETCH(int, from);
+        QFETCH(bool, fromEnd);
+        QFETCH(int, move);
+        QFETCH(int, to);
+        QFETCH(bool, toEnd);
+        QFETCH(int, line);
+        Fixture f;
+        CaretNavigator nav(*f.layout, f.doc);
+        qreal u = -1;
+        const Caret got = nav.target(Move(move), {from, fromEnd}, &u, 2);
+        QCOMPARE(got.position, to);
+        QCOMPARE(got.lineEnd, toEnd);
+        QCOMPARE(f.layout->placeOf(got.position, got.lineEnd).line, line);
+    }
+
+    void movesKeepTheirOffset()
+    {
+        Fixture f;
+        CaretNavigator nav(*f.layout, f.doc);
+        const int last = f.doc.characterCount() - 1;
         // A line move keeps its offset: down two columns from the fourth cell and back.
         qreal u = -1;
-        const int third = nav.target(Move::NextLine, 3, &u, 3);
-        QCOMPARE(third, 13);
+        const Caret third = nav.target(Move::NextLine, {3}, &u, 3);
+        QCOMPARE(third, Caret{13});
         QVERIFY(u > 0);
-        QCOMPARE(nav.target(Move::NextLine, third, &u, 3), 23);
+        QCOMPARE(nav.target(Move::NextLine, third, &u, 3), Caret{23});
         // Past the short last column of the paragraph: its end, then the next paragraph.
-        QCOMPARE(nav.target(Move::PageForward, 3, &u, 3), f.layout->hitTest(3, float(u)));
-        QCOMPARE(nav.target(Move::PageForward, 23, &u, 9), last);
-        QCOMPARE(nav.target(Move::PageBack, 23, &u, 9), 0);
+        QCOMPARE(nav.target(Move::PageForward, {3}, &u, 3).position, f.layout->hitTest(3, float(u)));
+        QCOMPARE(nav.target(Move::PageForward, {23}, &u, 9), Caret{last});
+        QCOMPARE(nav.target(Move::PageBack, {23}, &u, 9), Caret{0});
     }
 
     void wordsInJapanese()

@@ -36,6 +36,7 @@ private slots:
     void clickPicksTheNearerEdge();
     void arrowKeys_data();
     void arrowKeys();
+    void endOfAWrappedLine();
     void preeditAndCommit();
     void editingCommands();
     void rightClickKeepsSelection();
@@ -540,6 +541,43 @@ void TestVerticalTextEdit::arrowKeys()
         QTest::keyClick(m_edit, Qt::Key_Right);
         m_edit->selection(&start, &end);
         QCOMPARE(end, 1);
+    }
+}
+
+// End on a wrapped column puts the caret after its last character, shown there, and
+// typing follows that character; so does a click past the column's end.
+void TestVerticalTextEdit::endOfAWrappedLine()
+{
+    for (bool vertical : {true, false}) {
+        show(QStringLiteral("あ"));
+        m_edit->setVertical(vertical);
+        const QRect first = m_edit->cellRect(0);
+        const int n = int(m_edit->lineLength() / (vertical ? first.height() : first.width()));
+        show(QString(n + 3, QChar(u'あ')));
+        m_edit->setVertical(vertical);
+        const auto caret = [&] {
+            return m_edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().translated(-m_edit->viewport()->pos());
+        };
+        m_edit->setSelection(2, 2);
+        QTest::keyClick(m_edit, Qt::Key_End);
+        const QRect last = m_edit->cellRect(n - 1);
+        QVERIFY(vertical ? caret().center().x() == last.center().x() && caret().top() >= last.bottom() - 1
+                         : caret().center().y() == last.center().y() && caret().left() >= last.right() - 1);
+        QTest::keyClick(m_edit, Qt::Key_Home);
+        QCOMPARE(m_edit->inputMethodQuery(Qt::ImCursorPosition).toInt(), 0);
+        QTest::keyClick(m_edit, Qt::Key_End);
+        QTest::keyClicks(m_edit, QStringLiteral("x"));
+        QCOMPARE(m_edit->toPlainText().indexOf(u'x'), n);
+
+        show(QString(n + 3, QChar(u'あ')));
+        m_edit->setVertical(vertical);
+        const QRect end = m_edit->cellRect(n - 1);
+        QTest::mouseClick(m_edit->viewport(), Qt::LeftButton, {},
+                          vertical ? QPoint(end.center().x(), end.bottom() + end.height() / 2 + 2)
+                                   : QPoint(end.right() + end.width() / 2 + 2, end.center().y()));
+        QVERIFY(vertical ? caret().center().x() == end.center().x() : caret().center().y() == end.center().y());
+        QTest::keyClicks(m_edit, QStringLiteral("y"));
+        QCOMPARE(m_edit->toPlainText().indexOf(u'y'), n);
     }
 }
 
