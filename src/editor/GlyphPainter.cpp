@@ -10,12 +10,12 @@
 
 namespace penwick {
 
-GlyphPainter::Batch& GlyphPainter::batchFor(int font, bool rotated, bool selected)
+GlyphPainter::Batch& GlyphPainter::batchFor(const ShapedGlyph& glyph, bool selected)
 {
     for (Batch& b : m_batches)
-        if (b.font == font && b.rotated == rotated && b.selected == selected)
+        if (b.font == glyph.font && b.rotated == glyph.rotated && b.width == glyph.width && b.selected == selected)
             return b;
-    m_batches.push_back({font, rotated, selected, {}, {}});
+    m_batches.push_back({glyph.font, glyph.rotated, glyph.width, selected, {}, {}});
     return m_batches.back();
 }
 
@@ -80,7 +80,7 @@ void GlyphPainter::paintLine(QPainter& painter, VerticalLayout& layout, const Vi
         }
         for (int g = c.firstGlyph; g < c.firstGlyph + c.glyphCount; ++g) {
             const ShapedGlyph& sg = seg.glyphs[size_t(g)];
-            Batch& batch = batchFor(sg.font, sg.rotated, selected);
+            Batch& batch = batchFor(sg, selected);
             batch.ids.append(sg.id);
             batch.positions.append(sg.rotated ? ViewGeometry::rotatedOrigin(c, sg) : view.glyphOrigin(line, c, sg));
         }
@@ -100,9 +100,10 @@ void GlyphPainter::paintLine(QPainter& painter, VerticalLayout& layout, const Vi
         run.setGlyphIndexes(batch.ids);
         run.setPositions(batch.positions);
         painter.setPen(batch.selected ? marks.highlightedText : marks.text);
-        if (batch.rotated) {
+        if (batch.rotated || batch.width != 100) {
             painter.save();
-            painter.setTransform(view.rotatedFrame(line), true);
+            painter.setTransform(batch.rotated ? view.rotatedFrame(line) : ViewGeometry::squeezedFrame(line, batch.width),
+                                 true);
             painter.drawGlyphRun(QPointF(0, 0), run);
             painter.restore();
         } else {

@@ -34,11 +34,12 @@ private:
     struct Batch {
         int font;
         bool rotated;
+        quint8 width; // percent: squeezed 縦中横 glyphs
         bool selected;
         QList<quint32> ids;
         QList<QPointF> positions;
     };
-    Batch& batchFor(int font, bool rotated, bool selected);
+    Batch& batchFor(const ShapedGlyph& glyph, bool selected);
     void paintLine(QPainter& painter, VerticalLayout& layout, const ViewGeometry& view, int block,
                    int line, const Marks& marks);
 

@@ -74,6 +74,38 @@ bool hangs(char32_t c)
     }
 }
 
+bool isAsciiAlnum(QChar c)
+{
+    return c.unicode() < 0x80 && c.isLetterOrNumber();
+}
+
+// The length of the 縦中横 run starting at paragraph[at], 0 for none: 2 to maxDigits
+// half-width digits standing on their own, !? !! ??, or one of ‼ ⁉ ⁈.
+int tateChuYokoLength(QStringView paragraph, int at, int maxDigits)
+{
+    const QChar c = paragraph[at];
+    const auto before = [&](auto test) { return at > 0 && test(paragraph[at - 1]); };
+    const auto after = [&](int end, auto test) { return end < paragraph.size() && test(paragraph[end]); };
+    if (maxDigits <= 0)
+        return 0;
+    if (c == u'\u203C' || c == u'\u2049' || c == u'\u2048')
+        return 1;
+    if (c >= u'0' && c <= u'9') {
+        if (before(isAsciiAlnum))
+            return 0;
+        int end = at;
+        while (end < paragraph.size() && paragraph[end] >= u'0' && paragraph[end] <= u'9')
+            ++end;
+        const int digits = end - at;
+        return digits >= 2 && digits <= maxDigits && !after(end, isAsciiAlnum) ? digits : 0;
+    }
+    const auto isMark = [](QChar m) { return m == u'!' || m == u'?'; };
+    if (isMark(c) && !before(isMark) && after(at + 1, isMark) && !after(at + 2, isMark)
+        && !(c == u'?' && paragraph[at + 1] == u'!'))
+        return 2;
+    return 0;
+}
+
 // Line breaking looks this far around a piece for its context.
 constexpr int kBreakContext = 16;
 
@@ -208,7 +240,9 @@ void GlyphShaper::shape(QStringView paragraph, int start, int length, bool verti
     struct Attr {
         int font;
         bool rotated;
+        int tateChuYoko; // the 縦中横 run the cell belongs to (0: none), shaped apart
     };
+    int tcyRun = 0, tcyLeft = 0;
     std::vector<Attr> attrs;
     std::vector<int> invisible; // controls and format characters: no ink, no room
     QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
@@ -229,11 +263,19 @@ void GlyphShaper::shape(QStringView paragraph, int start, int length, bool verti
             invisible.push_back(int(out->cells.size()));
         if (base == 0x0B || base == 0x0C || base == 0x85 || base == 0x2028)
             cell.flags |= ForcedBreak;
-        const bool rotated = vertical && !isUpright(base);
+        if (vertical && tcyLeft == 0) {
+            const int run = tateChuYokoLength(paragraph, start + pos, m_tateChuYoko);
+            if (run > 0 && pos + run <= length) {
+                tcyLeft = run;
+                ++tcyRun;
+            }
+        }
+        const bool rotated = vertical && tcyLeft == 0 && !isUpright(base);
         if (rotated)
             cell.flags |= RotatedCell;
         out->cells.push_back(cell);
-        attrs.push_back({fontFor(base), rotated});
+        attrs.push_back({fontFor(base), rotated, tcyLeft > 0 ? tcyRun : 0});
+        tcyLeft = std::max(0, tcyLeft - (next - pos));
         pos = next;
     }
     // Break opportunities, with the text around the piece as their context.
@@ -261,8 +303,14 @@ void GlyphShaper::shape(QStringView paragraph, int start, int length, bool verti
     for (int ca = 0; ca < n;) {
         int cb = ca + 1;
         while (cb < n && attrs[size_t(cb)].font == attrs[size_t(ca)].font
-               && attrs[size_t(cb)].rotated == attrs[size_t(ca)].rotated)
+               && attrs[size_t(cb)].rotated == attrs[size_t(ca)].rotated
+               && attrs[size_t(cb)].tateChuYoko == attrs[size_t(ca)].tateChuYoko)
             ++cb;
+        if (attrs[size_t(ca)].tateChuYoko) {
+            shapeTateChuYoko(paragraph, start, ca, cb, attrs[size_t(ca)].font, out);
+            ca = cb;
+            continue;
+        }
         const int runStart = cells[size_t(ca)].pos;
         const int runEnd = cb < n ? cells[size_t(cb)].pos : length;
         const bool rotated = attrs[size_t(ca)].rotated;
@@ -331,6 +379,66 @@ void GlyphShaper::shape(QStringView paragraph, int start, int length, bool verti
             c.glyphCount = 0;
         }
     }
+}
+
+// A 縦中横 run: shaped horizontally (in half, third or quarter widths where the font has
+// them) and set upright across the column in one em cell, squeezed if still too wide.
+// Its characters share the cell, each a slice of it, so the caret steps through them.
+void GlyphShaper::shapeTateChuYoko(QStringView paragraph, int start, int ca, int cb, int fontIndex, Segment* out)
+{
+    auto& cells = out->cells;
+    const int runStart = cells[size_t(ca)].pos;
+    const int runEnd = cb < int(cells.size()) ? cells[size_t(cb)].pos : out->length;
+    const int count = cb - ca;
+    static const hb_tag_t widths[] = {0, 0, HB_TAG('h', 'w', 'i', 'd'), HB_TAG('t', 'w', 'i', 'd'),
+                                      HB_TAG('q', 'w', 'i', 'd')};
+    const hb_feature_t feature{count <= 4 ? widths[count] : 0, 1, 0, unsigned(-1)};
+    hb_buffer_clear_contents(m_buffer);
+    hb_buffer_add_utf16(m_buffer, reinterpret_cast<const uint16_t*>(paragraph.utf16()), int(paragraph.size()),
+                        unsigned(start + runStart), runEnd - runStart);
+    hb_buffer_set_direction(m_buffer, HB_DIRECTION_LTR);
+    hb_buffer_guess_segment_properties(m_buffer);
+    hb_shape(m_faces[size_t(fontIndex)]->font, m_buffer, feature.tag ? &feature : nullptr, feature.tag ? 1 : 0);
+    unsigned glyphCount = 0;
+    const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(m_buffer, &glyphCount);
+    const hb_glyph_position_t* gpos = hb_buffer_get_glyph_positions(m_buffer, &glyphCount);
+    float width = 0;
+    for (unsigned g = 0; g < glyphCount; ++g)
+        width += gpos[g].x_advance / 64.f;
+    const float em = float(m_em), slice = em / float(count);
+    const quint8 percent = width > em ? quint8(std::max(1.f, std::floor(100 * em / width))) : 100;
+    float pen = -width / 2;
+    int ci = ca;
+    for (int k = ca; k < cb; ++k) {
+        cells[size_t(k)].advance = slice;
+        cells[size_t(k)].firstGlyph = int(out->glyphs.size());
+        cells[size_t(k)].glyphCount = 0;
+    }
+    for (unsigned g = 0; g < glyphCount; ++g) {
+        const int cluster = int(info[g].cluster) - start;
+        while (ci + 1 < cb && cells[size_t(ci + 1)].pos <= cluster)
+            ++ci;
+        ShapedGlyph sg;
+        sg.id = info[g].codepoint;
+        sg.font = quint8(fontIndex);
+        sg.width = percent;
+        // The em box's top at the cell's top: the baseline emTop below it.
+        sg.du = float(m_emTop) - float(ci - ca) * slice - gpos[g].y_offset / 64.f;
+        sg.dv = pen + gpos[g].x_offset / 64.f;
+        pen += gpos[g].x_advance / 64.f;
+        if (sg.id == 0)
+            continue;
+        // Glyphs stay in cluster order, so each cell's run of them is contiguous.
+        if (cells[size_t(ci)].glyphCount == 0)
+            cells[size_t(ci)].firstGlyph = int(out->glyphs.size());
+        out->glyphs.push_back(sg);
+        ++cells[size_t(ci)].glyphCount;
+    }
+}
+
+void GlyphShaper::setTateChuYoko(int digits)
+{
+    m_tateChuYoko = std::clamp(digits, 0, 4);
 }
 
 } // namespace penwick

@@ -26,6 +26,7 @@ struct ShapedGlyph {
     float du = 0, dv = 0; // glyph origin relative to the cell's origin
     quint8 font = 0;
     bool rotated = false;
+    quint8 width = 100; // percent of its own width: a 縦中横 run squeezed into its cell
 };
 
 enum CellFlag : quint8 {
@@ -78,10 +79,16 @@ public:
     // start a line, 〜 ！ ？ 」 。 may not), allows a break before paragraph[pos].
     bool breaksBefore(QStringView paragraph, int pos);
 
+    // 縦中横 in vertical text: runs of 2 to `digits` half-width digits, and !? !! ?? ‼ ⁉ ⁈,
+    // are set upright side by side in one cell; 0 turns it off (at most 4).
+    void setTateChuYoko(int digits);
+    int tateChuYoko() const { return m_tateChuYoko; }
+
 private:
     struct Face;
     int fontFor(char32_t c);
     int addFace(const QRawFont& raw);
+    void shapeTateChuYoko(QStringView paragraph, int start, int firstCell, int endCell, int font, Segment* out);
 
     QFont m_font;
     qreal m_em = 0, m_emTop = 0, m_emBottom = 0;
@@ -89,6 +96,7 @@ private:
     QHash<char32_t, int> m_fallback;
     hb_buffer_t* m_buffer = nullptr;
     UBreakIterator* m_lineBreaks = nullptr;
+    int m_tateChuYoko = 2;
 };
 
 } // namespace penwick

@@ -97,6 +97,7 @@ void VerticalLayout::setFont(const QFont& font)
 {
     m_font = font;
     m_shaper = std::make_unique<GlyphShaper>(font);
+    m_shaper->setTateChuYoko(m_tateChuYoko);
     m_pitch = std::round(m_shaper->em() * 1.75);
     resetAll();
 }
@@ -106,6 +107,15 @@ void VerticalLayout::setVertical(bool vertical)
     if (vertical == m_vertical)
         return;
     m_vertical = vertical;
+    resetAll();
+}
+
+void VerticalLayout::setTateChuYoko(int digits)
+{
+    m_shaper->setTateChuYoko(digits);
+    if (m_shaper->tateChuYoko() == m_tateChuYoko)
+        return;
+    m_tateChuYoko = m_shaper->tateChuYoko();
     resetAll();
 }
 

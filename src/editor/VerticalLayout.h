@@ -62,6 +62,7 @@ public:
     void setVertical(bool vertical);
     bool isVertical() const { return m_vertical; }
     void setLineLength(qreal length);
+    void setTateChuYoko(int digits); // see GlyphShaper::setTateChuYoko
     qreal lineLength() const { return m_lineLength; }
     qreal em() const { return m_shaper->em(); }
     qreal pitch() const { return m_pitch; }
@@ -138,6 +139,7 @@ private:
     // While an edit lays out its paragraphs: pieces one did not use, for the next.
     std::vector<std::unique_ptr<Segment>>* m_leftovers = nullptr;
     int m_idleNext = 0;
+    int m_tateChuYoko = 2;
     QString m_preedit;
     int m_preeditBlock = -1;
     int m_preeditLocal = 0;

@@ -138,6 +138,20 @@ bool VerticalTextEdit::isVertical() const
     return m_vertical;
 }
 
+void VerticalTextEdit::setTateChuYoko(int digits)
+{
+    m_layout->setTateChuYoko(digits);
+    updateScrollBars();
+    ensureCaretVisible();
+    scheduleIdle();
+    viewport()->update();
+}
+
+int VerticalTextEdit::tateChuYoko() const
+{
+    return m_layout->shaper().tateChuYoko();
+}
+
 void VerticalTextEdit::setVertical(bool vertical)
 {
     if (vertical == m_vertical)
@@ -489,7 +503,7 @@ QList<VerticalTextEdit::GlyphInfo> VerticalTextEdit::glyphsAt(int position) cons
         if (sg.rotated)
             info.ink = view.rotatedFrame(line).mapRect(bounds.translated(penwick::ViewGeometry::rotatedOrigin(c, sg)));
         else
-            info.ink = bounds.translated(view.glyphOrigin(line, c, sg));
+            info.ink = penwick::ViewGeometry::squeezedFrame(line, sg.width).mapRect(bounds.translated(view.glyphOrigin(line, c, sg)));
         out.append(info);
     }
     return out;

@@ -42,6 +42,9 @@ public:
     void setModified(bool modified);
     bool isVertical() const;
     void setVertical(bool vertical);
+    // 縦中横: runs of 2 to `digits` half-width digits (and !? !! ??) upright in one cell; 0: off.
+    void setTateChuYoko(int digits);
+    int tateChuYoko() const;
 
     void selection(int* start, int* end) const;
     void setSelection(int start, int end);   // end < 0: to the end of the text

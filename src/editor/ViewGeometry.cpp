@@ -36,6 +36,15 @@ QPointF ViewGeometry::glyphOrigin(const QRectF& line, const Cell& cell, const Sh
     return QPointF(inlineStart + cell.u + glyph.du, baseline + glyph.dv);
 }
 
+QTransform ViewGeometry::squeezedFrame(const QRectF& line, quint8 width)
+{
+    QTransform t;
+    t.translate(line.center().x(), 0);
+    t.scale(width / 100.0, 1);
+    t.translate(-line.center().x(), 0);
+    return t;
+}
+
 QTransform ViewGeometry::rotatedFrame(const QRectF& line) const
 {
     QTransform t;

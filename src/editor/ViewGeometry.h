@@ -37,6 +37,8 @@ struct ViewGeometry {
     QPointF glyphOrigin(const QRectF& line, const Cell& cell, const ShapedGlyph& glyph) const;
     // Turned glyphs are drawn in a frame rotated 90° clockwise about the column's
     // top centre; this is their origin in that frame.
+    // Squeezes a 縦中横 run's glyphs (width: percent) across the column about its centre.
+    static QTransform squeezedFrame(const QRectF& line, quint8 width);
     QTransform rotatedFrame(const QRectF& line) const;
     static QPointF rotatedOrigin(const Cell& cell, const ShapedGlyph& glyph)
     {

@@ -23,6 +23,7 @@ private slots:
     void lineBreaksKeepEveryCellInView();
     void glyphForms_data();
     void glyphForms();
+    void tateChuYokoSetsDigitsUpright();
     void clustersTakeOneCell();
     void onlySelectedTextIsHighlighted();
     void keysBeyondTheBmpAreTyped();
@@ -246,6 +247,60 @@ void TestVerticalTextEdit::onlySelectedTextIsHighlighted()
     QVERIFY(inside > 0);
     m_edit->setSelection(2, 5);     // across the first paragraph's end
     QVERIFY(highlighted() > inside);
+}
+
+// 縦中横: two half-width digits (or !?) stand upright side by side in one cell; the text
+// is unchanged and the caret steps through the digits; longer runs only when allowed.
+void TestVerticalTextEdit::tateChuYokoSetsDigitsUpright()
+{
+    show(QStringLiteral("第12話!?。"));
+    const QRect box1 = m_edit->cellRect(1), box2 = m_edit->cellRect(2), after = m_edit->cellRect(3);
+    const int em = m_edit->cellRect(0).height();
+    QCOMPARE(box1.x(), m_edit->cellRect(0).x());
+    QVERIFY(qAbs(box2.bottom() + 1 - (box1.y() + em)) <= 1); // the two digits share one em cell
+    QVERIFY(qAbs(after.y() - (box1.y() + em)) <= 1);
+    const auto ink1 = m_edit->glyphsAt(1), ink2 = m_edit->glyphsAt(2);
+    QVERIFY(!ink1.first().rotated && !ink2.first().rotated);
+    QVERIFY(ink1.first().ink.right() <= ink2.first().ink.left() + 1);          // side by side
+    QVERIFY(qAbs(ink1.first().ink.center().y() - ink2.first().ink.center().y()) < 2);
+    QVERIFY(ink1.first().ink.left() >= box1.left() && ink2.first().ink.right() <= box1.right() + 1);
+    QVERIFY(ink1.first().ink.top() >= box1.top() && ink1.first().ink.bottom() <= box1.top() + em);
+    QVERIFY(!m_edit->glyphsAt(4).first().rotated); // !?
+    QCOMPARE(m_edit->toPlainText(), QStringLiteral("第12話!?。"));
+
+    // On the screen: the cell's ink is wider than tall (turned sideways it would be taller).
+    m_edit->clearFocus();
+    const QImage image = m_edit->viewport()->grab().toImage();
+    QRect ink;
+    for (int y = box1.top(); y < box1.top() + em; ++y)
+        for (int x = box1.left() - 4; x <= box1.right() + 4; ++x)
+            if (qGray(image.pixel(x, y)) < 128)
+                ink |= QRect(x, y, 1, 1);
+    QVERIFY(ink.width() > ink.height());
+
+    // The caret steps through the digits, down the cell.
+    m_edit->setFocus();
+    m_edit->setSelection(1, 1);
+    const auto caretY = [&] { return m_edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().top(); };
+    const int y1 = caretY();
+    QTest::keyClick(m_edit, Qt::Key_Down);
+    QCOMPARE(m_edit->inputMethodQuery(Qt::ImCursorPosition).toInt(), 2);
+    QVERIFY(caretY() > y1 && caretY() < y1 + em);
+
+    // Three digits, a letter before them, or !!! stay turned; four digits when allowed.
+    show(QStringLiteral("第123話A12!!!"));
+    for (int pos : {1, 6, 8})
+        QVERIFY2(m_edit->glyphsAt(pos).first().rotated, qPrintable(QString::number(pos)));
+    m_edit->setTateChuYoko(4);
+    QVERIFY(!m_edit->glyphsAt(1).first().rotated);
+    QVERIFY(m_edit->glyphsAt(3).first().ink.right() <= m_edit->cellRect(1).right() + 1);
+    QVERIFY(m_edit->glyphsAt(1).first().ink.left() >= m_edit->cellRect(1).left() - 1);
+    m_edit->setTateChuYoko(0);
+    show(QStringLiteral("第12話"));
+    QVERIFY(m_edit->glyphsAt(1).first().rotated);
+    m_edit->setTateChuYoko(2);
+    m_edit->setVertical(false);     // horizontal lines have no 縦中横
+    QVERIFY(m_edit->cellRect(2).x() > m_edit->cellRect(1).right() - 1);
 }
 
 void TestVerticalTextEdit::clustersTakeOneCell()
