@@ -54,3 +54,29 @@ void AppSettings::SetWindow(const WindowState& state, const QString& path)
     file.setValue(QStringLiteral("maximized"), state.maximized);
     file.setValue(QStringLiteral("splitter"), QVariantList{state.splitter.value(0), state.splitter.value(1)});
 }
+
+EditorSettings AppSettings::Editor(const QString& path)
+{
+    EditorSettings e;
+    QSettings file(path, QSettings::IniFormat);
+    file.beginGroup(QStringLiteral("editor"));
+    const QString family = file.value(QStringLiteral("fontFamily")).toString().trimmed();
+    if (!family.isEmpty())
+        e.fontFamily = family;
+    bool ok = false;
+    const qreal size = file.value(QStringLiteral("fontSize")).toReal(&ok);
+    if (ok && size >= 6 && size <= 96)
+        e.fontSize = size;
+    e.zoom = std::clamp(file.value(QStringLiteral("zoom"), e.zoom).toInt(), 50, 400);
+    const qreal gap = file.value(QStringLiteral("columnGap")).toReal(&ok);
+    if (ok && gap >= 0 && gap <= 4)
+        e.columnGap = gap;
+    e.tateChuYoko = std::clamp(file.value(QStringLiteral("tateChuYoko"), e.tateChuYoko).toInt(), 0, 4);
+    return e;
+}
+
+void AppSettings::SetEditorZoom(int percent, const QString& path)
+{
+    QSettings file(path, QSettings::IniFormat);
+    file.setValue(QStringLiteral("editor/zoom"), percent);
+}

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The one settings file, $XDG_CONFIG_HOME/penwick/penwick.conf (~/.config/… by default),
-// and everything read from or written to it: the safety switches ([safety]) and the
-// window's geometry ([window]). Missing or unusable values read as the defaults.
+// and everything read from or written to it: the safety switches ([safety]), the
+// window's geometry ([window]) and the editor's font, zoom and layout ([editor]). Missing or unusable values read as the defaults.
 #pragma once
 
+#include "EditorSettings.h"
 #include "ProjectSafety.h"
 
 #include <QList>
@@ -27,4 +28,7 @@ public:
     };
     static WindowState Window(const QString& path = Path());
     static void SetWindow(const WindowState& state, const QString& path = Path());
+
+    static EditorSettings Editor(const QString& path = Path());
+    static void SetEditorZoom(int percent, const QString& path = Path());
 };

@@ -296,6 +296,7 @@ void CMainFrame::RestoreWindowState()
         setWindowState(windowState() | Qt::WindowMaximized);
     if (!w.splitter.isEmpty())
         m_wndSplitter->setSizes(w.splitter);
+    m_pEditView->ApplySettings(AppSettings::Editor());
 }
 
 void CMainFrame::SaveWindowState() const
@@ -307,6 +308,7 @@ void CMainFrame::SaveWindowState() const
     w.maximized = isMaximized();
     w.splitter = m_wndSplitter->sizes();
     AppSettings::SetWindow(w);
+    AppSettings::SetEditorZoom(m_pEditView->zoom());
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -78,6 +78,22 @@ CVellEditView::CVellEditView(PaneHost* frame, QWidget* parent)
     connect(m_pEdit, &EditControl::contextMenuRequested, this, &CVellEditView::ShowPopupMenu);
 }
 
+void CVellEditView::ApplySettings(const EditorSettings& settings)
+{
+    QFont font(settings.fontFamily);
+    font.setStyleHint(QFont::Serif);
+    font.setPointSizeF(settings.fontSize);
+    m_pEdit->setFont(font);
+    m_pEdit->setColumnGap(settings.columnGap);
+    m_pEdit->setTateChuYoko(settings.tateChuYoko);
+    m_pEdit->setZoom(settings.zoom);
+}
+
+int CVellEditView::zoom() const
+{
+    return m_pEdit->zoom();
+}
+
 CVellEditView::~CVellEditView()
 {
     // The control lays out and points into the text: it goes before the text does. The

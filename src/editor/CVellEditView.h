@@ -8,6 +8,7 @@
 // vertical writing; the view calls it only through these names.
 #pragma once
 
+#include "EditorSettings.h"
 #include "PaneHost.h"
 #include "counter.h"
 
@@ -40,6 +41,10 @@ public:
     // Vertical writing (top to bottom, lines right to left); the editor starts vertical.
     bool isVertical() const;
     void setVertical(bool vertical);
+
+    // The font, zoom, column gap and 縦中横 of the editor; zoom() is the writer's current zoom.
+    void ApplySettings(const EditorSettings& settings);
+    int zoom() const;
 
     // Character positions; start == end is the caret.
     void selection(int* start, int* end) const;

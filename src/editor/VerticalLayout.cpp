@@ -98,8 +98,15 @@ void VerticalLayout::setFont(const QFont& font)
     m_font = font;
     m_shaper = std::make_unique<GlyphShaper>(font);
     m_shaper->setTateChuYoko(m_tateChuYoko);
-    m_pitch = std::round(m_shaper->em() * 1.75);
+    m_pitch = std::round(m_shaper->em() * (1 + m_lineGap));
     resetAll();
+}
+
+void VerticalLayout::setLineGap(qreal ems)
+{
+    m_lineGap = std::clamp(ems, 0.0, 4.0);
+    m_pitch = std::round(m_shaper->em() * (1 + m_lineGap));
+    m_prefixDirty = true;
 }
 
 void VerticalLayout::setVertical(bool vertical)

@@ -63,6 +63,8 @@ public:
     bool isVertical() const { return m_vertical; }
     void setLineLength(qreal length);
     void setTateChuYoko(int digits); // see GlyphShaper::setTateChuYoko
+    // The gap between lines (columns), in ems; the pitch is one em plus the gap.
+    void setLineGap(qreal ems);
     qreal lineLength() const { return m_lineLength; }
     qreal em() const { return m_shaper->em(); }
     qreal pitch() const { return m_pitch; }
@@ -140,6 +142,7 @@ private:
     std::vector<std::unique_ptr<Segment>>* m_leftovers = nullptr;
     int m_idleNext = 0;
     int m_tateChuYoko = 2;
+    qreal m_lineGap = 0.75;
     QString m_preedit;
     int m_preeditBlock = -1;
     int m_preeditLocal = 0;

@@ -45,6 +45,13 @@ public:
     // 縦中横: runs of 2 to `digits` half-width digits (and !? !! ??) upright in one cell; 0: off.
     void setTateChuYoko(int digits);
     int tateChuYoko() const;
+    // The gap between columns (lines), in ems.
+    void setColumnGap(qreal ems);
+    // Zoom, in percent of the font set last: Ctrl+wheel and Ctrl++ / Ctrl+- step through
+    // zoomSteps(), Ctrl+0 returns to 100.
+    int zoom() const { return m_zoom; }
+    void setZoom(int percent);
+    static const QList<int>& zoomSteps();
 
     void selection(int* start, int* end) const;
     void setSelection(int start, int end);   // end < 0: to the end of the text
@@ -83,6 +90,7 @@ signals:
     void modificationChanged(bool modified);
     void keyReleased(int key);
     void contextMenuRequested(QPoint globalPos);
+    void zoomChanged(int percent);
 
 protected:
     bool event(QEvent* event) override;
@@ -139,7 +147,10 @@ private:
     bool m_vertical = true;
     int m_savedScroll[2] = {0, 0};
     qreal m_desiredU = -1;
-    bool m_caretAtLineEnd = false; // at a wrap point: shown at the end of the line before
+    bool m_caretAtLineEnd = false;
+    QFont m_baseFont;           // the font at zoom 100
+    int m_zoom = 100;
+    bool m_zooming = false; // at a wrap point: shown at the end of the line before
     bool m_typingRun = false;
     penwick::InputMethodState m_ime;
     QTimer m_idle;

@@ -15,6 +15,7 @@
 #include "TypeIntoFirstNode.h"
 #include "OutlineItems.h"
 #include "VellTreeView.h"
+#include "VerticalTextEdit.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -23,6 +24,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QSettings>
 #include <QTest>
 
 #include <cerrno>
@@ -155,6 +157,40 @@ private slots:
         QVERIFY(!s.backups && s.recovery && !s.lock);
         QCOMPARE(s.keepBackups, 3);
         QCOMPARE(s.recoveryIntervalSeconds, 1);   // never a busy timer
+    }
+
+    // The editor's [editor] settings are read at start; the zoom the writer leaves is kept.
+    void editorSettingsAreReadAndTheZoomKept()
+    {
+        const QString path = AppSettings::Path();
+        QVERIFY(WriteAll(path, "[editor]\nfontFamily=Noto Sans CJK JP\nfontSize=20\nzoom=150\n"
+                               "columnGap=1.5\ntateChuYoko=0\n"));
+        app.reset();
+        start({QStringLiteral("--project"), project});
+        auto* edit = qobject_cast<VerticalTextEdit*>(frame->GetEditView()->control());
+        QVERIFY(edit);
+        QCOMPARE(edit->font().family(), QStringLiteral("Noto Sans CJK JP"));
+        QCOMPARE(edit->font().pointSizeF(), 30.0);
+        QCOMPARE(edit->zoom(), 150);
+        QCOMPARE(edit->tateChuYoko(), 0);
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_0, Qt::ControlModifier);
+        QCOMPARE(edit->font().pointSizeF(), 20.0);
+        QTest::keyClick(edit, Qt::Key_Plus, Qt::ControlModifier);
+        QCOMPARE(edit->zoom(), 110);
+        frame->close();
+        QSettings file(path, QSettings::IniFormat);
+        QCOMPARE(file.value(QStringLiteral("editor/zoom")).toInt(), 110);
+        QCOMPARE(file.value(QStringLiteral("editor/fontSize")).toInt(), 20);  // the writer's own value stays
+        QFile::remove(path);
+        // Unusable values read as the defaults.
+        QVERIFY(WriteAll(path, "[editor]\nfontSize=abc\nzoom=9000\ncolumnGap=-1\ntateChuYoko=7\n"));
+        const EditorSettings e = AppSettings::Editor();
+        QFile::remove(path);
+        QCOMPARE(e.fontSize, 14.0);
+        QCOMPARE(e.zoom, 400);
+        QCOMPARE(e.columnGap, 0.75);
+        QCOMPARE(e.tateChuYoko, 4);
     }
 
     void saveKeepsTheReplacedFileAsBackup()

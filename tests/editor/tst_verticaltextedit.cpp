@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextDocument>
+#include <QWheelEvent>
 
 class TestVerticalTextEdit : public QObject {
     Q_OBJECT
@@ -24,6 +25,7 @@ private slots:
     void glyphForms_data();
     void glyphForms();
     void tateChuYokoSetsDigitsUpright();
+    void zoomAndColumnGap();
     void clustersTakeOneCell();
     void onlySelectedTextIsHighlighted();
     void keysBeyondTheBmpAreTyped();
@@ -301,6 +303,37 @@ void TestVerticalTextEdit::tateChuYokoSetsDigitsUpright()
     m_edit->setTateChuYoko(2);
     m_edit->setVertical(false);     // horizontal lines have no 縦中横
     QVERIFY(m_edit->cellRect(2).x() > m_edit->cellRect(1).right() - 1);
+}
+
+// Ctrl+wheel and Ctrl++ / Ctrl+- step the zoom, Ctrl+0 returns to the font set; the gap
+// between columns is the writer's.
+void TestVerticalTextEdit::zoomAndColumnGap()
+{
+    show(QStringLiteral("あい\nう"));
+    const QRect before = m_edit->cellRect(0);
+    QSignalSpy zoomed(m_edit, &VerticalTextEdit::zoomChanged);
+    QTest::keyClick(m_edit, Qt::Key_Plus, Qt::ControlModifier);
+    QCOMPARE(m_edit->zoom(), 110);
+    QTest::keyClick(m_edit, Qt::Key_Equal, Qt::ControlModifier);
+    QCOMPARE(m_edit->zoom(), 125);
+    QVERIFY(m_edit->cellRect(0).height() > before.height());
+    QWheelEvent wheel(QPointF(10, 10), m_edit->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(m_edit->viewport(), &wheel);
+    QCOMPARE(m_edit->zoom(), 110);
+    QTest::keyClick(m_edit, Qt::Key_Minus, Qt::ControlModifier);
+    QTest::keyClick(m_edit, Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(m_edit->zoom(), 90);
+    QVERIFY(m_edit->cellRect(0).height() < before.height());
+    QTest::keyClick(m_edit, Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(m_edit->zoom(), 100);
+    QCOMPARE(m_edit->cellRect(0), before);
+    QCOMPARE(zoomed.count(), 6);
+    QCOMPARE(m_edit->toPlainText(), QStringLiteral("あい\nう")); // no key typed anything
+
+    const int pitch = m_edit->cellRect(0).x() - m_edit->cellRect(3).x();
+    m_edit->setColumnGap(1.5);
+    QVERIFY(m_edit->cellRect(0).x() - m_edit->cellRect(3).x() > pitch + before.width() / 2);
 }
 
 void TestVerticalTextEdit::clustersTakeOneCell()
