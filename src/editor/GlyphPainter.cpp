@@ -73,8 +73,8 @@ void GlyphPainter::paintLine(QPainter& painter, VerticalLayout& layout, const Vi
                 return pos - preA >= r.first && pos - preA < r.first + r.second;
             });
             painter.setPen(QPen(marks.text, focus ? 3 : 1));
-            if (vertical)
-                painter.drawLine(QPointF(cell.left() - 2, cell.top()), QPointF(cell.left() - 2, cell.bottom()));
+            if (vertical) // on the right of the column, where 傍線 go
+                painter.drawLine(QPointF(cell.right() + 2, cell.top()), QPointF(cell.right() + 2, cell.bottom()));
             else
                 painter.drawLine(QPointF(cell.left(), cell.bottom() + 2), QPointF(cell.right(), cell.bottom() + 2));
         }

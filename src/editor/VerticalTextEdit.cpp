@@ -43,14 +43,14 @@ public:
     void documentChanged(int, int, int) override {}
 };
 
-QString plain(QString text)
+} // namespace
+
+QString VerticalTextEdit::plain(QString text)
 {
     text.replace(QChar::ParagraphSeparator, u'\n');
     text.replace(QChar::LineSeparator, u'\n');
     return text;
 }
-
-} // namespace
 
 VerticalTextEdit::VerticalTextEdit(QWidget* parent) : VerticalTextEdit(nullptr, parent) {}
 
@@ -791,6 +791,16 @@ void VerticalTextEdit::keyPressEvent(QKeyEvent* e)
         afterCursorChange();
     } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         replaceSelection(QStringLiteral("\n"));
+    } else if (key == Qt::Key_Alt) {
+        finishComposition(); // the menu key that may follow must reach the menus, not the input method
+        QAbstractScrollArea::keyPressEvent(e);
+        return;
+    } else if ((e->modifiers() & Qt::AltModifier) && !ctrl) {
+        // An Alt key that reached the editor (as an input method's forwarded key does,
+        // past the window's shortcuts) is a menu key, never text.
+        if (!openMenuByMnemonic(*e))
+            QAbstractScrollArea::keyPressEvent(e);
+        return;
     } else {
         const QString text = e->text();
         // Whole code points: a character beyond the BMP (𠮷, an emoji) comes as a surrogate
@@ -826,8 +836,7 @@ void VerticalTextEdit::mousePressEvent(QMouseEvent* e)
     }
     if (e->button() != Qt::LeftButton)
         return;
-    if (m_ime.composing())
-        QApplication::inputMethod()->commit();
+    finishComposition();
     moveCursor(caretAt(e->position().toPoint()), e->modifiers() & Qt::ShiftModifier);
 }
 
@@ -875,75 +884,4 @@ void VerticalTextEdit::selectWordAt(int position)
     placeCursor(start, end);
     m_desiredU = -1;
     afterCursorChange();
-}
-
-// --- Input methods --------------------------------------------------------------------
-
-void VerticalTextEdit::inputMethodEvent(QInputMethodEvent* e)
-{
-    const bool edits = !e->commitString().isEmpty() || e->replacementLength() > 0;
-    m_ime.read(*e); // first: a commit re-lays out its paragraph with the new preedit
-    if (edits || (m_ime.composing() && m_cursor.hasSelection())) {
-        m_cursor.beginEditBlock();
-        if (e->replacementLength() > 0) {
-            const int last = m_doc->characterCount() - 1;
-            const int from = std::clamp(m_cursor.position() + e->replacementStart(), 0, last);
-            m_cursor.setPosition(from);
-            m_cursor.setPosition(std::clamp(from + e->replacementLength(), 0, last), QTextCursor::KeepAnchor);
-        }
-        if (m_cursor.hasSelection())
-            m_cursor.removeSelectedText();
-        m_cursor.insertText(e->commitString());
-        m_cursor.endEditBlock();
-        m_typingRun = false;
-    }
-    m_layout->setPreedit(m_cursor.position(), m_ime.preedit());
-    for (const auto& a : e->attributes()) {
-        if (a.type == QInputMethodEvent::Selection && !m_ime.composing()) {
-            const int last = m_doc->characterCount() - 1;
-            placeCursor(std::clamp(a.start, 0, last), std::clamp(a.start + a.length, 0, last));
-        }
-    }
-    updateScrollBars();
-    m_desiredU = -1;
-    afterCursorChange();
-    viewport()->update();
-    e->accept();
-}
-
-QVariant VerticalTextEdit::inputMethodQuery(Qt::InputMethodQuery query) const
-{
-    const QTextBlock block = m_cursor.block();
-    const int blockPos = block.position();
-    const QPoint offset = viewport()->geometry().topLeft();
-    switch (query) {
-    case Qt::ImEnabled:
-        return true;
-    case Qt::ImCursorRectangle:
-        return caretRect().translated(offset);
-    case Qt::ImAnchorRectangle:
-        return anchorRect().translated(offset);
-    case Qt::ImFont:
-        return font();
-    case Qt::ImCursorPosition:
-        return m_cursor.position() - blockPos;
-    case Qt::ImAnchorPosition:
-        return std::clamp(m_cursor.anchor() - blockPos, 0, block.length() - 1);
-    case Qt::ImAbsolutePosition:
-        return m_cursor.position();
-    case Qt::ImSurroundingText:
-        return block.text();
-    case Qt::ImCurrentSelection:
-        return plain(m_cursor.selectedText());
-    case Qt::ImTextBeforeCursor:
-        return block.text().left(m_cursor.position() - blockPos);
-    case Qt::ImTextAfterCursor:
-        return block.text().mid(m_cursor.position() - blockPos);
-    case Qt::ImHints:
-        return int(inputMethodHints());
-    case Qt::ImReadOnly:
-        return false;
-    default:
-        return QAbstractScrollArea::inputMethodQuery(query);
-    }
 }

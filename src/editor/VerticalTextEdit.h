@@ -10,6 +10,7 @@
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
+#include <QElapsedTimer>
 #include <QRawFont>
 #include <QTextCursor>
 #include <QTimer>
@@ -126,6 +127,11 @@ private:
     QRectF lineRect(int globalLine) const;
     QRectF caretRectAtDisplay(int block, int display, bool lineEnd = false) const;
     QRect caretRect() const;
+    QRect compositionRect() const;
+    void finishComposition();
+    bool isEchoOfFinishedComposition(const QInputMethodEvent& e);
+    bool openMenuByMnemonic(const QKeyEvent& e);
+    static QString plain(QString text);
     penwick::CaretNavigator::Caret caretAt(const QPoint& point) const;
     QRect anchorRect() const;
     void layoutVisible() const;
@@ -153,6 +159,8 @@ private:
     bool m_zooming = false; // at a wrap point: shown at the end of the line before
     bool m_typingRun = false;
     penwick::InputMethodState m_ime;
+    QString m_finishedComposition; // committed by finishComposition: the input method may echo it
+    QElapsedTimer m_finishedAt;
     QTimer m_idle;
     int m_lastAnchor = 0, m_lastPosition = 0;
     QRect m_paintedCaret;

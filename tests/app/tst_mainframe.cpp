@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -230,6 +231,31 @@ private slots:
             QTest::keyClick(edit->control(), redo.key(), redo.keyboardModifiers());
             QCOMPARE(edit->toPlainText(), QStringLiteral("ab"));
         }
+    }
+
+    // Alt+F opens the File menu from the editor also when it reaches the editor itself, as
+    // a key an input method forwards does (past the window's shortcuts), and with a
+    // composition open; an Alt key that is no menu's types nothing.
+    void menuKeysReachTheMenusFromTheEditor()
+    {
+        focusPane(edit, edit);
+        edit->setPlainText(QStringLiteral("あ"));
+        edit->setSelection(1, 1);
+        QInputMethodEvent composing(QStringLiteral("かな"), {});
+        QApplication::sendEvent(edit->control(), &composing);
+        QTest::keyPress(edit->control(), Qt::Key_Alt);
+        QKeyEvent altF(QEvent::KeyPress, Qt::Key_F, Qt::AltModifier, QStringLiteral("f"));
+        QApplication::sendEvent(edit->control(), &altF);
+        QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QCOMPARE(menu, frame->menuBar()->actions().first()->menu());
+        menu->close();
+        QCOMPARE(edit->toPlainText(), QStringLiteral("あかな"));   // committed once, no f
+        focusPane(edit, edit);
+        QKeyEvent altQ(QEvent::KeyPress, Qt::Key_Q, Qt::AltModifier, QStringLiteral("q"));
+        QApplication::sendEvent(edit->control(), &altQ);
+        QCOMPARE(edit->toPlainText(), QStringLiteral("あかな"));
+        QVERIFY(!QApplication::activePopupWidget());
     }
 
     void editCommandsGoToTheActivePaneOnly()
