@@ -11,6 +11,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -91,11 +92,14 @@ QVariant VerticalTextEdit::inputMethodQuery(Qt::InputMethodQuery query) const
     }
 }
 
-// Where an input method should keep its candidate list clear of, in vertical writing: the
-// composition's columns from the top of the text area down to the composition's end.
-// Input methods open their list below this rectangle, or above it when there is no room
-// below: either way neither the clause being converted nor what was written above it
-// in the column is covered.
+// What the input method is told the composition covers, in vertical writing. Input methods
+// (fcitx5, IBus) open their candidate list below that rectangle, or above it when the
+// screen has no room below, reaching right from its left edge. So, by the room there is:
+// - below the composition: its extent in its columns (the list covers only what follows);
+// - above the text area: the columns from the area's top down to the composition's end
+//   (the list goes above the text, over neither the clause nor what was just written);
+// - neither: a line at the composition's top, a list's width to the left of its column
+//   (the list stands beside the composition, over the columns still to come).
 QRect VerticalTextEdit::compositionRect() const
 {
     const int block = m_layout->preeditBlock();
@@ -106,11 +110,24 @@ QRect VerticalTextEdit::compositionRect() const
     const auto start = m_layout->placeOfDisplay(block, first);
     const auto end = m_layout->placeOfDisplay(block, last);
     const penwick::ViewGeometry view = viewGeometry();
-    const QRectF a = view.cellRect(start.line, 0, start.advance);
+    const QRectF a = view.cellRect(start.line, start.u, start.advance);
     const QRectF b = view.cellRect(end.line, end.u, end.advance);
     const qreal foot = start.line == end.line ? b.bottom() : inlineStart() + m_layout->lineLength() + m_layout->em();
-    QRectF rect(QPointF(std::min(a.left(), b.left()), a.top()), QPointF(std::max(a.right(), b.right()), foot));
-    return rect.toAlignedRect().intersected(viewport()->rect().adjusted(0, 0, 1, 1));
+    const qreal left = std::min(a.left(), b.left()), right = std::max(a.right(), b.right());
+    const qreal top = start.line == end.line ? a.top() : inlineStart();
+    const QRect extent = QRectF(QPointF(left, top), QPointF(right, foot)).toAlignedRect();
+    const QRect visible = viewport()->rect().adjusted(0, 0, 1, 1);
+
+    const QScreen* screen = this->screen();
+    if (!screen)
+        return extent.intersected(visible);
+    const int need = 20 * QFontMetrics(QApplication::font()).height(); // nine candidates, their page and frame
+    const QRect available = screen->availableGeometry();
+    if (available.bottom() - viewport()->mapToGlobal(extent.bottomLeft()).y() >= need)
+        return extent.intersected(visible);
+    if (viewport()->mapToGlobal(QPoint(0, inlineStart())).y() - available.top() >= need)
+        return QRect(QPoint(extent.left(), inlineStart()), extent.bottomRight()).intersected(visible);
+    return QRect(extent.left() - need, extent.top(), need, 1); // an empty rectangle would be ignored
 }
 
 // Ends a composition by committing it where it stands, then lets the input method drop

@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QInputMethodEvent>
 #include <QRandomGenerator>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -717,12 +718,13 @@ void TestVerticalTextEdit::preeditAndCommit()
     QCOMPARE(m_edit->cellRect(5).y(), m_edit->cellRect(4).bottom() + 1);
 }
 
-// The input method hears of the composition as its column from the text area's top down to
-// the composition's end, so that its candidate list, opened below that or above it, covers
-// neither the clause being converted nor what is written above; the underline is on the
-// column's right.
+// The input method hears where the composition is so that its candidate list, opened below
+// the rectangle (or above it when the screen has no room below), covers neither the clause
+// being converted nor what was written above it; the underline is on the column's right.
 void TestVerticalTextEdit::candidateListKeepsClearOfTheComposition()
 {
+    const QRect screen = m_edit->screen()->availableGeometry();
+    m_edit->move(screen.topLeft());
     show(QStringLiteral("あい"));
     m_edit->setSelection(2, 2);
     QTextCharFormat clause;
@@ -732,12 +734,14 @@ void TestVerticalTextEdit::candidateListKeepsClearOfTheComposition()
                                   QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, 0, 2, clause)});
     QApplication::sendEvent(m_edit, &converting);
     const QPoint offset = m_edit->viewport()->pos();
-    const QRect rect = m_edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().translated(-offset);
+    const auto told = [&] { return m_edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().translated(-offset); };
     const QRect first = m_edit->cellRect(0), end = m_edit->cellRect(2); // end: after the composition
-    QVERIFY(rect.top() <= first.top());
-    QVERIFY(qAbs(rect.bottom() - end.top()) <= 2);
-    QVERIFY(rect.left() <= first.left() && rect.right() >= first.right() && rect.width() < 2 * first.width());
-    QCOMPARE(m_edit->inputMethodQuery(Qt::ImAnchorRectangle).toRect().translated(-offset), rect);
+    const int h = first.height();
+    // Room below: the composition itself, in its column.
+    QVERIFY(qAbs(told().top() - (first.top() + 2 * h)) <= 2);
+    QVERIFY(qAbs(told().bottom() - end.top()) <= 2);
+    QVERIFY(told().left() <= first.left() && told().right() >= first.right() && told().width() < 2 * first.width());
+    QCOMPARE(m_edit->inputMethodQuery(Qt::ImAnchorRectangle).toRect().translated(-offset), told());
 
     // The underline: beside the composition on the right, nothing on the left.
     m_edit->clearFocus();
@@ -745,7 +749,7 @@ void TestVerticalTextEdit::candidateListKeepsClearOfTheComposition()
     const QImage image = m_edit->viewport()->grab().toImage();
     const auto darkIn = [&](int x0, int x1) {
         int n = 0;
-        for (int y = first.top() + 2 * first.height() + 4; y < end.top() - 4; ++y)
+        for (int y = first.top() + 2 * h + 4; y < end.top() - 4; ++y)
             for (int x = x0; x <= x1; ++x)
                 n += qGray(image.pixel(x, y)) < 128;
         return n;
@@ -753,14 +757,32 @@ void TestVerticalTextEdit::candidateListKeepsClearOfTheComposition()
     QVERIFY(darkIn(first.right() + 1, first.right() + 4) > 0);
     QCOMPARE(darkIn(first.left() - 4, first.left() - 1), 0);
 
-    // A composition wrapped into the next column: both columns, down to the foot.
-    const int n = int(m_edit->lineLength() / first.height());
+    // No room below (the composition at the screen's foot): the column from the text
+    // area's top, so that the list goes above the text.
+    const int n = int(m_edit->lineLength() / h);
+    m_edit->move(screen.left(), screen.bottom() - m_edit->height() + 20);
+    show(QString(n - 4, QChar(u'あ')));
+    m_edit->setSelection(n - 4, n - 4);
+    QApplication::sendEvent(m_edit, &converting);
+    QVERIFY(told().top() <= first.top() && told().bottom() >= first.top() + (n - 1) * h);
+
+    // No room above either: beside the composition, to the left of its column.
+    m_edit->resize(600, screen.height());
+    m_edit->move(screen.topLeft());
+    const int tall = int(m_edit->lineLength() / h);
+    show(QString(tall - 4, QChar(u'あ')));
+    m_edit->setSelection(tall - 4, tall - 4);
+    QApplication::sendEvent(m_edit, &converting);
+    QVERIFY(told().right() < first.left());
+    QVERIFY(qAbs(told().top() - m_edit->cellRect(tall - 5).bottom()) <= 2);
+    m_edit->resize(600, 400);
+
+    // A composition wrapped into the next column: both columns.
+    m_edit->move(screen.topLeft());
     show(QString(n - 2, QChar(u'あ')));
     m_edit->setSelection(n - 2, n - 2);
     QApplication::sendEvent(m_edit, &converting);
-    const QRect wrapped = m_edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().translated(-offset);
-    QVERIFY(wrapped.right() >= first.right() && wrapped.left() <= first.left() - first.width());
-    QVERIFY(wrapped.top() <= first.top() && wrapped.bottom() >= first.top() + m_edit->lineLength());
+    QVERIFY(told().right() >= first.right() && told().left() <= first.left() - first.width());
 
     // Horizontal lines: the caret, as usual.
     m_edit->setVertical(false);
