@@ -63,6 +63,7 @@ private slots:
     void rightPressActsOnThePressedNodeAndDeleteUndoes();
     void cutKeepsWhatItDidNotTake();
     void countingAgainWritesNothing();
+    void findGivesTheKeyboardBack();
     void cleanupTestCase();
 
 private:
@@ -233,6 +234,26 @@ void WindowUse::countingAgainWritesNothing()
     QVERIFY(m_x->keys(dialog, {"Escape"}));
     QCOMPARE(backups(), before);
     QCOMPARE(QFileInfo(m_project).lastModified(), written);
+}
+
+// 次を検索 in the Find dialog selects what it found and hands the keyboard back to the
+// editor in the main window: what is typed next, to whatever has the keyboard, replaces it.
+void WindowUse::findGivesTheKeyboardBack()
+{
+    QVERIFY(m_x->click(m_main, row("第一章")));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_x->find(QStringLiteral("[ 第一章 ]")).isEmpty(), 5000);
+    QVERIFY(m_x->keys(m_main, {"F6", "ctrl+Home", "ctrl+f"}));
+    QString find;
+    QTRY_VERIFY_WITH_TIMEOUT(!(find = m_x->find(QStringLiteral("検索"), true)).isEmpty(), 5000);
+    QVERIFY(m_x->type(find, QStringLiteral("本文")));
+    QVERIFY(m_x->keys(find, {"Return"}));
+    QTRY_COMPARE_WITH_TIMEOUT(XdoWindow::run({"getwindowfocus"}), m_main, 5000);
+    bool ok = false;
+    XdoWindow::run({"type", "--delay", "40", "Q"}, &ok);   // no window named: the keyboard's owner
+    QVERIFY(ok);
+    QVERIFY(m_x->keys(find, {"Escape"}));
+    const QString file = saved();
+    QVERIFY2(file.contains(QStringLiteral("一のQ</text>")), qPrintable(file));
 }
 
 void WindowUse::cleanupTestCase()
