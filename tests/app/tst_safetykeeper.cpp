@@ -163,7 +163,7 @@ private slots:
     void editorSettingsAreReadAndTheZoomKept()
     {
         const QString path = AppSettings::Path();
-        QVERIFY(WriteAll(path, "[editor]\nfontFamily=Noto Sans CJK JP\nfontSize=20\nzoom=150\n"
+        QVERIFY(WriteAll(path, "[editor]\n; as the README shows it\nfontFamily=Noto Sans CJK JP\nfontSize=20\nzoom=150\n"
                                "columnGap=1.5\ntateChuYoko=0\n"));
         app.reset();
         start({QStringLiteral("--project"), project});
