@@ -124,13 +124,16 @@ private slots:
         QFETCH(int, to);
         QFETCH(bool, toEnd);
         QFETCH(int, line);
-        Fixture f;
-        CaretNavigator nav(*f.layout, f.doc);
-        qreal u = -1;
-        const Caret got = nav.target(Move(move), {from, fromEnd}, &u, 2);
-        QCOMPARE(got.position, to);
-        QCOMPARE(got.lineEnd, toEnd);
-        QCOMPARE(f.layout->placeOf(got.position, got.lineEnd).line, line);
+        for (bool vertical : {true, false}) {
+            Fixture f;
+            f.layout->setVertical(vertical);
+            CaretNavigator nav(*f.layout, f.doc);
+            qreal u = -1;
+            const Caret got = nav.target(Move(move), {from, fromEnd}, &u, 2);
+            QCOMPARE(got.position, to);
+            QCOMPARE(got.lineEnd, toEnd);
+            QCOMPARE(f.layout->placeOf(got.position, got.lineEnd).line, line);
+        }
     }
 
     void movesKeepTheirOffset()
