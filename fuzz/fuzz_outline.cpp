@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size)
 
     std::vector<OutlineCommand> inverses;
     for (size_t at = xmlSize + 1; at + 3 <= size && inverses.size() < 64; at += 3) {
-        const unsigned kind = data[at] % 4, a = data[at + 1], b = data[at + 2];
+        const unsigned kind = data[at] % 5, a = data[at + 1], b = data[at + 2];
         const std::vector<DomNode> elements = Elements(session.document());
         const DomNode node = elements[a % elements.size()];
         const DomNode other = elements[b % elements.size()];
@@ -82,8 +82,13 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size)
             c = OutlineCommand::move(PathOf(node), to);
             break;
         }
-        default:
+        case 3:
             c = OutlineCommand::setAttributes(PathOf(node), {std::string(b % 5, char('a' + a % 26)), "\r\n<&>"});
+            break;
+        default: {   // a name XML may refuse now and then
+            static const char* const names[] = {"chapter", "paragraph", "note", "", "1x", "a b"};
+            c = OutlineCommand::rename(PathOf(node), names[b % 6]);
+        }
         }
         OutlineCommand inverse;
         const std::string before = [&] {

@@ -489,6 +489,13 @@ HRESULT DomNode::setNodeValue(std::string_view value)
     return n.set_value(ToXmlText(value).c_str()) ? S_OK : E_OUTOFMEMORY;
 }
 
+HRESULT DomNode::setNodeName(std::string_view name)
+{
+    if (!m_node || N(m_node).type() != pugi::node_element || !IsXmlName(name))
+        return m_node ? E_INVALIDARG : E_POINTER;
+    return N(m_node).set_name(std::string(name).c_str()) ? S_OK : E_OUTOFMEMORY;
+}
+
 DomNode DomNode::firstChild() const { return DomNode(N(m_node).first_child().internal_object()); }
 DomNode DomNode::lastChild() const { return DomNode(N(m_node).last_child().internal_object()); }
 DomNode DomNode::nextSibling() const { return DomNode(N(m_node).next_sibling().internal_object()); }

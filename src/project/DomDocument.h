@@ -93,6 +93,8 @@ public:
     // Content of a text, CDATA, comment or PI node; empty for elements.
     std::string nodeValue() const;
     HRESULT setNodeValue(std::string_view value);
+    // Renames an element (E_INVALIDARG for anything else, or a name XML cannot hold).
+    HRESULT setNodeName(std::string_view name);
 
     DomNode firstChild() const;
     DomNode lastChild() const;

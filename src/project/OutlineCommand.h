@@ -43,6 +43,7 @@ struct OutlineCommand {
         Remove,          // the node at `at` goes out
         Move,            // the node at `at` goes so that it sits at `to`
         SetAttributes,   // the node at `at` gets `values` as its attribute values, by position
+        Rename,          // the element at `at` gets values[0] as its name
     };
     Kind kind = Kind::Insert;
     NodePath at;
@@ -54,7 +55,12 @@ struct OutlineCommand {
     static OutlineCommand remove(NodePath at);
     static OutlineCommand move(NodePath from, NodePath to);
     static OutlineCommand setAttributes(NodePath at, std::vector<std::string> values);
+    static OutlineCommand rename(NodePath at, std::string name);
 };
+
+// The `to` of a command moving node into parent in front of before (null: last): the path
+// it will have, counted in the document as it is once the node has gone.
+NodePath MovedPath(DomNode node, DomNode parent, DomNode before);
 
 // What observers hear of one applied command. Before the change, node is the node removed,
 // moved or changed (null for an insert); parent and before say where an inserted or moved

@@ -94,6 +94,27 @@ OutlineCommand OutlineCommand::setAttributes(NodePath at, std::vector<std::strin
     return c;
 }
 
+OutlineCommand OutlineCommand::rename(NodePath at, std::string name)
+{
+    OutlineCommand c;
+    c.kind = Kind::Rename;
+    c.at = std::move(at);
+    c.values = {std::move(name)};
+    return c;
+}
+
+NodePath MovedPath(DomNode node, DomNode parent, DomNode before)
+{
+    NodePath to = ChildPath(parent, before);
+    const NodePath at = PathOf(node);
+    // Only the node's later siblings move up a place when it goes.
+    const std::size_t level = at.size() - 1;
+    if (!at.empty() && to.size() > level && std::equal(at.begin(), at.begin() + level, to.begin())
+        && to[level] > at[level])
+        --to[level];
+    return to;
+}
+
 namespace {
 
 // The index-th child of parent, leaving out skip; null at the end, and *past when index
@@ -276,6 +297,9 @@ HRESULT ProjectSession::apply(const OutlineCommand& command, OutlineCommand* inv
     case OutlineCommand::Kind::SetAttributes:
         hr = applySetAttributes(command, &undo);
         break;
+    case OutlineCommand::Kind::Rename:
+        hr = applyRename(command, &undo);
+        break;
     }
     if (FAILED(hr))
         return hr;
@@ -393,6 +417,25 @@ HRESULT ProjectSession::applySetAttributes(const OutlineCommand& command, Outlin
     const HRESULT hr = old.size() < command.values.size() ? S_FALSE : S_OK;
     *inverse = OutlineCommand::setAttributes(command.at, std::move(old));
     return hr;
+}
+
+HRESULT ProjectSession::applyRename(const OutlineCommand& command, OutlineCommand* inverse)
+{
+    DomNode node = NodeAt(*m_doc, command.at);
+    if (!node || node.nodeType() != DomNodeType::Element || !node.parentNode()
+        || node.parentNode().nodeType() != DomNodeType::Element)
+        return E_POINTER;   // an element below the document element
+    if (command.values.size() != 1)
+        return E_INVALIDARG;
+    std::string old = node.nodeName();
+    const OutlineEvent event{OutlineCommand::Kind::Rename, node, node.parentNode(), {}};
+    notify([&](SessionObserver& o) { o.outlineAboutToChange(event); });
+    const HRESULT hr = node.setNodeName(command.values[0]);
+    notify([&](SessionObserver& o) { o.outlineChanged(event); });
+    if (FAILED(hr))
+        return hr;
+    *inverse = OutlineCommand::rename(command.at, std::move(old));
+    return S_OK;
 }
 
 }  // namespace penwick

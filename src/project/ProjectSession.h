@@ -84,6 +84,7 @@ private:
     HRESULT applyRemove(const OutlineCommand& command, OutlineCommand* inverse);
     HRESULT applyMove(const OutlineCommand& command, OutlineCommand* inverse);
     HRESULT applySetAttributes(const OutlineCommand& command, OutlineCommand* inverse);
+    HRESULT applyRename(const OutlineCommand& command, OutlineCommand* inverse);
     template <class Call>
     void notify(Call&& call);
 

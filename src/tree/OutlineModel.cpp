@@ -123,6 +123,16 @@ QVariant OutlineModel::data(const QModelIndex& index, int role) const
     return entryOf(index)->title;
 }
 
+Qt::ItemFlags OutlineModel::flags(const QModelIndex& index) const
+{
+    return QAbstractItemModel::flags(index) | Qt::ItemIsDropEnabled | (index.isValid() ? Qt::ItemIsDragEnabled : Qt::NoItemFlags);
+}
+
+Qt::DropActions OutlineModel::supportedDropActions() const
+{
+    return Qt::MoveAction | Qt::CopyAction;
+}
+
 DomNode OutlineModel::NodeOf(const QModelIndex& index)
 {
     if (!index.isValid() || !qobject_cast<const OutlineModel*>(index.model()))
@@ -282,14 +292,59 @@ void OutlineModel::removeItem(const QModelIndex& index)
 void OutlineModel::outlineAboutToChange(const OutlineEvent& event)
 {
     emit commandAboutToApply();
+    if (event.kind == OutlineCommand::Kind::Move && beginMove(event))
+        return;
     if (event.kind != OutlineCommand::Kind::Remove && event.kind != OutlineCommand::Kind::Move)
         return;
     for (Entry* e : rootsWithin(event.node))
         removeEntry(e);
 }
 
+// A node with a row that moves under the document element or under a row moves as that
+// row (views keep its selection and expansion); anything else is removed and rebuilt.
+bool OutlineModel::beginMove(const OutlineEvent& event)
+{
+    Entry* entry = m_entries.value(event.node.internal());
+    Entry* to = event.parent == m_session.document().documentElement() ? m_root : m_entries.value(event.parent.internal());
+    if (!entry || !to || rootsWithin(event.node).size() != 1)
+        return false;
+    int row = 0;   // counted as the rows stand before the move, the moving one included
+    for (const Entry* c : to->children)
+        row += !event.before || Precedes(c->node, event.before);
+    m_move = Move{entry, to, row, false};
+    m_move->announced = beginMoveRows(indexOf(entry->parent), entry->row, entry->row, indexOf(to), row);
+    return true;
+}
+
+void OutlineModel::finishMove(const OutlineEvent& event)
+{
+    const Move move = *m_move;
+    m_move.reset();
+    if (move.announced) {
+        Entry* from = move.entry->parent;
+        from->children.erase(from->children.begin() + move.entry->row);
+        const int row = move.row - (from == move.to && move.entry->row < move.row ? 1 : 0);
+        move.to->children.insert(move.to->children.begin() + row, move.entry);
+        move.entry->parent = move.to;
+        for (Entry* rows : {from, move.to})
+            for (size_t i = 0; i < rows->children.size(); ++i)
+                rows->children[i]->row = int(i);
+        endMoveRows();
+    }
+    // A move the document did not make (out of memory): the rows are built again.
+    if (event.node.parentNode() != event.parent) {
+        clear();
+        fill();
+    }
+}
+
 void OutlineModel::outlineChanged(const OutlineEvent& event)
 {
+    if (event.kind == OutlineCommand::Kind::Move && m_move) {
+        finishMove(event);
+        emit commandApplied();
+        return;
+    }
     switch (event.kind) {
     case OutlineCommand::Kind::Insert:
     case OutlineCommand::Kind::Move:
@@ -309,6 +364,7 @@ void OutlineModel::outlineChanged(const OutlineEvent& event)
         }
         break;
     case OutlineCommand::Kind::Remove:
+    case OutlineCommand::Kind::Rename:   // the row's label is an attribute: it stays
         break;
     }
     emit commandApplied();

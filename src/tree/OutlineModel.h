@@ -16,6 +16,7 @@
 #include <QHash>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 class OutlineModel : public QAbstractItemModel, private penwick::SessionObserver {
@@ -30,6 +31,9 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     bool hasChildren(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    // Rows can be dragged and dropped on (the tree view places the drop itself).
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    Qt::DropActions supportedDropActions() const override;
 
     // The element index stands for; null for an invalid index or one of another model.
     static penwick::DomNode NodeOf(const QModelIndex& index);
@@ -77,6 +81,16 @@ private:
     void destroy(Entry* entry);
     // The rows node's subtree holds that belong to an entry outside it.
     std::vector<Entry*> rootsWithin(penwick::DomNode node) const;
+    // A move of one row, announced before the document changes and done after.
+    bool beginMove(const penwick::OutlineEvent& event);
+    void finishMove(const penwick::OutlineEvent& event);
+    struct Move {
+        Entry* entry;
+        Entry* to;
+        int row;          // destination row, counted before the move
+        bool announced;   // false when the row stays where it is
+    };
+    std::optional<Move> m_move;
 
     penwick::ProjectSession& m_session;
     Entry* m_root;

@@ -50,6 +50,10 @@ VellTreeView::VellTreeView(PaneHost* frame, QWidget* parent)
     setHeaderHidden(true);
     setRootIsDecorated(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // Nodes are dragged within the outline: dropped above, below or onto another.
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::MoveAction);
+    setDropIndicatorShown(true);
     setUniformRowHeights(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &VellTreeView::OnSelChanged);

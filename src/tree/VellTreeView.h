@@ -30,6 +30,9 @@
 
 class Prompts;
 class QContextMenuEvent;
+class QDragMoveEvent;
+class QDropEvent;
+class QKeyEvent;
 class QMenu;
 class QMouseEvent;
 class QPoint;
@@ -180,6 +183,18 @@ public:
     void mousePressEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
+    // ---- reorganising (VellTreeViewMove.cpp) ----
+    // Moves node (copy: a copy of it) into parent in front of before (null: last), its name
+    // following its new level, as one undo step; the editor keeps its node. False when
+    // nothing moved (a failure or refusal is reported).
+    bool PlaceNode(penwick::DomNode node, penwick::DomNode parent, penwick::DomNode before, bool copy);
+    // Alt+Up / Alt+Down among the siblings, Alt+Right under the sibling above, Alt+Left out
+    // beside the parent (key: the arrow).
+    bool MoveSelected(int key);
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
     penwick::DomNode m_pClipNode;                      // null: the clipboard is empty
     std::unique_ptr<penwick::DomDocument> m_pClipDoc;  // holds m_pClipNode, never loaded
 
@@ -220,6 +235,9 @@ private:
     void OnOutlineAboutToChange();
     void OnOutlineChanged();
 
+    // Where a drop at pos (viewport coordinates) puts dragged; false when nowhere.
+    bool DropPlace(const QPoint& pos, penwick::DomNode dragged, penwick::DomNode* parent,
+                   penwick::DomNode* before) const;
     // One undo (redo false) or redo, then AfterHistoryStep.
     void StepHistory(bool redo);
     // Brings the editor, the caption and the project title in line after an undo or redo.

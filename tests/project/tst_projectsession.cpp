@@ -104,6 +104,7 @@ void TestProjectSession::eachCommandAndItsInverse_data()
     QTest::newRow("node properties") << 7 << "一|.一の一|.改|二|三";
     QTest::newRow("properties of a node with fewer attributes") << 8 << "一|.一の一|.一の二|二|参";
     QTest::newRow("project title") << 9 << "一|.一の一|.一の二|二|三";
+    QTest::newRow("element name") << 10 << "一|.一の一|.一の二|二|三";
 }
 
 void TestProjectSession::eachCommandAndItsInverse()
@@ -129,6 +130,7 @@ void TestProjectSession::eachCommandAndItsInverse()
         OutlineCommand::setAttributes({0, 3}, {"改", "yes", "Basic"}),
         OutlineCommand::setAttributes({2}, {"参", "no", "Basic"}),
         OutlineCommand::setAttributes({}, {"新しい題"}),
+        OutlineCommand::rename({0, 3}, "chapter"),
     };
     const OutlineCommand& command = commands[which];
     OutlineCommand inverse;
@@ -155,6 +157,8 @@ void TestProjectSession::eachCommandAndItsInverse()
         todo.insert(todo.end(), children.rbegin(), children.rend());
     }
     QCOMPARE(outline.join('|'), expected);
+    if (which == 10)
+        QCOMPARE(NodeAt(s.document(), {0, 3}).nodeName(), std::string("chapter"));
     if (which == 9) {
         std::string title;
         QVERIFY(SUCCEEDED(s.title(&title)));
@@ -184,6 +188,8 @@ void TestProjectSession::refusedCommandsChangeNothing()
     QCOMPARE(s.apply(OutlineCommand::move({0}, {5})), E_POINTER);
     QCOMPARE(s.apply(OutlineCommand::move({0}, {})), E_INVALIDARG);
     QCOMPARE(s.apply(OutlineCommand::setAttributes({0, 0, 0}, {"x"})), E_POINTER);   // character data
+    QCOMPARE(s.apply(OutlineCommand::rename({}, "x")), E_POINTER);                   // the document element
+    QCOMPARE(s.apply(OutlineCommand::rename({0}, "1 x")), E_INVALIDARG);             // no XML name
     QCOMPARE(Bytes(s), original);
 
     // Too deep: a chain at the limit cannot take one more level.

@@ -610,6 +610,97 @@ private slots:
         QVERIFY(f.prompts->shown.isEmpty());
         QCOMPARE(f.frame->IsProjectModified(), outline != kNovelOutline);
     }
+
+    // Alt+arrow keys in the tree: up and down among siblings, right under the sibling
+    // above, left out beside the parent; the element name follows the level, attributes and
+    // text stay; each is one undo step, and the editor keeps its node, text and caret.
+    void altArrowsMoveTheSelectedNode_data()
+    {
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QStringList>("outline");
+        QTest::newRow("up") << "第二章/二の二" << int(Qt::Key_Up)
+                            << QStringList{"chapter:第一章", "chapter:第二章", " paragraph:二の二", " paragraph:二の一",
+                                           "chapter:第三章", "note:メモ"};
+        QTest::newRow("down") << "第一章" << int(Qt::Key_Down)
+                              << QStringList{"chapter:第二章", " paragraph:二の一", " paragraph:二の二", "chapter:第一章",
+                                             "chapter:第三章", "note:メモ"};
+        QTest::newRow("indent") << "第三章" << int(Qt::Key_Right)
+                                << QStringList{"chapter:第一章", "chapter:第二章", " paragraph:二の一", " paragraph:二の二",
+                                               " paragraph:第三章", "note:メモ"};
+        QTest::newRow("outdent") << "第二章/二の一" << int(Qt::Key_Left)
+                                 << QStringList{"chapter:第一章", "chapter:第二章", " paragraph:二の二", "chapter:二の一",
+                                                "chapter:第三章", "note:メモ"};
+        QTest::newRow("other names stay") << "メモ" << int(Qt::Key_Right)
+                                          << QStringList{"chapter:第一章", "chapter:第二章", " paragraph:二の一",
+                                                         " paragraph:二の二", "chapter:第三章", " note:メモ"};
+        QTest::newRow("first stays first") << "第一章" << int(Qt::Key_Up) << kNovelOutline;
+        QTest::newRow("top stays top") << "第一章" << int(Qt::Key_Left) << kNovelOutline;
+    }
+    void altArrowsMoveTheSelectedNode()
+    {
+        QFETCH(QString, node);
+        QFETCH(int, key);
+        QFETCH(QStringList, outline);
+        select(node);
+        const int steps = f.tree->history()->count();
+        f.edit->setPlainText(QStringLiteral("書きかけの文"));
+        f.edit->setModified(true);
+        f.edit->setSelection(2, 4);
+        f.tree->setFocus();
+        QTest::keyClick(f.tree, Qt::Key(key), Qt::AltModifier);
+        QCOMPARE(f.outline(), outline);
+        QCOMPARE(Title(f.tree->GetSelectedItem()), node.section(QLatin1Char('/'), -1));
+        QCOMPARE(f.edit->toPlainText(), QStringLiteral("書きかけの文"));
+        int start = 0, end = 0;
+        f.edit->selection(&start, &end);
+        QCOMPARE(std::make_pair(start, end), std::make_pair(2, 4));
+        if (outline == kNovelOutline)
+            return;
+        // The text went into the node before it moved; the move is one step.
+        const DomNode moved = VellTreeView::NodeOf(f.tree->GetSelectedItem());
+        QCOMPARE(QString::fromStdString(penwick::format::NodeOwnText(moved)), QStringLiteral("書きかけの文"));
+        QCOMPARE(f.tree->history()->count(), steps + 1);
+        f.tree->RunCommand(ID_EDIT_UNDO);   // the tree's 元に戻す
+        QCOMPARE(f.outline(), kNovelOutline);
+    }
+
+    // A copy placed by a drop (Ctrl) goes in beside the node with its sub-nodes; a node never
+    // goes into its own subtree; the depth limit holds.
+    void placingCopiesAndRefusals()
+    {
+        const QModelIndex second = item(QStringLiteral("第二章"));
+        select(QStringLiteral("第二章"));
+        const DomNode node = VellTreeView::NodeOf(second);
+        const DomNode root = f.tree->session().document().documentElement();
+        QVERIFY(f.tree->PlaceNode(node, VellTreeView::NodeOf(item(QStringLiteral("第三章"))), {}, true));
+        QCOMPARE(f.outline(), (QStringList{"chapter:第一章", "chapter:第二章", " paragraph:二の一", " paragraph:二の二",
+                                          "chapter:第三章", " paragraph:第二章", "  paragraph:二の一", "  paragraph:二の二",
+                                          "note:メモ"}));
+        f.tree->history()->undo();
+        QCOMPARE(f.outline(), kNovelOutline);
+        QVERIFY(!f.tree->PlaceNode(node, VellTreeView::NodeOf(item(QStringLiteral("第二章/二の一"))), {}, false));
+        QCOMPARE(f.outline(), kNovelOutline);
+        QVERIFY(root);
+    }
+
+    void movesStopAtTheDepthLimit()
+    {
+        QByteArray xml = DeepChain();
+        xml.replace("</chapter></project>",
+                    "</chapter><chapter title=\"d\" textout=\"yes\" type=\"Basic\"><text/></chapter></project>");
+        QVERIFY(f.open(xml));
+        QModelIndex deepest = item(QStringLiteral("c"));
+        while (f.tree->model()->rowCount(deepest) > 0)
+            deepest = f.tree->model()->index(0, 0, deepest);
+        select(QStringLiteral("d"));
+        const std::string before = f.serialized();
+        f.prompts->answer(PromptAnswer::Ok);
+        QVERIFY(!f.tree->PlaceNode(VellTreeView::NodeOf(item(QStringLiteral("d"))), VellTreeView::NodeOf(deepest), {}, false));
+        QVERIFY(f.prompts->texts().last().contains(QString::number(penwick::kMaxDepth)));
+        QCOMPARE(f.serialized(), before);
+        QVERIFY(f.tree->PlaceNode(VellTreeView::NodeOf(item(QStringLiteral("d"))), VellTreeView::NodeOf(item(QStringLiteral("c"))), {}, false));
+    }
 };
 
 QTEST_MAIN(TestOutlineEditing)

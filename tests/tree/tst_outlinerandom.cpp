@@ -71,6 +71,9 @@ void AnswerFor(OutlineFixture& f, int id, std::mt19937& rng, int* serial)
     }
 }
 
+// Moves and drops in the command mix (not menu commands).
+constexpr int kMove = -1, kDrop = -2;
+
 }  // namespace
 
 class TestOutlineRandom : public QObject {
@@ -149,8 +152,8 @@ private slots:
         QCOMPARE(f.mismatch(), QString());
     }
 
-    // The tree's commands with undo and redo among them, at random: the tree follows every
-    // step, and at the end undoing everything gives back the opened document byte for byte
+    // The tree's commands with undo and redo among them, and moves and drops, at random: the
+    // tree follows every step, and at the end undoing everything gives back the opened document byte for byte
     // (as saved), redoing everything the last one.
     void undoAndRedoThroughTheWindow()
     {
@@ -170,19 +173,36 @@ private slots:
 
         const int commands[] = {ID_TREE_ADDCHILD, ID_TREE_INSERTAFTER, ID_TREE_INSERTBEFORE, ID_TREE_DELETE,
                                 ID_TREE_CUT,      ID_TREE_COPY,        ID_TREE_PASTE,        ID_TREE_PASTEBEFORE,
-                                ID_TREE_PROPERTY, ID_EDIT_UNDO,        ID_EDIT_REDO,         ID_EDIT_UNDO};
-        int serial = 0, undos = 0;
+                                ID_TREE_PROPERTY, ID_EDIT_UNDO,        ID_EDIT_REDO,         ID_EDIT_UNDO,
+                                kMove,            kMove,               kDrop};
+        int serial = 0, undos = 0, moves = 0;
         for (int step = 0; step < 300; ++step) {
             const auto items = AllItems(f.tree);
             if (!items.empty() && rng() % 3 == 0)
                 f.tree->setCurrentIndex(items[rng() % items.size()]);
             const int id = commands[rng() % std::size(commands)];
-            const bool enabled = f.frame->IsCommandEnabled(id);
-            if (enabled)
-                AnswerFor(f, id, rng, &serial);
-            undos += enabled && id == ID_EDIT_UNDO;
             const QString what = QStringLiteral("step %1, command %2").arg(step).arg(id);
-            QCOMPARE(f.frame->RouteCommand(id), enabled);
+            if (id == kMove || id == kDrop) {
+                // Alt+arrows on the selected node, or a drop of it (a copy now and then) on
+                // another node's upper band, middle or lower band.
+                const penwick::DomNode node = VellTreeView::NodeOf(f.tree->m_hSelectedItem);
+                if (id == kMove) {
+                    const int keys[] = {Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right};
+                    moves += f.tree->MoveSelected(keys[rng() % 4]);
+                } else if (node && !items.empty()) {
+                    const penwick::DomNode onto = VellTreeView::NodeOf(items[rng() % items.size()]);
+                    const int band = int(rng() % 3);
+                    moves += f.tree->PlaceNode(node, band == 1 ? onto : onto.parentNode(),
+                                               band == 0 ? onto : band == 1 ? penwick::DomNode() : onto.nextSibling(),
+                                               rng() % 4 == 0);
+                }
+            } else {
+                const bool enabled = f.frame->IsCommandEnabled(id);
+                if (enabled)
+                    AnswerFor(f, id, rng, &serial);
+                undos += enabled && id == ID_EDIT_UNDO;
+                QCOMPARE(f.frame->RouteCommand(id), enabled);
+            }
             // A node left without any child (a bare one whose last sub-node went) is reported
             // when it is selected, as such a node always is; nothing else may ask.
             const QString pointer = QString::fromStdString(penwick::ResultCodeText(penwick::E_POINTER));
@@ -199,6 +219,7 @@ private slots:
                          qPrintable(what));
         }
         QVERIFY(undos > 20);
+        QVERIFY(moves > 30);
         QVERIFY(f.tree->history()->count() > 50);
 
         const QByteArray last = savedBytes();   // a save keeps the history
@@ -248,7 +269,10 @@ private slots:
             if (!f.tree->m_hSelectedItem.isValid() || rng() % 4 == 0)
                 f.tree->setCurrentIndex(f.tree->ItemOf(nodes[rng() % nodes.size()]));
             penwick::OutlineCommand c;
-            switch (rng() % 4) {
+            switch (rng() % 5) {
+            case 4:
+                c = penwick::OutlineCommand::rename(penwick::PathOf(node), rng() % 2 ? "chapter" : "paragraph");
+                break;
             case 0:
                 c = penwick::OutlineCommand::insert(penwick::ChildPath(node.parentNode(), node),
                                                     penwick::DetachedSubtree::copyOf(nodes[rng() % nodes.size()]));
