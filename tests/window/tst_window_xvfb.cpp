@@ -64,6 +64,7 @@ private slots:
     void cutKeepsWhatItDidNotTake();
     void countingAgainWritesNothing();
     void findGivesTheKeyboardBack();
+    void dragPutsANodeUnderAnother();
     void cleanupTestCase();
 
 private:
@@ -254,6 +255,27 @@ void WindowUse::findGivesTheKeyboardBack()
     QVERIFY(m_x->keys(find, {"Escape"}));
     const QString file = saved();
     QVERIFY2(file.contains(QStringLiteral("一のQ</text>")), qPrintable(file));
+}
+
+// A node dragged onto the middle of another becomes its last child, as a paragraph.
+void WindowUse::dragPutsANodeUnderAnother()
+{
+    // The rows as they stand now (the cut above took 第二章 away): 第一章, 二の一, 第三章.
+    const int first = m_rows["第一章"], third = first + 2 * (m_rows["第二章"] - first);
+    const QString x = QString::number(m_rowX);
+    bool ok = false;
+    XdoWindow::run({"mousemove", "--window", m_main, x, QString::number(third), "mousedown", "1", "sleep", "0.3",
+                    "mousemove", "--window", m_main, x, QString::number(third - 12), "sleep", "0.3",
+                    "mousemove", "--window", m_main, x, QString::number((first + third) / 2), "sleep", "0.3",
+                    "mousemove", "--window", m_main, x, QString::number(first), "sleep", "0.5", "mouseup", "1"},
+                   &ok);
+    QVERIFY(ok);
+    const QString file = saved();
+    const int chapter = file.indexOf(QStringLiteral("<chapter title=\"第一章\""));
+    const int moved = file.indexOf(QStringLiteral("<paragraph title=\"第三章\""));
+    QVERIFY2(chapter >= 0 && moved > chapter && file.indexOf(QStringLiteral("</chapter>"), chapter) > moved,
+             qPrintable(file));
+    QVERIFY(!file.contains(QStringLiteral("<chapter title=\"第三章\"")));
 }
 
 void WindowUse::cleanupTestCase()
