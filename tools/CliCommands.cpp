@@ -23,6 +23,7 @@ int Usage()
                  "       penwick-cli count PROJECT.xml [--grid VxH] [--kinsoku CHARS] [--mode 0|1] [--json]\n"
                  "       penwick-cli count --text FILE [--grid VxH] [--kinsoku CHARS] [--mode 0|1] [--json]\n"
                  "       penwick-cli backups PROJECT.xml\n"
+                 "       penwick-cli grep PATTERN PROJECT.xml [--word] [--case]\n"
                  "       penwick-cli --version | --help\n"
                  "  info    the project title, then the outline: one node a line, indented two\n"
                  "          spaces per level, with title, export flag and the number of\n"
@@ -33,11 +34,12 @@ int Usage()
                  "  count   the manuscript-paper counter's report: one line per chapter, then the\n"
                  "          total (defaults: grid 20x20, kinsoku 、。「」『』 and the ideographic\n"
                  "          space, mode 1); with --text, one line for a plain text file\n"
-                 "  backups the project's backups and crash-recovery snapshot: time, size, path\n";
+                 "  backups the project's backups and crash-recovery snapshot: time, size, path\n"
+                 "  grep    each line of a node's text holding PATTERN, in outline order:\n"
+                 "          titles path, line number and line, tab-separated; --word: whole\n"
+                 "          words only, --case: match case. Exit 0 found, 1 none, 2 error\n";
     return 2;
 }
-
-namespace {
 
 // Loads a project or explains on stderr why it cannot.
 bool LoadProject(const std::string& path, DomDocument& doc)
@@ -51,6 +53,8 @@ bool LoadProject(const std::string& path, DomDocument& doc)
         std::cerr << "penwick-cli: " << doc.loadNotice() << '\n';
     return true;
 }
+
+namespace {
 
 bool IsStandardOutput(const std::string& path) { return path == "-" || path == "/dev/stdout"; }
 

@@ -17,6 +17,11 @@ int Info(const Args& args);
 int Export(const Args& args);
 int Backups(const Args& args);
 int Count(const Args& args);
+// Exit status as grep's: 0 something found, 1 nothing, 2 an error.
+int Grep(const Args& args);
+
+// Loads a project or explains on stderr why it cannot.
+bool LoadProject(const std::string& path, DomDocument& doc);
 
 // Reports failures inside a project's outline on stderr, one line each.
 FailureReport ReportTo(const std::string& path);

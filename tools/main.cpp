@@ -19,6 +19,8 @@ int main(int argc, char** argv)
         return penwick::cli::Backups(args);
     if (command == "export")
         return penwick::cli::Export(args);
+    if (command == "grep")
+        return penwick::cli::Grep(args);
     if (command == "--version") {
         std::cout << "penwick-cli " PENWICK_VERSION "\n";
         return 0;

@@ -1,13 +1,14 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # bash completion for penwick-cli: its commands, each command's options, and .xml files
-# where a project is expected (any file for an export's output and for count --text).
+# where a project is expected (any file for an export's output and for count --text; none
+# for grep's pattern).
 _penwick_cli()
 {
     local cur prev command
     cur=${COMP_WORDS[COMP_CWORD]}
     prev=${COMP_WORDS[COMP_CWORD-1]}
     if [ "$COMP_CWORD" -eq 1 ]; then
-        COMPREPLY=($(compgen -W "info export count backups --version --help" -- "$cur"))
+        COMPREPLY=($(compgen -W "info export count backups grep --version --help" -- "$cur"))
         return
     fi
     command=${COMP_WORDS[1]}
@@ -22,6 +23,7 @@ _penwick_cli()
         case "$command" in
             export) COMPREPLY=($(compgen -W "--encoding" -- "$cur")) ;;
             count) COMPREPLY=($(compgen -W "--grid --kinsoku --mode --json --text" -- "$cur")) ;;
+            grep) COMPREPLY=($(compgen -W "--word --case" -- "$cur")) ;;
         esac
         return
     fi
@@ -35,7 +37,9 @@ _penwick_cli()
         esac
     done
     compopt -o filenames 2>/dev/null
-    if [ "$command" = export ] && [ "$words" -ge 1 ]; then
+    if [ "$command" = grep ] && [ "$words" -eq 0 ]; then
+        COMPREPLY=()   # the pattern
+    elif [ "$command" = export ] && [ "$words" -ge 1 ]; then
         COMPREPLY=($(compgen -f -- "$cur"))
     else
         COMPREPLY=($(compgen -f -X '!*.xml' -- "$cur") $(compgen -d -- "$cur"))

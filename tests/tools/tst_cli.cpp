@@ -48,7 +48,31 @@ private slots:
     void exportNeverReplacesItsProject();
     void specialFilesAreRefusedWithoutBlocking();
     void unholdableCharactersAreReplacedAndSaid();
+    void grepPrintsMatchingLinesLikeGrep();
 };
+
+// One line per matching line of a node's text (however many matches it holds), in outline
+// order: titles path, line number, line. Exit 0 found, 1 none, 2 an error.
+void TestCli::grepPrintsMatchingLinesLikeGrep()
+{
+    QTemporaryDir dir;
+    const QString path = write(dir, "p.xml",
+        "<project title=\"p\"><chapter title=\"第一章\"><text>猫と猫\r\nCat</text>"
+        "<paragraph title=\"一\"><text>concat の猫</text></paragraph></chapter></project>");
+    Run r = cli({"grep", "猫", path});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(r.out, QStringLiteral("第一章\t1\t猫と猫\n第一章 › 一\t1\tconcat の猫\n"));
+    r = cli({"grep", "cat", path});
+    QCOMPARE(r.out, QStringLiteral("第一章\t2\tCat\n第一章 › 一\t1\tconcat の猫\n"));
+    QCOMPARE(cli({"grep", "cat", path, "--case"}).out, QStringLiteral("第一章 › 一\t1\tconcat の猫\n"));
+    QCOMPARE(cli({"grep", "--word", "cat", path}).out, QStringLiteral("第一章\t2\tCat\n"));
+    r = cli({"grep", "犬", path});
+    QCOMPARE(r.status, 1);
+    QVERIFY(r.out.isEmpty());
+    QCOMPARE(cli({"grep", "猫", dir.filePath("none.xml")}).status, 2);
+    QCOMPARE(cli({"grep", "猫"}).status, 2);
+    QCOMPARE(cli({"grep", "猫", path, "--regex"}).status, 2);
+}
 
 void TestCli::infoPrintsTitleAndOutline()
 {
