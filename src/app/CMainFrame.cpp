@@ -112,6 +112,7 @@ void CMainFrame::OnCreateClient()
     setCentralWidget(m_wndSplitter);
     // The first pane is the active view until a pane gets the focus.
     m_pActiveView = m_pTreeView;
+    CreateSearchPanel();
 }
 
 void CMainFrame::BuildMenus()

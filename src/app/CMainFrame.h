@@ -10,6 +10,7 @@
 #pragma once
 
 #include "CommandTarget.h"
+#include "DomDocument.h"
 #include "PaneHost.h"
 #include "Prompts.h"
 
@@ -27,7 +28,9 @@ class CVellEditView;
 class Prompts;
 class QAction;
 class QMenu;
+class QDockWidget;
 class QSplitter;
+class SearchPanel;
 class SafetyKeeper;
 class VellTreeView;
 
@@ -39,6 +42,9 @@ public:
 
     VellTreeView* GetTreeView() const { return m_pTreeView; }
     CVellEditView* GetEditView() const { return m_pEditView; }
+    // The project search panel (Ctrl+Shift+F), docked beside the outline; hidden at start.
+    SearchPanel* GetSearchPanel() const { return m_pSearch; }
+    void ShowSearchPanel();
     CVellDoc* GetActiveDocument() const { return m_pDocument; }
     CVellApp* GetApp() const { return m_pApp; }
     Prompts& prompts() const override;
@@ -105,6 +111,10 @@ private:
     PromptAnswer AskToSaveText(PromptButtons buttons);
     // The editor's note says when it holds the text document rather than a node's text.
     void UpdateEditorIndicator();
+    // ---- project search (CMainFrameSearch.cpp) ----
+    void CreateSearchPanel();
+    // A result chosen: its node selected in the outline, the occurrence in the editor.
+    void ShowSearchResult(penwick::DomNode node, int start, int length);
 
     CVellApp* m_pApp;
     CVellDoc* m_pDocument;
@@ -115,6 +125,8 @@ private:
     CVellEditView* m_pEditView = nullptr;
     CommandTarget* m_pActiveView = nullptr;
     QList<QMenu*> m_menus;
+    QDockWidget* m_pSearchDock = nullptr;
+    SearchPanel* m_pSearch = nullptr;
 
     // ---- backups, recovery, lock (SafetyKeeper.cpp) ----
     SafetyKeeper* m_pSafety = nullptr;   // a child of this window
