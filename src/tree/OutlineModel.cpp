@@ -308,9 +308,21 @@ bool OutlineModel::beginMove(const OutlineEvent& event)
     Entry* to = event.parent == m_session.document().documentElement() ? m_root : m_entries.value(event.parent.internal());
     if (!entry || !to || rootsWithin(event.node).size() != 1)
         return false;
-    int row = 0;   // counted as the rows stand before the move, the moving one included
-    for (const Entry* c : to->children)
-        row += !event.before || Precedes(c->node, event.before);
+    // The destination row, counted as the rows stand before the move (the moving one
+    // included): the rows of event.parent's children in front of event.before. Only when
+    // every row under `to` is such a child (no element without attributes in between).
+    int row = 0, rows = 0;
+    bool reached = false;   // never, when the node goes last
+    for (DomNode c = event.parent.firstChild(); c; c = c.nextSibling()) {
+        reached = reached || (event.before && c == event.before);
+        const Entry* e = m_entries.value(c.internal());
+        if (e && e->parent == to) {
+            ++rows;
+            row += !reached;
+        }
+    }
+    if (size_t(rows) != to->children.size())
+        return false;
     m_move = Move{entry, to, row, false};
     m_move->announced = beginMoveRows(indexOf(entry->parent), entry->row, entry->row, indexOf(to), row);
     return true;

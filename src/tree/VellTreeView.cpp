@@ -62,6 +62,9 @@ VellTreeView::VellTreeView(PaneHost* frame, QWidget* parent)
     connect(m_model, &OutlineModel::commandApplied, this, &VellTreeView::OnOutlineChanged);
     header()->setStretchLastSection(false);
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    // The width follows the titles on screen and a hundred rows around them: measuring
+    // every row of a long outline after each move would cost milliseconds.
+    header()->setResizeContentsPrecision(100);
 
     Guarded("Failed in Vell Tree View", [&] {
         // A template that cannot be read is not reported here: the document stays empty
