@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Load, save and `penwick-cli info` on the 1,000,000-character, 3,300-node project
+// Load, save, search and `penwick-cli info` on the 1,000,000-character, 3,300-node project
 // (scale 1) and on one ten times larger (scale 10).
 #include "DomDocument.h"
 #include "ProjectGenerator.h"
+#include "ProjectSearch.h"
 
 #include <benchmark/benchmark.h>
 
@@ -48,6 +49,20 @@ void BM_LoadFromFile(benchmark::State& state)
     std::filesystem::remove(path);
 }
 BENCHMARK(BM_LoadFromFile)->Arg(1)->Arg(10)->ArgName("scale")->Unit(benchmark::kMillisecond);
+
+// Searching every node's text for a word (the search panel's and penwick-cli grep's core),
+// with and without case folding.
+void BM_SearchProject(benchmark::State& state)
+{
+    DomDocument doc;
+    if (!doc.loadFromBytes(LargeProject(int(state.range(0))), "bench.xml"))
+        state.SkipWithError("load failed");
+    std::size_t found = 0;
+    for (auto _ : state)
+        found = SearchProject(doc, "下人", {false, state.range(1) != 0}).size();
+    state.counters["results"] = double(found);
+}
+BENCHMARK(BM_SearchProject)->Args({1, 0})->Args({1, 1})->Args({10, 0})->ArgNames({"scale", "match_case"})->Unit(benchmark::kMillisecond);
 
 void BM_SaveToFile(benchmark::State& state)
 {
