@@ -140,79 +140,6 @@ bool VerticalTextEdit::isVertical() const
     return m_vertical;
 }
 
-void VerticalTextEdit::setTateChuYoko(int digits)
-{
-    m_layout->setTateChuYoko(digits);
-    updateScrollBars();
-    ensureCaretVisible();
-    scheduleIdle();
-    viewport()->update();
-}
-
-int VerticalTextEdit::tateChuYoko() const
-{
-    return m_layout->shaper().tateChuYoko();
-}
-
-void VerticalTextEdit::setColumnGap(qreal ems)
-{
-    m_layout->setLineGap(ems);
-    updateScrollBars();
-    ensureCaretVisible();
-    viewport()->update();
-}
-
-const QList<int>& VerticalTextEdit::zoomSteps()
-{
-    static const QList<int> steps{50, 67, 80, 90, 100, 110, 125, 150, 175, 200, 250, 300, 400};
-    return steps;
-}
-
-void VerticalTextEdit::setZoom(int percent)
-{
-    percent = std::clamp(percent, zoomSteps().first(), zoomSteps().last());
-    if (percent == m_zoom)
-        return;
-    QFont f = m_baseFont;
-    if (m_baseFont.pointSizeF() > 0)
-        f.setPointSizeF(m_baseFont.pointSizeF() * percent / 100);
-    else
-        f.setPixelSize(std::max(1, int(std::lround(m_baseFont.pixelSize() * percent / 100.0))));
-    m_zooming = true;
-    setFont(f);
-    m_zooming = false;
-    m_zoom = percent;
-    ensureCaretVisible();
-    emit zoomChanged(percent);
-}
-
-static int nextZoomStep(int zoom, int direction);
-
-// The zoom a key asks for: Ctrl with + (or =, for keyboards where + needs Shift), - and 0.
-static std::optional<int> zoomKey(const QKeyEvent* e, int zoom)
-{
-    if (!(e->modifiers() & Qt::ControlModifier) || (e->modifiers() & (Qt::AltModifier | Qt::MetaModifier)))
-        return std::nullopt;
-    switch (e->key()) {
-    case Qt::Key_Plus: case Qt::Key_Equal: return nextZoomStep(zoom, 1);
-    case Qt::Key_Minus: return nextZoomStep(zoom, -1);
-    case Qt::Key_0: return 100;
-    default: return std::nullopt;
-    }
-}
-
-// The next zoom step in a direction (+1 in, -1 out) from the current zoom.
-static int nextZoomStep(int zoom, int direction)
-{
-    const auto& steps = VerticalTextEdit::zoomSteps();
-    if (direction > 0) {
-        const auto it = std::upper_bound(steps.begin(), steps.end(), zoom);
-        return it == steps.end() ? steps.last() : *it;
-    }
-    const auto it = std::lower_bound(steps.begin(), steps.end(), zoom);
-    return it == steps.begin() ? steps.first() : *(it - 1);
-}
-
 void VerticalTextEdit::setVertical(bool vertical)
 {
     if (vertical == m_vertical)
@@ -627,7 +554,7 @@ bool VerticalTextEdit::event(QEvent* e)
         const bool plain = !(key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier));
         const bool editing = (key->key() >= Qt::Key_Backspace && key->key() <= Qt::Key_PageDown)
             || (!key->text().isEmpty() && key->text().front().isPrint());
-        if ((plain && editing) || zoomKey(key, m_zoom)
+        if ((plain && editing) || zoomForKey(*key)
             || std::any_of(std::begin(own), std::end(own), [&](auto k) { return key->matches(k); })) {
             e->accept();
             return true;
@@ -693,7 +620,7 @@ void VerticalTextEdit::wheelEvent(QWheelEvent* event)
     if (event->modifiers() & Qt::ControlModifier) {
         const int steps = event->angleDelta().y() != 0 ? event->angleDelta().y() : event->pixelDelta().y();
         if (steps != 0)
-            setZoom(nextZoomStep(m_zoom, steps > 0 ? 1 : -1));
+            setZoom(nextZoomStep(steps > 0 ? 1 : -1));
         event->accept();
         return;
     }
@@ -765,7 +692,7 @@ void VerticalTextEdit::keyPressEvent(QKeyEvent* e)
     if (e == QKeySequence::Cut) { cut(); return; }
     if (e == QKeySequence::Paste) { paste(); return; }
     if (e == QKeySequence::SelectAll) { selectAll(); return; }
-    if (const auto zoom = zoomKey(e, m_zoom)) { setZoom(*zoom); return; }
+    if (const auto zoom = zoomForKey(*e)) { setZoom(*zoom); return; }
 
     const bool shift = e->modifiers() & Qt::ShiftModifier;
     const bool ctrl = e->modifiers() & Qt::ControlModifier;

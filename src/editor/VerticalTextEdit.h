@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QTextDocument;
 
@@ -131,6 +132,8 @@ private:
     void finishComposition();
     bool isEchoOfFinishedComposition(const QInputMethodEvent& e);
     bool openMenuByMnemonic(const QKeyEvent& e);
+    std::optional<int> zoomForKey(const QKeyEvent& e) const;
+    int nextZoomStep(int direction) const;
     static QString plain(QString text);
     penwick::CaretNavigator::Caret caretAt(const QPoint& point) const;
     QRect anchorRect() const;
