@@ -8,6 +8,7 @@
 #include "TextAssembly.h"
 #include "TextFileCodec.h"
 #include "CounterReport.h"
+#include "RubyNotation.h"
 
 #include <charconv>
 #include <cstdio>
@@ -20,6 +21,7 @@ namespace {
 struct CountOptions : CountSettings {
     bool json = false;
     bool textFile = false;
+    bool withoutRuby = false;   // --ruby exclude: counted as the novel sites count
     std::string path;
 };
 
@@ -52,6 +54,11 @@ bool ParseCountArgs(const Args& args, CountOptions* o)
         } else if (a == "--mode" && hasValue) {
             if (!ParseInt(args[++i], &o->mode))
                 return false;
+        } else if (a == "--ruby" && hasValue) {
+            const std::string& v = args[++i];
+            if (v != "include" && v != "exclude")
+                return false;
+            o->withoutRuby = v == "exclude";
         } else if (a == "--json") {
             o->json = true;
         } else if (a == "--text" && hasValue && o->path.empty()) {
@@ -86,7 +93,10 @@ int CountTextFile(const CountOptions& o)
         std::cerr << "penwick-cli: " << read.message << '\n';
         return 1;
     }
-    const CountResult r = CountOneText(DecodeTextFile(bytes).utf8, o);
+    std::string text = DecodeTextFile(bytes).utf8;
+    if (o.withoutRuby)
+        text = notation::PlainText(text);
+    const CountResult r = CountOneText(text, o);
     std::cout << (o.json ? Json(r) : FormatCount(r)) << '\n';
     return 0;
 }
@@ -109,6 +119,9 @@ int Count(const Args& args)
     std::vector<std::string> chapters;
     if (!GetAllChapterTexts(doc, ReportTo(o.path), &chapters))
         return 1;
+    if (o.withoutRuby)
+        for (std::string& chapter : chapters)
+            chapter = notation::PlainText(chapter);
     // The same calls and texts as the counter dialog, with LF line ends.
     const ProjectCounts counts = CountChapters(chapters, o);
     if (!o.json) {

@@ -15,6 +15,7 @@ _penwick_cli()
     case "$prev" in
         --encoding) COMPREPLY=($(compgen -W "utf-8 cp932" -- "$cur")); return ;;
         --mode) COMPREPLY=($(compgen -W "0 1" -- "$cur")); return ;;
+        --ruby) COMPREPLY=($(compgen -W "include exclude" -- "$cur")); return ;;
         --grid) COMPREPLY=($(compgen -W "20x20 20x10" -- "$cur")); return ;;
         --kinsoku) return ;;
         --text) compopt -o filenames 2>/dev/null; COMPREPLY=($(compgen -f -- "$cur")); return ;;
@@ -22,7 +23,7 @@ _penwick_cli()
     if [[ "$cur" == -* ]]; then
         case "$command" in
             export) COMPREPLY=($(compgen -W "--encoding" -- "$cur")) ;;
-            count) COMPREPLY=($(compgen -W "--grid --kinsoku --mode --json --text" -- "$cur")) ;;
+            count) COMPREPLY=($(compgen -W "--grid --kinsoku --mode --ruby --json --text" -- "$cur")) ;;
             grep) COMPREPLY=($(compgen -W "--word --case" -- "$cur")) ;;
         esac
         return
@@ -31,7 +32,7 @@ _penwick_cli()
     local words=0 i
     for ((i = 2; i < COMP_CWORD; i++)); do
         case "${COMP_WORDS[i]}" in
-            --encoding|--grid|--kinsoku|--mode|--text) ((i++)) ;;
+            --encoding|--grid|--kinsoku|--mode|--ruby|--text) ((i++)) ;;
             -*) ;;
             *) ((words++)) ;;
         esac

@@ -193,6 +193,12 @@ void TestCli::countReportsLikeTheCounterDialog()
     r = cli({"count", "--text", dir.filePath("none.txt")});
     QCOMPARE(r.status, 1);
     QVERIFY(r.err.contains("none.txt"));
+    // As the novel sites count: without the ruby notation and the readings.
+    const QString ruby = write(dir, "r.txt", "|魔法使い《ウィザード》と漢字《かんじ》、《《傍点》》");
+    QCOMPARE(cli({"count", "--text", ruby}).out, QString("0枚と2行 27文字\n"));
+    QCOMPARE(cli({"count", "--text", ruby, "--ruby", "exclude"}).out, QString("0枚と1行 10文字\n"));
+    QCOMPARE(cli({"count", "--text", ruby, "--ruby", "include"}).out, QString("0枚と2行 27文字\n"));
+    QCOMPARE(cli({"count", "--text", ruby, "--ruby", "maybe"}).status, 2);
 }
 
 void TestCli::countPassesOptionsThrough()
