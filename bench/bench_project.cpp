@@ -2,6 +2,7 @@
 // Load, save, search and `penwick-cli info` on the 1,000,000-character, 3,300-node project
 // (scale 1) and on one ten times larger (scale 10).
 #include "DomDocument.h"
+#include "EpubExport.h"
 #include "ProjectGenerator.h"
 #include "ProjectSearch.h"
 
@@ -62,6 +63,20 @@ void BM_SearchProject(benchmark::State& state)
         found = SearchProject(doc, "下人", {false, state.range(1) != 0}).size();
     state.counters["results"] = double(found);
 }
+// The vertical EPUB of the whole project, in memory (zipped).
+void BM_ExportEpub(benchmark::State& state)
+{
+    DomDocument doc;
+    if (!doc.loadFromBytes(LargeProject(int(state.range(0))), "bench.xml"))
+        state.SkipWithError("load failed");
+    std::string bytes;
+    for (auto _ : state)
+        if (!AssembleEpub(doc, {"bench.xml", 1}, [](HRESULT, std::string_view) {}, &bytes))
+            state.SkipWithError("export failed");
+    state.counters["MB"] = double(bytes.size()) / (1024 * 1024);
+}
+BENCHMARK(BM_ExportEpub)->Arg(1)->Arg(10)->ArgName("scale")->Unit(benchmark::kMillisecond);
+
 BENCHMARK(BM_SearchProject)->Args({1, 0})->Args({1, 1})->Args({10, 0})->ArgNames({"scale", "match_case"})->Unit(benchmark::kMillisecond);
 
 void BM_SaveToFile(benchmark::State& state)

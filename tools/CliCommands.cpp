@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CliCommands.h"
 
+#include "EpubExport.h"
+
 #include "DomDocument.h"
 #include "FileIO.h"
 #include "ProjectFormat.h"
@@ -9,6 +11,7 @@
 #include "TextExport.h"
 #include "XmlEncoding.h"
 
+#include <filesystem>
 #include <iostream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +23,7 @@ int Usage()
 {
     std::cerr << "usage: penwick-cli info PROJECT.xml\n"
                  "       penwick-cli export PROJECT.xml OUT.txt [--encoding utf-8|cp932]\n"
+                 "       penwick-cli export PROJECT.xml OUT.epub [--format epub]\n"
                  "       penwick-cli count PROJECT.xml [--grid VxH] [--kinsoku CHARS] [--mode 0|1] [--ruby include|exclude] [--json]\n"
                  "       penwick-cli count --text FILE [--grid VxH] [--kinsoku CHARS] [--mode 0|1] [--ruby include|exclude] [--json]\n"
                  "       penwick-cli backups PROJECT.xml\n"
@@ -30,7 +34,8 @@ int Usage()
                  "          characters (code points) of the node's own text, tab-separated\n"
                  "  export  the texts flagged for export, as the application's export writes\n"
                  "          them (UTF-8 by default; cp932 for Windows readers); OUT.txt - writes\n"
-                 "          to standard output\n"
+                 "          to standard output; OUT.epub (or --format epub): a vertical EPUB 3\n"
+                 "          book, one document per chapter, ruby notation as ruby\n"
                  "  count   the manuscript-paper counter's report: one line per chapter, then the\n"
                  "          total (defaults: grid 20x20, kinsoku 、。「」『』 and the ideographic\n"
                  "          space, mode 1); with --text, one line for a plain text file; --ruby\n"
@@ -81,17 +86,24 @@ FailureReport ReportTo(const std::string& path)
 
 int Export(const Args& args)
 {
-    std::string encoding = "utf-8";
+    std::string encoding = "utf-8", format;
     Args files;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--encoding" && i + 1 < args.size())
             encoding = args[++i];
+        else if (args[i] == "--format" && i + 1 < args.size())
+            format = args[++i];
         else if (args[i].starts_with("--"))
             return Usage();
         else
             files.push_back(args[i]);
     }
     if (files.size() != 2 || (encoding != "utf-8" && encoding != "cp932"))
+        return Usage();
+    // The format follows the output's suffix unless named.
+    if (format.empty())
+        format = files[1].size() > 5 && files[1].ends_with(".epub") ? "epub" : "text";
+    if (format != "text" && format != "epub")
         return Usage();
     if (SameFile(files[0], files[1])) {
         std::cerr << "penwick-cli: 書き出し先「" << files[1] << "」はプロジェクトファイルそのものです。"
@@ -102,8 +114,11 @@ int Export(const Args& args)
     if (!LoadProject(files[0], doc))
         return 1;
     std::string text;
-    const Status assembled = AssembleTextExport(
-        doc, encoding == "cp932" ? ExportEncoding::Cp932 : ExportEncoding::Utf8, ReportTo(files[0]), &text);
+    const Status assembled =
+        format == "epub"
+            ? AssembleEpub(doc, {std::filesystem::absolute(files[0]).string(), 0}, ReportTo(files[0]), &text)
+            : AssembleTextExport(doc, encoding == "cp932" ? ExportEncoding::Cp932 : ExportEncoding::Utf8,
+                                 ReportTo(files[0]), &text);
     if (!assembled) {
         if (!assembled.message.empty())
             std::cerr << "penwick-cli: " << assembled.message << '\n';

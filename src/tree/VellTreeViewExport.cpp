@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Export of the project as plain text, and the text the manuscript counter reads.
+// Export of the project as plain text or a vertical EPUB, and the text the manuscript
+// counter reads.
 //
 // The assembly itself lives in the core (TextAssembly, TextExport: the command-line tool
 // uses the same); this pane adds the reporting:
@@ -12,6 +13,7 @@
 #include "Prompts.h"
 #include "TextAssembly.h"
 #include "TextExport.h"
+#include "EpubExport.h"
 
 #include <QFile>
 
@@ -55,7 +57,7 @@ bool VellTreeView::GetAllChapterTexts(std::vector<std::string>* chapters)
 
 QString VellTreeView::ExportFileFilter()
 {
-    return QStringLiteral("テキストファイル (*.txt)|*.txt|その他(*.*)|*.*||");
+    return QStringLiteral("テキストファイル (*.txt)|*.txt|EPUB (*.epub)|*.epub|その他(*.*)|*.*||");
 }
 
 bool VellTreeView::GetExportFilePath(QString& path)
@@ -83,8 +85,14 @@ void VellTreeView::OnProjectExport()
     bool assembled = false;
     Guarded("Failed in VellTreeView::GetChapterText", [&] {
         const DomDocument& doc = m_session.document();
-        assembled = bool(AssembleTextExport(doc, ExportEncoding::Utf8,
-                                            [this](HRESULT hr, std::string_view) { ReportResult(hr); }, &bytes));
+        const FailureReport report = [this](HRESULT hr, std::string_view) { ReportResult(hr); };
+        // The file's suffix chooses the format: a vertical e-book or plain text.
+        const Status status = path.endsWith(QStringLiteral(".epub"), Qt::CaseInsensitive)
+                                  ? AssembleEpub(doc, {m_session.path(), 0}, report, &bytes)
+                                  : AssembleTextExport(doc, ExportEncoding::Utf8, report, &bytes);
+        if (!status && !status.message.empty())
+            ReportText(QString::fromStdString(status.message));
+        assembled = bool(status);
     });
     if (!assembled)
         return;   // reported; no half-made file

@@ -49,7 +49,25 @@ private slots:
     void specialFilesAreRefusedWithoutBlocking();
     void unholdableCharactersAreReplacedAndSaid();
     void grepPrintsMatchingLinesLikeGrep();
+    void exportWritesAnEpubBySuffixOrFormat();
 };
+
+void TestCli::exportWritesAnEpubBySuffixOrFormat()
+{
+    QTemporaryDir dir;
+    const QString path = write(dir, "p.xml",
+        "<project title=\"p\"><chapter title=\"一\" textout=\"yes\" type=\"Basic\"><text>漢字《かんじ》</text></chapter></project>");
+    for (const QStringList& args : {QStringList{"export", path, dir.filePath("b.epub")},
+                                    QStringList{"export", path, dir.filePath("b.bin"), "--format", "epub"}}) {
+        const Run r = cli(args);
+        QCOMPARE(r.status, 0);
+        QFile f(args[2]);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.read(58).mid(30), QByteArray("mimetypeapplication/epub+zip"));
+    }
+    QCOMPARE(cli({"export", path, dir.filePath("c.txt"), "--format", "pdf"}).status, 2);
+    QVERIFY(!QFile::exists(dir.filePath("c.txt")));
+}
 
 // One line per matching line of a node's text (however many matches it holds), in outline
 // order: titles path, line number, line. Exit 0 found, 1 none, 2 an error.

@@ -94,7 +94,7 @@ private slots:
         QCOMPARE(readFile(out), QByteArray("AAA\n\np1\n\n\nBBB\n"));
         QCOMPARE(prompts->shown.size(), 1);
         QCOMPARE(prompts->shown[0].kind, QStringLiteral("save"));
-        QCOMPARE(prompts->shown[0].text, QStringLiteral("テキストファイル (*.txt)|*.txt|その他(*.*)|*.*||"));
+        QCOMPARE(prompts->shown[0].text, QStringLiteral("テキストファイル (*.txt)|*.txt|EPUB (*.epub)|*.epub|その他(*.*)|*.*||"));
         QCOMPARE(prompts->shown[0].defaultExt, QStringLiteral("txt"));
 
         // An existing export is replaced whole; the editor's latest text goes in first.
@@ -105,6 +105,17 @@ private slots:
         QCOMPARE(readFile(out), QByteArray("AAA\n\np1\n\n\n") + QByteArray("二行\r\n目\n"));
         QVERIFY(!edit->isModified());
         QVERIFY(readFile(projectPath).contains("二行"));
+    }
+
+    // A file ending in .epub gets the vertical e-book: a zip whose first entry is its mimetype.
+    void exportToAnEpubFile()
+    {
+        QVERIFY(openExample());
+        const QString out = dir.filePath(QStringLiteral("example.epub"));
+        QVERIFY(exportTo(out));
+        const QByteArray bytes = readFile(out);
+        QVERIFY(bytes.startsWith("PK"));
+        QCOMPARE(bytes.mid(30, 28), QByteArray("mimetypeapplication/epub+zip"));
     }
 
     void cancellingWritesNothing()
