@@ -72,6 +72,7 @@ EditorSettings AppSettings::Editor(const QString& path)
     if (ok && gap >= 0 && gap <= 4)
         e.columnGap = gap;
     e.tateChuYoko = std::clamp(file.value(QStringLiteral("tateChuYoko"), e.tateChuYoko).toInt(), 0, 4);
+    e.ruby = file.value(QStringLiteral("ruby"), e.ruby).toBool();
     return e;
 }
 

@@ -86,6 +86,7 @@ void CVellEditView::ApplySettings(const EditorSettings& settings)
     m_pEdit->setFont(font);
     m_pEdit->setColumnGap(settings.columnGap);
     m_pEdit->setTateChuYoko(settings.tateChuYoko);
+    m_pEdit->setRubyShown(settings.ruby);
     m_pEdit->setZoom(settings.zoom);
 }
 

@@ -10,4 +10,5 @@ struct EditorSettings {
     int zoom = 100;         // percent, as the writer left it (Ctrl+0 returns to 100)
     qreal columnGap = 0.75; // between columns (lines), in ems
     int tateChuYoko = 2;    // 縦中横 digits: 0 off, 2 to 4
+    bool ruby = true;       // the ruby notation shown as ruby
 };

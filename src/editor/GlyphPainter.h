@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Paints laid-out lines: selection, glyphs batched per font and orientation into
-// QGlyphRuns, boxes for characters no font has, and the preedit underline.
+// QGlyphRuns, boxes for characters no font has, the preedit underline, and the ruby
+// notation's readings beside their bases.
 
 #include "ViewGeometry.h"
 
@@ -25,6 +26,10 @@ public:
         QList<QPair<int, int>> preeditFocus;      // within the preedit: start, length
         QColor text, highlightedText;
         QBrush highlight;
+        // The novel sites' notation: its bars and brackets small and grey, readings grey
+        // in the text and drawn as ruby beside their base.
+        bool ruby = true;
+        QColor notation;
     };
     // Paints the lines that meet `dirty`; they must be laid out.
     void paint(QPainter& painter, VerticalLayout& layout, const ViewGeometry& view, const QRect& dirty,
@@ -36,12 +41,15 @@ private:
         bool rotated;
         quint8 width; // percent: squeezed 縦中横 glyphs
         bool selected;
+        int style;    // 0 text, 1 a notation mark (drawn small), 2 a reading in the text
         QList<quint32> ids;
         QList<QPointF> positions;
     };
-    Batch& batchFor(const ShapedGlyph& glyph, bool selected);
+    Batch& batchFor(const ShapedGlyph& glyph, bool selected, int style);
     void paintLine(QPainter& painter, VerticalLayout& layout, const ViewGeometry& view, int block,
                    int line, const Marks& marks);
+    void paintRuby(QPainter& painter, VerticalLayout& layout, const ViewGeometry& view, int block, int line,
+                   const Marks& marks);
 
     std::vector<Batch> m_batches; // kept between paints for their capacity
 };

@@ -2,6 +2,7 @@
 #include "VerticalLayout.h"
 
 #include "LineBreaker.h"
+#include "RubyNotation.h"
 
 #include <QElapsedTimer>
 #include <QTextBlock>
@@ -438,6 +439,44 @@ void VerticalLayout::editInPlace(int block, int local, int removed, int added)
     std::sort(p->suffix.begin(), p->suffix.end(), [](const auto& a, const auto& b) { return a->start < b->start; });
     slot.layout = std::move(p);
     continueBlock(block);
+}
+
+const std::vector<NotationSpan>& VerticalLayout::notation(int block)
+{
+    layoutBlock(block, nullptr);
+    ParaLayout& p = *m_paras[size_t(block)].layout;
+    if (p.notation)
+        return *p.notation;
+    QString text = m_doc->findBlockByNumber(block).text();
+    if (block == m_preeditBlock)
+        text.insert(m_preeditLocal, m_preedit);
+    const QByteArray utf8 = text.toUtf8();
+    // UTF-8 offsets to UTF-16 positions, one entry per byte.
+    std::vector<int> position(size_t(utf8.size()) + 1, 0);
+    int unit = 0;
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        position[size_t(i)] = unit;
+        const unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if ((c & 0xC0) != 0x80)
+            unit += c >= 0xF0 ? 2 : 1;
+    }
+    position[size_t(utf8.size())] = unit;
+    std::vector<NotationSpan> spans;
+    for (const notation::Mark& m : notation::Parse(std::string_view(utf8.constData(), size_t(utf8.size())))) {
+        NotationSpan n;
+        n.kind = int(m.kind);
+        n.start = position[m.start];
+        n.end = position[m.end];
+        n.baseStart = position[m.baseStart];
+        n.baseEnd = position[m.baseEnd];
+        n.rubyStart = position[m.rubyStart];
+        n.rubyEnd = position[m.rubyEnd];
+        if (m.kind == notation::Kind::Ruby)
+            n.reading = text.mid(n.rubyStart, n.rubyEnd - n.rubyStart);
+        spans.push_back(std::move(n));
+    }
+    p.notation = std::move(spans);
+    return *p.notation;
 }
 
 const ParaLayout& VerticalLayout::paragraph(int block)

@@ -13,12 +13,23 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
 class QTextDocument;
 
 namespace penwick {
+
+// A ruby, emphasis or escape of the novel sites' notation in a paragraph, in display
+// positions (UTF-16, the preedit included).
+struct NotationSpan {
+    int kind = 0;                 // notation::Kind
+    int start = 0, end = 0;       // the whole notation
+    int baseStart = 0, baseEnd = 0;
+    int rubyStart = 0, rubyEnd = 0;
+    QString reading;
+};
 
 // A paragraph's layout. A long one is laid out a chunk at a time: until complete,
 // only its text up to `shaped` has cells, and all its lines but the last are final.
@@ -36,6 +47,7 @@ struct ParaLayout {
     std::vector<std::unique_ptr<Segment>> suffix;
     size_t suffixNext = 0;
     int suffixShift = 0;
+    std::optional<std::vector<NotationSpan>> notation;   // found on first need
 
     bool complete() const { return shaped >= length; }
 
@@ -107,6 +119,8 @@ public:
     Place placeOf(int docPos, bool lineEnd = false);
     // The position nearest u on a line; *lineEnd tells whether it is that line's wrapped end.
     int hitTest(int globalLine, float u, bool* lineEnd = nullptr);
+    // The notation in a paragraph (laid out or not), found once per layout of it.
+    const std::vector<NotationSpan>& notation(int block);
     int lineStartPos(int globalLine);
     int lineEndPos(int globalLine, bool* lineEnd = nullptr);
     int nextCursorPos(int docPos);

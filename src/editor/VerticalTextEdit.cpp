@@ -511,6 +511,8 @@ void VerticalTextEdit::paintEvent(QPaintEvent* event)
     marks.text = pal.text().color();
     marks.highlightedText = pal.highlightedText().color();
     marks.highlight = pal.highlight();
+    marks.ruby = m_rubyShown;
+    marks.notation = pal.color(QPalette::PlaceholderText);
     m_painter->paint(painter, *m_layout, viewGeometry(), event->rect(), marks);
     m_paintedCaret = QRect();
     if (hasFocus() && (!m_ime.composing() || m_ime.cursorVisible())) {

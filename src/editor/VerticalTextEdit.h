@@ -49,6 +49,9 @@ public:
     int tateChuYoko() const;
     // The gap between columns (lines), in ems.
     void setColumnGap(qreal ems);
+    // The novel sites' ruby notation shown as ruby (its marks small and grey); on by default.
+    void setRubyShown(bool shown);
+    bool rubyShown() const { return m_rubyShown; }
     // Zoom, in percent of the font set last: Ctrl+wheel and Ctrl++ / Ctrl+- step through
     // zoomSteps(), Ctrl+0 returns to 100.
     int zoom() const { return m_zoom; }
@@ -159,7 +162,8 @@ private:
     bool m_caretAtLineEnd = false;
     QFont m_baseFont;           // the font at zoom 100
     int m_zoom = 100;
-    bool m_zooming = false; // at a wrap point: shown at the end of the line before
+    bool m_zooming = false;
+    bool m_rubyShown = true; // at a wrap point: shown at the end of the line before
     bool m_typingRun = false;
     penwick::InputMethodState m_ime;
     QString m_finishedComposition; // committed by finishComposition: the input method may echo it

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // How the editor looks beyond its text: zoom (keys, wheel, steps), the gap between
-// columns and 縦中横.
+// columns, 縦中横 and the ruby notation.
 #include "VerticalTextEdit.h"
 
 #include "VerticalLayout.h"
@@ -28,6 +28,12 @@ void VerticalTextEdit::setColumnGap(qreal ems)
     m_layout->setLineGap(ems);
     updateScrollBars();
     ensureCaretVisible();
+    viewport()->update();
+}
+
+void VerticalTextEdit::setRubyShown(bool shown)
+{
+    m_rubyShown = shown;
     viewport()->update();
 }
 

@@ -164,7 +164,7 @@ private slots:
     {
         const QString path = AppSettings::Path();
         QVERIFY(WriteAll(path, "[editor]\n; as the README shows it\nfontFamily=Noto Sans CJK JP\nfontSize=20\nzoom=150\n"
-                               "columnGap=1.5\ntateChuYoko=0\n"));
+                               "columnGap=1.5\ntateChuYoko=0\nruby=false\n"));
         app.reset();
         start({QStringLiteral("--project"), project});
         auto* edit = qobject_cast<VerticalTextEdit*>(frame->GetEditView()->control());
@@ -173,6 +173,7 @@ private slots:
         QCOMPARE(edit->font().pointSizeF(), 30.0);
         QCOMPARE(edit->zoom(), 150);
         QCOMPARE(edit->tateChuYoko(), 0);
+        QVERIFY(!edit->rubyShown());
         edit->setFocus();
         QTest::keyClick(edit, Qt::Key_0, Qt::ControlModifier);
         QCOMPARE(edit->font().pointSizeF(), 20.0);

@@ -21,6 +21,7 @@ int main(int argc, char** argv)
         "　ある日の暮方の事である。一人の下人が、羅生門の下で雨やみを待っていた。\n"
         "「もう、おしまいか。」と老婆は言った。『カップ』を手に取り、（小声で）ため息をついた。\n"
         "　ABCの店でコーヒーを123円で買った。全角のＡＢＣは立ったまま。第12話は明日!?\n"
+        "　|魔法使い《ウィザード》の漢字《かんじ》と《《傍点》》。\n"
         "　Vertical writing keeps Latin words turned inside the column, and long vowels ー stand up.\n"
         "　葛\U000E0100と葛、か\u309Aの字。"));
     if (argc > 2)

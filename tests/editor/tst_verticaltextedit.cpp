@@ -28,6 +28,7 @@ private slots:
     void glyphForms();
     void tateChuYokoSetsDigitsUpright();
     void zoomAndColumnGap();
+    void rubyNotationIsShownAsRuby();
     void clustersTakeOneCell();
     void onlySelectedTextIsHighlighted();
     void keysBeyondTheBmpAreTyped();
@@ -339,6 +340,44 @@ void TestVerticalTextEdit::zoomAndColumnGap()
     const int pitch = m_edit->cellRect(0).x() - m_edit->cellRect(3).x();
     m_edit->setColumnGap(1.5);
     QVERIFY(m_edit->cellRect(0).x() - m_edit->cellRect(3).x() > pitch + before.width() / 2);
+}
+
+// The novel sites' ruby notation: the reading drawn small beside its base (right of the
+// column, above the line), the brackets grey; the text stays as it is; off when asked.
+void TestVerticalTextEdit::rubyNotationIsShownAsRuby()
+{
+    for (bool vertical : {true, false}) {
+        show(QStringLiteral("漢字《かんじ》です"));
+        m_edit->setVertical(vertical);
+        m_edit->clearFocus();
+        const QRect base = m_edit->cellRect(0).united(m_edit->cellRect(1));
+        const auto inkBeside = [&] {
+            m_edit->viewport()->repaint();
+            const QImage image = m_edit->viewport()->grab().toImage();
+            const QRect beside = vertical ? QRect(base.right() + 2, base.top(), base.width() / 2, base.height())
+                                          : QRect(base.left(), base.top() - base.height() / 2 - 1, base.width(), base.height() / 2);
+            int n = 0;
+            for (int y = beside.top(); y <= beside.bottom(); ++y)
+                for (int x = beside.left(); x <= beside.right(); ++x)
+                    n += qGray(image.pixel(x, y)) < 128;
+            return n;
+        };
+        QVERIFY(inkBeside() > 10);
+        // The bracket is grey: its darkest pixel is lighter than the base's.
+        const QImage image = m_edit->viewport()->grab().toImage();
+        const auto darkest = [&](const QRect& r) {
+            int d = 255;
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    d = std::min(d, qGray(image.pixel(x, y)));
+            return d;
+        };
+        QVERIFY(darkest(m_edit->cellRect(2)) > darkest(m_edit->cellRect(0)) + 40);
+        QCOMPARE(m_edit->toPlainText(), QStringLiteral("漢字《かんじ》です"));
+        m_edit->setRubyShown(false);
+        QCOMPARE(inkBeside(), 0);
+        m_edit->setRubyShown(true);
+    }
 }
 
 void TestVerticalTextEdit::clustersTakeOneCell()
