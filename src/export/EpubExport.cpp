@@ -228,11 +228,8 @@ bool Zip(const std::vector<std::pair<std::string, std::string>>& entries, std::s
         }
         zip_set_file_compression(archive, zip_uint64_t(index), name == "mimetype" ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 0);
     }
-    if (!ok || zip_close(archive) < 0) {
-        if (ok)
-            zip_discard(archive);
-        else
-            zip_discard(archive);
+    if (!ok || zip_close(archive) < 0) {   // a failed close leaves the archive open
+        zip_discard(archive);
         zip_source_free(buffer);
         return false;
     }
