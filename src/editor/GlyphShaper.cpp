@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "GlyphShaper.h"
 
+#include "StandaloneDigits.h"
+
 #include <QFontDatabase>
 #include <QGlyphRun>
 #include <QTextBoundaryFinder>
@@ -74,11 +76,6 @@ bool hangs(char32_t c)
     }
 }
 
-bool isAsciiAlnum(QChar c)
-{
-    return c.unicode() < 0x80 && c.isLetterOrNumber();
-}
-
 // The length of the 縦中横 run starting at paragraph[at], 0 for none: 2 to maxDigits
 // half-width digits standing on their own, !? !! ??, or one of ‼ ⁉ ⁈.
 int tateChuYokoLength(QStringView paragraph, int at, int maxDigits)
@@ -90,15 +87,9 @@ int tateChuYokoLength(QStringView paragraph, int at, int maxDigits)
         return 0;
     if (c == u'\u203C' || c == u'\u2049' || c == u'\u2048')
         return 1;
-    if (c >= u'0' && c <= u'9') {
-        if (before(isAsciiAlnum))
-            return 0;
-        int end = at;
-        while (end < paragraph.size() && paragraph[end] >= u'0' && paragraph[end] <= u'9')
-            ++end;
-        const int digits = end - at;
-        return digits >= 2 && digits <= maxDigits && !after(end, isAsciiAlnum) ? digits : 0;
-    }
+    if (IsAsciiDigit(c.unicode()))
+        return int(StandaloneDigitRun(std::u16string_view(paragraph.utf16(), size_t(paragraph.size())), size_t(at),
+                                      size_t(maxDigits)));
     const auto isMark = [](QChar m) { return m == u'!' || m == u'?'; };
     if (isMark(c) && !before(isMark) && after(at + 1, isMark) && !after(at + 2, isMark)
         && !(c == u'?' && paragraph[at + 1] == u'!'))

@@ -3,6 +3,7 @@
 
 #include "ProjectFormat.h"
 #include "RubyNotation.h"
+#include "StandaloneDigits.h"
 
 #include <zip.h>
 
@@ -36,32 +37,25 @@ std::string Escaped(std::string_view text)
     return out;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsAsciiAlnum(char c) { return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
 // Plain text with two-digit numbers standing alone set upright in one cell.
 void AppendWithNumbers(std::string& out, std::string_view text)
 {
-    std::size_t at = 0;
+    std::size_t at = 0, plain = 0;
     while (at < text.size()) {
-        if (IsDigit(text[at]) && (at == 0 || !IsAsciiAlnum(text[at - 1]))) {
-            std::size_t end = at;
-            while (end < text.size() && IsDigit(text[end]))
-                ++end;
-            if (end - at == 2 && (end == text.size() || !IsAsciiAlnum(text[end]))) {
-                out += "<span class=\"tcy\">";
-                out.append(text.substr(at, 2));
-                out += "</span>";
-                at = end;
-                continue;
-            }
-            AppendEscaped(out, text.substr(at, end - at));
-            at = end;
+        if (StandaloneDigitRun(text, at, 2) == 2) {
+            AppendEscaped(out, text.substr(plain, at - plain));
+            out += "<span class=\"tcy\">";
+            out.append(text.substr(at, 2));
+            out += "</span>";
+            at = plain = at + 2;
             continue;
         }
-        const char c = text[at++];
-        AppendEscaped(out, std::string_view(&c, 1));
+        // Past a whole digit run at once: no run starts inside one.
+        do
+            ++at;
+        while (at < text.size() && IsAsciiDigit(text[at - 1]) && IsAsciiDigit(text[at]));
     }
+    AppendEscaped(out, text.substr(plain));
 }
 
 // One line of a node's text as XHTML: notation as ruby and emphasis.
@@ -112,8 +106,8 @@ void AppendParagraphs(std::string& out, std::string_view text)
 
 bool IsExportedNode(DomNode node)
 {
-    const DomAttribute flag = node.attribute(1);
-    return flag && format::IsExported(flag.value());
+    std::string flag;
+    return SUCCEEDED(format::ReadExportFlag(node, &flag)) && format::IsExported(flag);
 }
 
 // A chapter's body: its heading and text, then its nodes as sections, iteratively.
