@@ -152,17 +152,15 @@ void GlyphPainter::paintLine(QPainter& painter, VerticalLayout& layout, const Vi
         }
     }
     if (!spans.empty())
-        paintRuby(painter, layout, view, block, l, marks);
+        paintRuby(painter, view, p, lineNumber, l, spans, marks);
 }
 
 // Each ruby's reading, half size, beside the part of its base on this line (right of a
 // column, above a horizontal line), centred on it; a sesame dot beside each emphasised
 // character.
-void GlyphPainter::paintRuby(QPainter& painter, VerticalLayout& layout, const ViewGeometry& view, int block, int l,
-                             const Marks& marks)
+void GlyphPainter::paintRuby(QPainter& painter, const ViewGeometry& view, const ParaLayout& p, int lineNumber, int l,
+                             const std::vector<NotationSpan>& spans, const Marks& marks)
 {
-    const ParaLayout& p = layout.paragraphThroughLine(block, l);
-    const int lineNumber = layout.firstLineOf(block) + l;
     const int first = p.lineFirstCell[size_t(l)], end = p.lineEndCell(l);
     if (first >= end)
         return;
@@ -173,7 +171,7 @@ void GlyphPainter::paintRuby(QPainter& painter, VerticalLayout& layout, const Vi
     painter.save();
     painter.setFont(font);
     painter.setPen(marks.text);
-    for (const NotationSpan& s : layout.notation(block)) {
+    for (const NotationSpan& s : spans) {
         if (s.kind == int(notation::Kind::Escape) || s.baseStart >= lineEnd || s.baseEnd <= lineStart)
             continue;
         const int a = p.cellAt(std::max(s.baseStart, lineStart)), b = p.cellAt(std::min(s.baseEnd, lineEnd) - 1);

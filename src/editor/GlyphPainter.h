@@ -18,6 +18,8 @@ class QPainter;
 namespace penwick {
 
 class VerticalLayout;
+struct NotationSpan;
+struct ParaLayout;
 
 class GlyphPainter {
 public:
@@ -48,8 +50,8 @@ private:
     Batch& batchFor(const ShapedGlyph& glyph, bool selected, int style);
     void paintLine(QPainter& painter, VerticalLayout& layout, const ViewGeometry& view, int block,
                    int line, const Marks& marks);
-    void paintRuby(QPainter& painter, VerticalLayout& layout, const ViewGeometry& view, int block, int line,
-                   const Marks& marks);
+    void paintRuby(QPainter& painter, const ViewGeometry& view, const ParaLayout& paragraph, int lineNumber,
+                   int line, const std::vector<NotationSpan>& spans, const Marks& marks);
 
     std::vector<Batch> m_batches; // kept between paints for their capacity
 };

@@ -43,14 +43,6 @@ UChar32 CodePointAt(std::u16string_view s, std::size_t i)
     return c;
 }
 
-UChar32 CodePointBefore(std::u16string_view s, std::size_t i)
-{
-    UChar32 c = s[i - 1];
-    if (U16_IS_TRAIL(c) && i >= 2 && U16_IS_LEAD(s[i - 2]))
-        c = U16_GET_SUPPLEMENTARY(s[i - 2], c);
-    return c;
-}
-
 // Simple case folding, code point by code point, keeping every position.
 void FoldCase(std::u16string& s)
 {
@@ -103,8 +95,8 @@ bool IsWordBoundary(std::u16string_view s, std::size_t i)
     std::size_t j = i;
     WordKind before = WordKind::Attached;
     while (j > 0 && before == WordKind::Attached) {
-        before = KindOf(CodePointBefore(s, j));
-        j -= U16_IS_TRAIL(s[j - 1]) && j >= 2 && U16_IS_LEAD(s[j - 2]) ? 2 : 1;
+        U16_BACK_1(s.data(), 0, j);
+        before = KindOf(CodePointAt(s, j));
     }
     if (before == WordKind::Other || after == WordKind::Other)
         return true;    // each ideograph, kana or mark stands alone

@@ -150,18 +150,14 @@ void VellTreeView::dropEvent(QDropEvent* event)
 {
     DomNode parent, before;
     const DomNode dragged = NodeOf(m_hSelectedItem);
-    if (event->source() != this || !DropPlace(event->position().toPoint(), dragged, &parent, &before)) {
+    if (event->source() == this && DropPlace(event->position().toPoint(), dragged, &parent, &before)) {
+        PlaceNode(dragged, parent, before, event->modifiers() & Qt::ControlModifier || event->dropAction() == Qt::CopyAction);
+        // Done here: the view must not remove the dragged rows itself.
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
         event->ignore();
-        stopAutoScroll();
-        setState(NoState);
-        viewport()->update();
-        return;
     }
-    const bool copy = event->modifiers() & Qt::ControlModifier || event->dropAction() == Qt::CopyAction;
-    PlaceNode(dragged, parent, before, copy);
-    // Done here: the view must not remove the dragged rows itself.
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
     stopAutoScroll();
     setState(NoState);
     viewport()->update();
