@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The placement walk under the count: where each cell of a text lands on the manuscript
-// grid, and that the count agrees with the placements.
-#include "GridWalk.h"
+// The layout under the count (the placement walk with its pushes resolved, as manuscript
+// paper is drawn): where each cell of a text lands on the grid, which bytes it covers, and
+// that the count agrees with the placements.
 #include "KinsokuSet.h"
 #include "ManuscriptCounter.h"
+#include "ManuscriptLayout.h"
 #include "counter.h"
 
 #include <QFile>
 #include <QtTest>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -16,37 +18,19 @@ using namespace penwick::counter;
 
 namespace {
 
-struct Cell {
-    std::int64_t line, cell;
-    bool hanging;
-    std::size_t offset;
-    bool operator==(const Cell&) const = default;
+struct Laid {
+    std::vector<LaidCell> cells;
+    std::int64_t lines = 0;
 };
 
-// Follows the walk the way a page renderer would: pushes move the cells already placed.
-struct Recorder {
-    std::vector<Cell> cells;
-    std::vector<std::int64_t> lineEnds;
-    void cell(const Placement& p, std::size_t offset, bool)
-    {
-        for (std::int64_t k = 0; k < p.pushed; ++k) {
-            Cell& moved = cells[cells.size() - std::size_t(p.pushed - k)];
-            moved.line = p.line;
-            moved.cell = k;
-        }
-        cells.push_back({p.line, p.cell, p.hanging, offset});
-    }
-    void sourceLineEnd(std::int64_t lines) { lineEnds.push_back(lines); }
-};
-
-Recorder Walk(const std::string& text, int width, const std::string& kinsoku = PENWICK_DEFAULT_KINSOKU, std::int64_t* lines = nullptr)
+Laid Walk(const std::string& text, int width, const std::string& kinsoku = PENWICK_DEFAULT_KINSOKU)
 {
     const KinsokuSet set(kinsoku.data(), kinsoku.size());
-    Recorder r;
-    const std::int64_t n = GridWalk<Recorder>(set, width, r).run(text.data(), text.size());
-    if (lines)
-        *lines = n;
-    return r;
+    Laid laid;
+    laid.lines = layOutManuscript(text.data(), text.size(), set, width, [&](const std::vector<LaidCell>& line) {
+        laid.cells.insert(laid.cells.end(), line.begin(), line.end());
+    });
+    return laid;
 }
 
 }  // namespace
@@ -60,7 +44,7 @@ private slots:
         QTest::addColumn<int>("width");
         QTest::addColumn<QString>("expected");   // "line.cell" per cell, "h" for hanging
         QTest::newRow("fills and wraps") << "あいうえ" << 3 << "0.0 0.1 0.2 1.0";
-        QTest::newRow("closing marks hang") << "あいう。」か" << 3 << "0.0 0.1 0.2 0.3h 0.3h 1.0";
+        QTest::newRow("closing marks hang, one below the other") << "あいう。」か" << 3 << "0.0 0.1 0.2 0.3h 0.4h 1.0";
         QTest::newRow("opening bracket pushed") << "あい「う" << 3 << "0.0 0.1 1.0 1.1";
         QTest::newRow("run of brackets pushed") << "あ「『う" << 3 << "0.0 1.0 1.1 1.2";
         QTest::newRow("bracket at source line end stays") << "あい「\nう" << 3 << "0.0 0.1 0.2 1.0";
@@ -73,22 +57,25 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, width);
         QFETCH(QString, expected);
-        const Recorder r = Walk(text.toStdString(), width);
+        const Laid r = Walk(text.toStdString(), width);
         QStringList got;
-        for (const Cell& c : r.cells)
+        for (const LaidCell& c : r.cells)
             got << QStringLiteral("%1.%2%3").arg(c.line).arg(c.cell).arg(c.hanging ? "h" : "");
         QCOMPARE(got.join(' '), expected);
     }
 
-    void offsetsAndSourceLines()
+    // Each cell covers its bytes up to the next cell or the hard break.
+    void bytesOfEachCell()
     {
-        std::int64_t lines = 0;
-        const Recorder r = Walk("aあ\r\nb", 10, PENWICK_DEFAULT_KINSOKU, &lines);
+        const Laid r = Walk("aあ\u200B\r\nか\u3099", 10);
         QCOMPARE(r.cells.size(), std::size_t(3));
-        QCOMPARE(r.cells[1].offset, std::size_t(1));
-        QCOMPARE(r.cells[2].offset, std::size_t(6));
-        QCOMPARE(r.lineEnds, (std::vector<std::int64_t>{1, 2}));
-        QCOMPARE(lines, std::int64_t(2));
+        QCOMPARE(r.cells[0].begin, std::size_t(0));
+        QCOMPARE(r.cells[0].end, std::size_t(1));
+        QCOMPARE(r.cells[1].begin, std::size_t(1));
+        QCOMPARE(r.cells[1].end, std::size_t(7));   // the zero-width space it carries, not the CR LF
+        QCOMPARE(r.cells[2].begin, std::size_t(9));
+        QCOMPARE(r.cells[2].end, std::size_t(15));
+        QCOMPARE(r.lines, std::int64_t(2));
     }
 
     // On real prose, at many widths: every line is filled from its first cell without a
@@ -100,31 +87,28 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const std::string text = file.readAll().toStdString();
         for (int width : {1, 2, 3, 7, 20, 40}) {
-            std::int64_t lines = 0;
-            const Recorder r = Walk(text, width, PENWICK_DEFAULT_KINSOKU, &lines);
+            const Laid r = Walk(text, width);
             std::int64_t line = -1, next = 0;
-            for (const Cell& c : r.cells) {
+            std::string covered;
+            for (const LaidCell& c : r.cells) {
                 QVERIFY(c.line >= line);
                 if (c.line != line)
                     line = c.line, next = 0;
-                if (c.hanging) {
-                    QCOMPARE(c.cell, std::int64_t(width));
-                    QCOMPARE(next, std::int64_t(width));
-                } else {
-                    QCOMPARE(c.cell, next);
-                    ++next;
-                }
-                QVERIFY(c.cell <= width);
+                QCOMPARE(c.cell, next);   // a hanging cell goes on past the full line
+                QCOMPARE(c.hanging, next >= width);
+                ++next;
+                covered += text.substr(c.begin, c.end - c.begin);
             }
-            QVERIFY(line < lines);
+            QVERIFY(line < r.lines);
+            std::string withoutBreaks = text;
+            std::erase(withoutBreaks, '\n');
+            QVERIFY(covered == withoutBreaks);
             const std::string kinsoku = PENWICK_DEFAULT_KINSOKU;
             const Figures counted = countManuscript(text.data(), text.size(), kinsoku.data(), kinsoku.size(),
                                                     width, 1000000, 1);
-            QCOMPARE(std::int64_t(counted.lines), lines);
-            std::int64_t chars = 0;
-            for (const Cell& c : r.cells)
-                chars += text.compare(c.offset, 3, "\u3000") != 0 && text[c.offset] != ' ';
-            QCOMPARE(std::int64_t(counted.chars), chars);
+            QCOMPARE(std::int64_t(counted.lines), r.lines);
+            QCOMPARE(std::int64_t(counted.chars), std::int64_t(std::count_if(r.cells.begin(), r.cells.end(),
+                                                                             [](const LaidCell& c) { return !c.white; })));
         }
     }
 };

@@ -8,7 +8,9 @@
 //   void cell(const Placement& p, std::size_t offset, bool white)
 //       offset: the byte offset of the cell's first code point; white: a space cell.
 //       p.pushed > 0: the p.pushed cells before it moved to the start of p.line first.
-//   void sourceLineEnd(std::int64_t linesSoFar)
+//   void sourceLineEnd(std::int64_t linesSoFar, std::size_t end)
+//       end: the byte offset of the hard break that ends the source line (the text's
+//       length for the last one); the line's last cell ends there.
 #pragma once
 
 #include "CharKind.h"
@@ -37,13 +39,13 @@ public:
             const char32_t cp = in.next();
             const CharKind kind = charKind(cp);
             if (kind == CharKind::CarriageReturn) {
-                endSourceLine();
+                endSourceLine(offset);
                 afterCr = true;
                 continue;
             }
             if (kind == CharKind::Break) {
                 if (!(afterCr && cp == U'\n'))
-                    endSourceLine();
+                    endSourceLine(offset);
                 afterCr = false;
                 continue;
             }
@@ -53,7 +55,7 @@ public:
         // The last source line counts only if it holds a cell: a final break, or a final
         // run of ignored characters after it, opens no line.
         if (m_lineHasCell)
-            endSourceLine();
+            endSourceLine(len);
         return m_filler.linesDone();
     }
 
@@ -107,10 +109,10 @@ private:
         m_visitor.cell(m_filler.place(m_kinsoku.classOf(cp)), offset, white);
     }
 
-    void endSourceLine()
+    void endSourceLine(std::size_t end)
     {
         m_filler.finishSourceLine();
-        m_visitor.sourceLineEnd(m_filler.linesDone());
+        m_visitor.sourceLineEnd(m_filler.linesDone(), end);
         m_open = m_afterZwj = m_loneRegional = m_lineHasCell = false;
     }
 

@@ -21,7 +21,7 @@ std::int32_t saturate(std::int64_t value)
 struct CountingVisitor {
     std::int64_t chars = 0;
     void cell(const Placement&, std::size_t, bool white) { chars += !white; }
-    void sourceLineEnd(std::int64_t) {}
+    void sourceLineEnd(std::int64_t, std::size_t) {}
 };
 
 } // namespace
