@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Load, save, search and `penwick-cli info` on the 1,000,000-character, 3,300-node project
+// Load, save, search, export and `penwick-cli info` on the 1,000,000-character, 3,300-node project
 // (scale 1) and on one ten times larger (scale 10).
 #include "DomDocument.h"
 #include "EpubExport.h"
+#include "ManuscriptPdf.h"
 #include "ProjectGenerator.h"
 #include "ProjectSearch.h"
 
@@ -76,6 +77,22 @@ void BM_ExportEpub(benchmark::State& state)
     state.counters["MB"] = double(bytes.size()) / (1024 * 1024);
 }
 BENCHMARK(BM_ExportEpub)->Arg(1)->Arg(10)->ArgName("scale")->Unit(benchmark::kMillisecond);
+
+// Manuscript paper: the whole project on 20×20 sheets, font subset embedded.
+void BM_ExportManuscriptPdf(benchmark::State& state)
+{
+    DomDocument doc;
+    if (!doc.loadFromBytes(LargeProject(int(state.range(0))), "bench.xml"))
+        state.SkipWithError("load failed");
+    std::string bytes;
+    ManuscriptOptions options;
+    options.modified = 1;
+    for (auto _ : state)
+        if (!AssembleManuscriptPdf(doc, options, [](HRESULT, std::string_view) {}, &bytes))
+            state.SkipWithError("export failed");
+    state.counters["MB"] = double(bytes.size()) / (1024 * 1024);
+}
+BENCHMARK(BM_ExportManuscriptPdf)->Arg(1)->ArgName("scale")->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_SearchProject)->Args({1, 0})->Args({1, 1})->Args({10, 0})->ArgNames({"scale", "match_case"})->Unit(benchmark::kMillisecond);
 

@@ -6,11 +6,11 @@ set -euo pipefail
 what=${1:-test}
 pkgs=(build-essential cmake ninja-build pkg-config
       qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev libxkbcommon-dev
-      libpugixml-dev libharfbuzz-dev libicu-dev libzip-dev fonts-noto-cjk)
+      libpugixml-dev libharfbuzz-dev libicu-dev libzip-dev libfontconfig-dev zlib1g-dev fonts-noto-cjk)
 case "$what" in
   run) ;;
   test) pkgs+=(libbenchmark-dev xvfb xauth xdotool libxcb1-dev libxml2-dev libxml2-utils
-                dpkg-dev lintian appstream desktop-file-utils man-db epubcheck) ;;
+                dpkg-dev lintian appstream desktop-file-utils man-db epubcheck poppler-utils) ;;
   fuzz) pkgs+=(clang-14 libclang-rt-14-dev llvm-14 libxml2-dev) ;;
   *) echo "usage: $0 [run|test|fuzz]" >&2; exit 2 ;;
 esac

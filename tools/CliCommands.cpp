@@ -2,6 +2,7 @@
 #include "CliCommands.h"
 
 #include "EpubExport.h"
+#include "ManuscriptPdf.h"
 
 #include "DomDocument.h"
 #include "FileIO.h"
@@ -11,6 +12,8 @@
 #include "TextExport.h"
 #include "XmlEncoding.h"
 
+#include <charconv>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <sys/stat.h>
@@ -24,6 +27,7 @@ int Usage()
     std::cerr << "usage: penwick-cli info PROJECT.xml\n"
                  "       penwick-cli export PROJECT.xml OUT.txt [--encoding utf-8|cp932]\n"
                  "       penwick-cli export PROJECT.xml OUT.epub [--format epub]\n"
+                 "       penwick-cli export PROJECT.xml OUT.pdf [--format pdf] [--grid VxH] [--kinsoku CHARS] [--mode 0|1] [--ruling red|grey]\n"
                  "       penwick-cli count PROJECT.xml [--grid VxH] [--kinsoku CHARS] [--mode 0|1] [--ruby include|exclude] [--json]\n"
                  "       penwick-cli count --text FILE [--grid VxH] [--kinsoku CHARS] [--mode 0|1] [--ruby include|exclude] [--json]\n"
                  "       penwick-cli backups PROJECT.xml\n"
@@ -35,7 +39,9 @@ int Usage()
                  "  export  the texts flagged for export, as the application's export writes\n"
                  "          them (UTF-8 by default; cp932 for Windows readers); OUT.txt - writes\n"
                  "          to standard output; OUT.epub (or --format epub): a vertical EPUB 3\n"
-                 "          book, one document per chapter, ruby notation as ruby\n"
+                 "          book, one document per chapter, ruby notation as ruby; OUT.pdf (or\n"
+                 "          --format pdf): manuscript paper, one sheet of the counter's grid a\n"
+                 "          page, laid out as the counter counts\n"
                  "  count   the manuscript-paper counter's report: one line per chapter, then the\n"
                  "          total (defaults: grid 20x20, kinsoku 、。「」『』 and the ideographic\n"
                  "          space, mode 1); with --text, one line for a plain text file; --ruby\n"
@@ -62,6 +68,22 @@ bool LoadProject(const std::string& path, DomDocument& doc)
 
 namespace {
 
+bool ParseInt(std::string_view s, int* value)
+{
+    if (!s.empty() && s.front() == '+')
+        s.remove_prefix(1);
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), *value);
+    return ec == std::errc() && end == s.data() + s.size() && !s.empty();
+}
+
+// "VxH" with any 32-bit integers; nothing else is a grid.
+bool ParseGrid(std::string_view s, int* vertical, int* horizontal)
+{
+    const std::size_t x = s.find_first_of("xX", 1);   // not the sign of V
+    return x != std::string_view::npos && ParseInt(s.substr(0, x), vertical)
+           && ParseInt(s.substr(x + 1), horizontal);
+}
+
 bool IsStandardOutput(const std::string& path) { return path == "-" || path == "/dev/stdout"; }
 
 // Whether writing to out would replace in, the same file under any name or link (or
@@ -77,6 +99,23 @@ bool SameFile(const std::string& in, const std::string& out)
 
 }  // namespace
 
+Taken TakeGridOption(const Args& args, std::size_t& i, CountSettings* settings)
+{
+    const std::string& a = args[i];
+    if (a != "--grid" && a != "--kinsoku" && a != "--mode")
+        return Taken::No;
+    if (i + 1 >= args.size())
+        return Taken::Bad;
+    const std::string& value = args[++i];
+    if (a == "--kinsoku") {
+        settings->kinsoku = value;
+        return Taken::Yes;
+    }
+    const bool ok = a == "--grid" ? ParseGrid(value, &settings->vertical, &settings->horizontal)
+                                  : ParseInt(value, &settings->mode);
+    return ok ? Taken::Yes : Taken::Bad;
+}
+
 FailureReport ReportTo(const std::string& path)
 {
     return [path](HRESULT hr, std::string_view operation) {
@@ -84,26 +123,49 @@ FailureReport ReportTo(const std::string& path)
     };
 }
 
+namespace {
+
+// The format an output's name asks for: .epub, .pdf, else text.
+std::string FormatOf(const std::string& path)
+{
+    for (const char* suffix : {"epub", "pdf"})
+        if (path.size() > std::strlen(suffix) + 1 && path.ends_with(std::string(".") + suffix))
+            return suffix;
+    return "text";
+}
+
+}  // namespace
+
 int Export(const Args& args)
 {
     std::string encoding = "utf-8", format;
+    ManuscriptOptions paper;
+    bool paperOptions = false;
     Args files;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--encoding" && i + 1 < args.size())
+        if (const Taken t = TakeGridOption(args, i, &paper); t != Taken::No) {
+            if (t == Taken::Bad)
+                return Usage();
+            paperOptions = true;
+        } else if (args[i] == "--ruling" && i + 1 < args.size() && (args[i + 1] == "red" || args[i + 1] == "grey")) {
+            paper.ruling = args[++i] == "red" ? Ruling::Red : Ruling::Grey;
+            paperOptions = true;
+        } else if (args[i] == "--encoding" && i + 1 < args.size()) {
             encoding = args[++i];
-        else if (args[i] == "--format" && i + 1 < args.size())
+        } else if (args[i] == "--format" && i + 1 < args.size()) {
             format = args[++i];
-        else if (args[i].starts_with("--"))
+        } else if (args[i].starts_with("--")) {
             return Usage();
-        else
+        } else {
             files.push_back(args[i]);
+        }
     }
     if (files.size() != 2 || (encoding != "utf-8" && encoding != "cp932"))
         return Usage();
     // The format follows the output's suffix unless named.
     if (format.empty())
-        format = files[1].size() > 5 && files[1].ends_with(".epub") ? "epub" : "text";
-    if (format != "text" && format != "epub")
+        format = FormatOf(files[1]);
+    if ((format != "text" && format != "epub" && format != "pdf") || (paperOptions && format != "pdf"))
         return Usage();
     if (SameFile(files[0], files[1])) {
         std::cerr << "penwick-cli: 書き出し先「" << files[1] << "」はプロジェクトファイルそのものです。"
@@ -115,10 +177,10 @@ int Export(const Args& args)
         return 1;
     std::string text;
     const Status assembled =
-        format == "epub"
-            ? AssembleEpub(doc, {std::filesystem::absolute(files[0]).string(), 0}, ReportTo(files[0]), &text)
-            : AssembleTextExport(doc, encoding == "cp932" ? ExportEncoding::Cp932 : ExportEncoding::Utf8,
-                                 ReportTo(files[0]), &text);
+        format == "epub"  ? AssembleEpub(doc, {std::filesystem::absolute(files[0]).string(), 0}, ReportTo(files[0]), &text)
+        : format == "pdf" ? AssembleManuscriptPdf(doc, paper, ReportTo(files[0]), &text)
+                          : AssembleTextExport(doc, encoding == "cp932" ? ExportEncoding::Cp932 : ExportEncoding::Utf8,
+                                               ReportTo(files[0]), &text);
     if (!assembled) {
         if (!assembled.message.empty())
             std::cerr << "penwick-cli: " << assembled.message << '\n';

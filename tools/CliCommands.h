@@ -4,6 +4,7 @@
 // 2 bad usage (usage on stderr).
 #pragma once
 
+#include "CounterReport.h"
 #include "TextAssembly.h"
 
 #include <string>
@@ -25,6 +26,12 @@ bool LoadProject(const std::string& path, DomDocument& doc);
 
 // Reports failures inside a project's outline on stderr, one line each.
 FailureReport ReportTo(const std::string& path);
+
+// The grid options of count and of the manuscript-paper export: --grid VxH, --kinsoku
+// CHARS, --mode 0|1. Takes args[i] and its value into settings (i moves past them) when
+// it is one of them; Bad when its value is missing or no grid or number.
+enum class Taken { No, Yes, Bad };
+Taken TakeGridOption(const Args& args, std::size_t& i, CountSettings* settings);
 
 // Prints the usage text to stderr and returns 2.
 int Usage();

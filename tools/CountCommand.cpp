@@ -10,7 +10,6 @@
 #include "CounterReport.h"
 #include "RubyNotation.h"
 
-#include <charconv>
 #include <cstdio>
 #include <iostream>
 
@@ -25,34 +24,13 @@ struct CountOptions : CountSettings {
     std::string path;
 };
 
-bool ParseInt(std::string_view s, int* value)
-{
-    if (!s.empty() && s.front() == '+')
-        s.remove_prefix(1);
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), *value);
-    return ec == std::errc() && end == s.data() + s.size() && !s.empty();
-}
-
-// "VxH" with any 32-bit integers; nothing else is a grid.
-bool ParseGrid(std::string_view s, int* vertical, int* horizontal)
-{
-    const std::size_t x = s.find_first_of("xX", 1);   // not the sign of V
-    return x != std::string_view::npos && ParseInt(s.substr(0, x), vertical)
-           && ParseInt(s.substr(x + 1), horizontal);
-}
-
 bool ParseCountArgs(const Args& args, CountOptions* o)
 {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
-        if (a == "--grid" && hasValue) {
-            if (!ParseGrid(args[++i], &o->vertical, &o->horizontal))
-                return false;
-        } else if (a == "--kinsoku" && hasValue) {
-            o->kinsoku = args[++i];
-        } else if (a == "--mode" && hasValue) {
-            if (!ParseInt(args[++i], &o->mode))
+        if (const Taken t = TakeGridOption(args, i, o); t != Taken::No) {
+            if (t == Taken::Bad)
                 return false;
         } else if (a == "--ruby" && hasValue) {
             const std::string& v = args[++i];

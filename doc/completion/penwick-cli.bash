@@ -14,7 +14,8 @@ _penwick_cli()
     command=${COMP_WORDS[1]}
     case "$prev" in
         --encoding) COMPREPLY=($(compgen -W "utf-8 cp932" -- "$cur")); return ;;
-        --format) COMPREPLY=($(compgen -W "text epub" -- "$cur")); return ;;
+        --format) COMPREPLY=($(compgen -W "text epub pdf" -- "$cur")); return ;;
+        --ruling) COMPREPLY=($(compgen -W "red grey" -- "$cur")); return ;;
         --mode) COMPREPLY=($(compgen -W "0 1" -- "$cur")); return ;;
         --ruby) COMPREPLY=($(compgen -W "include exclude" -- "$cur")); return ;;
         --grid) COMPREPLY=($(compgen -W "20x20 20x10" -- "$cur")); return ;;
@@ -23,7 +24,7 @@ _penwick_cli()
     esac
     if [[ "$cur" == -* ]]; then
         case "$command" in
-            export) COMPREPLY=($(compgen -W "--encoding --format" -- "$cur")) ;;
+            export) COMPREPLY=($(compgen -W "--encoding --format --grid --kinsoku --mode --ruling" -- "$cur")) ;;
             count) COMPREPLY=($(compgen -W "--grid --kinsoku --mode --ruby --json --text" -- "$cur")) ;;
             grep) COMPREPLY=($(compgen -W "--word --case" -- "$cur")) ;;
         esac
@@ -33,7 +34,7 @@ _penwick_cli()
     local words=0 i
     for ((i = 2; i < COMP_CWORD; i++)); do
         case "${COMP_WORDS[i]}" in
-            --encoding|--format|--grid|--kinsoku|--mode|--ruby|--text) ((i++)) ;;
+            --encoding|--format|--grid|--kinsoku|--mode|--ruby|--ruling|--text) ((i++)) ;;
             -*) ;;
             *) ((words++)) ;;
         esac

@@ -14,6 +14,7 @@
 #include "TextAssembly.h"
 #include "TextExport.h"
 #include "EpubExport.h"
+#include "ManuscriptPdf.h"
 
 #include <QFile>
 
@@ -57,7 +58,7 @@ bool VellTreeView::GetAllChapterTexts(std::vector<std::string>* chapters)
 
 QString VellTreeView::ExportFileFilter()
 {
-    return QStringLiteral("テキストファイル (*.txt)|*.txt|EPUB (*.epub)|*.epub|その他(*.*)|*.*||");
+    return QStringLiteral("テキストファイル (*.txt)|*.txt|EPUB (*.epub)|*.epub|PDF (*.pdf)|*.pdf|その他(*.*)|*.*||");
 }
 
 bool VellTreeView::GetExportFilePath(QString& path)
@@ -86,9 +87,12 @@ void VellTreeView::OnProjectExport()
     Guarded("Failed in VellTreeView::GetChapterText", [&] {
         const DomDocument& doc = m_session.document();
         const FailureReport report = [this](HRESULT hr, std::string_view) { ReportResult(hr); };
-        // The file's suffix chooses the format: a vertical e-book or plain text.
+        // The file's suffix chooses the format: a vertical e-book, manuscript paper on the
+        // counter's default grid, or plain text.
         const Status status = path.endsWith(QStringLiteral(".epub"), Qt::CaseInsensitive)
                                   ? AssembleEpub(doc, {m_session.path(), 0}, report, &bytes)
+                              : path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)
+                                  ? AssembleManuscriptPdf(doc, {}, report, &bytes)
                                   : AssembleTextExport(doc, ExportEncoding::Utf8, report, &bytes);
         if (!status && !status.message.empty())
             ReportText(QString::fromStdString(status.message));

@@ -50,6 +50,7 @@ private slots:
     void unholdableCharactersAreReplacedAndSaid();
     void grepPrintsMatchingLinesLikeGrep();
     void exportWritesAnEpubBySuffixOrFormat();
+    void exportWritesManuscriptPaperBySuffixOrFormat();
 };
 
 void TestCli::exportWritesAnEpubBySuffixOrFormat()
@@ -65,8 +66,38 @@ void TestCli::exportWritesAnEpubBySuffixOrFormat()
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.read(58).mid(30), QByteArray("mimetypeapplication/epub+zip"));
     }
-    QCOMPARE(cli({"export", path, dir.filePath("c.txt"), "--format", "pdf"}).status, 2);
+    QCOMPARE(cli({"export", path, dir.filePath("c.txt"), "--format", "docx"}).status, 2);
     QVERIFY(!QFile::exists(dir.filePath("c.txt")));
+}
+
+// Manuscript paper by suffix or --format pdf, with the counter's grid options; they make
+// sense for nothing else.
+void TestCli::exportWritesManuscriptPaperBySuffixOrFormat()
+{
+    QTemporaryDir dir;
+    const QString path = write(dir, "p.xml",
+        "<project title=\"p\"><chapter title=\"一\" textout=\"yes\" type=\"Basic\"><text>本文</text></chapter></project>");
+    for (const QStringList& args :
+         {QStringList{"export", path, dir.filePath("b.pdf")},
+          QStringList{"export", path, dir.filePath("b.bin"), "--format", "pdf", "--grid", "20x10", "--ruling", "grey",
+                      "--kinsoku", "。", "--mode", "0"}}) {
+        const Run r = cli(args);
+        QCOMPARE(r.status, 0);
+        QFile f(args[2]);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray pdf = f.readAll();
+        QVERIFY(pdf.startsWith("%PDF-1.7"));
+        QVERIFY(pdf.contains("/Count 1 "));
+    }
+    for (const QStringList& args : {QStringList{"export", path, dir.filePath("c.txt"), "--grid", "20x10"},
+                                    QStringList{"export", path, dir.filePath("c.pdf"), "--ruling", "blue"},
+                                    QStringList{"export", path, dir.filePath("c.pdf"), "--grid", "20"}})
+        QCOMPARE(cli(args).status, 2);
+    const Run r = cli({"export", path, dir.filePath("c.pdf"), "--grid", "0x20"});
+    QCOMPARE(r.status, 1);
+    QVERIFY(r.err.contains("500"));
+    QVERIFY(!QFile::exists(dir.filePath("c.txt")));
+    QVERIFY(!QFile::exists(dir.filePath("c.pdf")));
 }
 
 // One line per matching line of a node's text (however many matches it holds), in outline

@@ -94,7 +94,7 @@ private slots:
         QCOMPARE(readFile(out), QByteArray("AAA\n\np1\n\n\nBBB\n"));
         QCOMPARE(prompts->shown.size(), 1);
         QCOMPARE(prompts->shown[0].kind, QStringLiteral("save"));
-        QCOMPARE(prompts->shown[0].text, QStringLiteral("テキストファイル (*.txt)|*.txt|EPUB (*.epub)|*.epub|その他(*.*)|*.*||"));
+        QCOMPARE(prompts->shown[0].text, QStringLiteral("テキストファイル (*.txt)|*.txt|EPUB (*.epub)|*.epub|PDF (*.pdf)|*.pdf|その他(*.*)|*.*||"));
         QCOMPARE(prompts->shown[0].defaultExt, QStringLiteral("txt"));
 
         // An existing export is replaced whole; the editor's latest text goes in first.
@@ -116,6 +116,18 @@ private slots:
         const QByteArray bytes = readFile(out);
         QVERIFY(bytes.startsWith("PK"));
         QCOMPARE(bytes.mid(30, 28), QByteArray("mimetypeapplication/epub+zip"));
+    }
+
+    // ... and one ending in .pdf manuscript paper, one 20×20 sheet a page.
+    void exportToAPdfFile()
+    {
+        QVERIFY(openExample());
+        const QString out = dir.filePath(QStringLiteral("example.PDF"));
+        QVERIFY(exportTo(out));
+        const QByteArray bytes = readFile(out);
+        QVERIFY(bytes.startsWith("%PDF-1.7"));
+        QVERIFY(bytes.contains("/Identity-V"));
+        QVERIFY(bytes.contains("/Count 1 "));
     }
 
     void cancellingWritesNothing()
