@@ -91,6 +91,10 @@ void BM_ExportManuscriptPdf(benchmark::State& state)
         if (!AssembleManuscriptPdf(doc, options, [](HRESULT, std::string_view) {}, &bytes))
             state.SkipWithError("export failed");
     state.counters["MB"] = double(bytes.size()) / (1024 * 1024);
+    std::size_t pages = 0;
+    for (std::size_t at = 0; (at = bytes.find("/Type /Page ", at)) != std::string::npos; ++at)
+        ++pages;
+    state.counters["pages"] = double(pages);
 }
 BENCHMARK(BM_ExportManuscriptPdf)->Arg(1)->ArgName("scale")->Unit(benchmark::kMillisecond);
 
