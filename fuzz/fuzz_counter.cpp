@@ -22,6 +22,11 @@
 //    fewer than V cells, so it adds at most one line; V hung cells save at most one line.
 //    Hence grid - (hung characters) <= kinsoku lines <= grid + (opening brackets).
 //  - Count/ReturnCount agree with CountText, and every non-zero mode is mode 1.
+//  - the layout manuscript paper is drawn from (layOutManuscript) takes the counted lines;
+//    its lines come in order, each filled from cell 0 without a gap (hanging cells after
+//    the last), and its cells cover the text's bytes in order without overlap.
+#include "KinsokuSet.h"
+#include "ManuscriptLayout.h"
 #include "counter.h"
 
 #include <climits>
@@ -148,6 +153,27 @@ std::vector<std::size_t> breakEnds(const std::string& s)
     return ends;
 }
 
+void checkLayout(const Input& in, long long total)
+{
+    const penwick::counter::KinsokuSet set =
+        in.mode != 0 ? penwick::counter::KinsokuSet(in.set.data(), in.set.size()) : penwick::counter::KinsokuSet();
+    long long lastLine = -1;
+    std::size_t lastEnd = 0;
+    const long long lines = penwick::counter::layOutManuscript(
+        in.text.data(), in.text.size(), set, in.v, [&](const std::vector<penwick::counter::LaidCell>& line) {
+            CHECK(!line.empty() && line.front().line > lastLine);
+            lastLine = line.front().line;
+            for (std::size_t k = 0; k < line.size(); ++k) {
+                const penwick::counter::LaidCell& c = line[k];
+                CHECK(c.line == lastLine && c.cell == static_cast<long long>(k));
+                CHECK(c.hanging == (c.cell >= in.v));
+                CHECK(c.begin >= lastEnd && c.begin < c.end && c.end <= in.text.size());
+                lastEnd = c.end;
+            }
+        });
+    CHECK(lines == total && lastLine < total);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -163,6 +189,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const long long total = totalLines(in.text, in.set, in.v, in.mode);
     CHECK(static_cast<long long>(r.nSheets) * in.h + r.nLines == total);
+    checkLayout(in, total);
 
     // The C pair over a NUL-terminated copy (the text up to its first NUL).
     {
