@@ -20,14 +20,15 @@ using pdf::Num;
 
 SheetGeometry SheetFor(int vertical, int horizontal)
 {
-    const int cells = vertical, columns = horizontal;
     constexpr double a4Short = 595.28, a4Long = 841.89, margin = 36;
     SheetGeometry g;
-    g.cells = cells;
-    g.columns = columns;
-    g.fold = cells == 20 && columns == 20;
-    const double across = columns + (columns - 1) * 0.25 + (g.fold ? 1.25 : 0.0);
-    const double down = cells + 1.5;   // the grid, the hanging room and a little air
+    g.cells = vertical;
+    g.columns = horizontal;
+    g.fold = vertical == 20 && horizontal == 20;
+    // In cells: the columns with their gutters (and the fold column); the grid, the
+    // hanging room and a little air above.
+    const double across = horizontal + (horizontal - 1) * 0.25 + (g.fold ? 1.25 : 0.0);
+    const double down = vertical + 1.5;
     auto fit = [&](double w, double h) { return std::min((w - 2 * margin) / across, (h - 2 * margin) / down); };
     // The orientation that gives the larger cells.
     const double landscape = fit(a4Long, a4Short), portrait = fit(a4Short, a4Long);

@@ -136,11 +136,6 @@ std::unique_ptr<VerticalFont> VerticalFont::Open(const std::string& family, std:
     return std::unique_ptr<VerticalFont>(new VerticalFont(std::move(impl)));
 }
 
-std::string VerticalFont::fileName() const
-{
-    return m->file;
-}
-
 const std::vector<PlacedGlyph>& VerticalFont::shape(std::string_view cell)
 {
     if (const auto it = m->cells.find(cell); it != m->cells.end())

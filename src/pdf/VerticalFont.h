@@ -46,8 +46,6 @@ public:
     // False with a message when the subset cannot be made.
     bool write(PdfWriter& pdf, int id, std::string* error) const;
 
-    std::string fileName() const;
-
 private:
     struct Impl;
     explicit VerticalFont(std::unique_ptr<Impl> impl);
