@@ -6,6 +6,7 @@
 
 #include "DomDocument.h"
 #include "FileIO.h"
+#include "GridPresets.h"
 #include "ProjectFormat.h"
 #include "ProjectSafety.h"
 #include "TextAssembly.h"
@@ -27,9 +28,9 @@ int Usage()
     std::cerr << "usage: penwick-cli info PROJECT.xml\n"
                  "       penwick-cli export PROJECT.xml OUT.txt [--encoding utf-8|cp932]\n"
                  "       penwick-cli export PROJECT.xml OUT.epub [--format epub]\n"
-                 "       penwick-cli export PROJECT.xml OUT.pdf [--format pdf] [--grid VxH] [--kinsoku CHARS] [--mode 0|1] [--ruling red|grey]\n"
-                 "       penwick-cli count PROJECT.xml [--grid VxH] [--kinsoku CHARS] [--mode 0|1] [--ruby include|exclude] [--json]\n"
-                 "       penwick-cli count --text FILE [--grid VxH] [--kinsoku CHARS] [--mode 0|1] [--ruby include|exclude] [--json]\n"
+                 "       penwick-cli export PROJECT.xml OUT.pdf [--format pdf] [--preset NAME] [--grid VxH] [--kinsoku CHARS] [--mode 0|1] [--ruling red|grey]\n"
+                 "       penwick-cli count PROJECT.xml [--preset NAME] [--grid VxH] [--kinsoku CHARS] [--mode 0|1] [--ruby include|exclude] [--json]\n"
+                 "       penwick-cli count --text FILE [--preset NAME] [--grid VxH] [--kinsoku CHARS] [--mode 0|1] [--ruby include|exclude] [--json]\n"
                  "       penwick-cli backups PROJECT.xml\n"
                  "       penwick-cli grep PATTERN PROJECT.xml [--word] [--case]\n"
                  "       penwick-cli --version | --help\n"
@@ -45,7 +46,8 @@ int Usage()
                  "  count   the manuscript-paper counter's report: one line per chapter, then the\n"
                  "          total (defaults: grid 20x20, kinsoku 、。「」『』 and the ideographic\n"
                  "          space, mode 1); with --text, one line for a plain text file; --ruby\n"
-                 "          exclude counts without the ruby notation and readings (|親《おや》)\n"
+                 "          exclude counts without the ruby notation and readings (|親《おや》);\n"
+                 "          --preset NAME takes a grid of [grids] in penwick.conf (default: 20x20)\n"
                  "  backups the project's backups and crash-recovery snapshot: time, size, path\n"
                  "  grep    each line of a node's text holding PATTERN, in outline order:\n"
                  "          titles path, line number and line, tab-separated; --word: whole\n"
@@ -102,7 +104,7 @@ bool SameFile(const std::string& in, const std::string& out)
 Taken TakeGridOption(const Args& args, std::size_t& i, CountSettings* settings)
 {
     const std::string& a = args[i];
-    if (a != "--grid" && a != "--kinsoku" && a != "--mode")
+    if (a != "--grid" && a != "--kinsoku" && a != "--mode" && a != "--preset")
         return Taken::No;
     if (i + 1 >= args.size())
         return Taken::Bad;
@@ -110,6 +112,21 @@ Taken TakeGridOption(const Args& args, std::size_t& i, CountSettings* settings)
     if (a == "--kinsoku") {
         settings->kinsoku = value;
         return Taken::Yes;
+    }
+    if (a == "--preset") {
+        std::string ini;
+        ReadWholeFile(SettingsFilePath(), ini);   // no file: the built-in grid only
+        const std::vector<GridPreset> presets = ParseGridPresets(ini);
+        if (const std::optional<CountSettings> preset = FindGridPreset(presets, value)) {
+            *settings = *preset;
+            return Taken::Yes;
+        }
+        std::string names;
+        for (const GridPreset& p : presets)
+            names += " " + p.name;
+        std::cerr << "penwick-cli: 原稿用紙のプリセット「" << value << "」はありません（" << SettingsFilePath()
+                  << " の [grids]）。あるもの:" << names << '\n';
+        return Taken::Bad;
     }
     const bool ok = a == "--grid" ? ParseGrid(value, &settings->vertical, &settings->horizontal)
                                   : ParseInt(value, &settings->mode);

@@ -27,9 +27,11 @@ bool LoadProject(const std::string& path, DomDocument& doc);
 // Reports failures inside a project's outline on stderr, one line each.
 FailureReport ReportTo(const std::string& path);
 
-// The grid options of count and of the manuscript-paper export: --grid VxH, --kinsoku
-// CHARS, --mode 0|1. Takes args[i] and its value into settings (i moves past them) when
-// it is one of them; Bad when its value is missing or no grid or number.
+// The grid options of count and of the manuscript-paper export: --preset NAME (a grid of
+// [grids] in penwick.conf, all its settings), --grid VxH, --kinsoku CHARS, --mode 0|1;
+// later ones override earlier. Takes args[i] and its value into settings (i moves past
+// them) when it is one of them; Bad when its value is missing or no grid, number or
+// preset (a preset's absence is said on stderr).
 enum class Taken { No, Yes, Bad };
 Taken TakeGridOption(const Args& args, std::size_t& i, CountSettings* settings);
 

@@ -20,12 +20,17 @@ _penwick_cli()
         --ruby) COMPREPLY=($(compgen -W "include exclude" -- "$cur")); return ;;
         --grid) COMPREPLY=($(compgen -W "20x20 20x10" -- "$cur")); return ;;
         --kinsoku) return ;;
+        --preset)
+            # The grids of [grids] in penwick.conf, and the built-in one.
+            local conf=${XDG_CONFIG_HOME:-$HOME/.config}/penwick/penwick.conf names
+            names=$(sed -n '/^\[grids\]/,/^\[/{s/^[[:space:]]*\([^.=;#[:space:]]*\)[[:space:]]*=.*/\1/p}' "$conf" 2>/dev/null)
+            COMPREPLY=($(compgen -W "default $names" -- "$cur")); return ;;
         --text) compopt -o filenames 2>/dev/null; COMPREPLY=($(compgen -f -- "$cur")); return ;;
     esac
     if [[ "$cur" == -* ]]; then
         case "$command" in
-            export) COMPREPLY=($(compgen -W "--encoding --format --grid --kinsoku --mode --ruling" -- "$cur")) ;;
-            count) COMPREPLY=($(compgen -W "--grid --kinsoku --mode --ruby --json --text" -- "$cur")) ;;
+            export) COMPREPLY=($(compgen -W "--encoding --format --preset --grid --kinsoku --mode --ruling" -- "$cur")) ;;
+            count) COMPREPLY=($(compgen -W "--preset --grid --kinsoku --mode --ruby --json --text" -- "$cur")) ;;
             grep) COMPREPLY=($(compgen -W "--word --case" -- "$cur")) ;;
         esac
         return
@@ -34,7 +39,7 @@ _penwick_cli()
     local words=0 i
     for ((i = 2; i < COMP_CWORD; i++)); do
         case "${COMP_WORDS[i]}" in
-            --encoding|--format|--grid|--kinsoku|--mode|--ruby|--ruling|--text) ((i++)) ;;
+            --encoding|--format|--preset|--grid|--kinsoku|--mode|--ruby|--ruling|--text) ((i++)) ;;
             -*) ;;
             *) ((words++)) ;;
         esac

@@ -15,9 +15,14 @@ struct Run {
     QString out, err;
 };
 
-Run cli(const QStringList& args)
+Run cli(const QStringList& args, const QString& configHome = QString())
 {
     QProcess p;
+    if (!configHome.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", configHome);
+        p.setProcessEnvironment(env);
+    }
     p.start(QStringLiteral(PENWICK_BIN_DIR "/penwick-cli"), args);
     p.waitForFinished(60000);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
@@ -51,7 +56,33 @@ private slots:
     void grepPrintsMatchingLinesLikeGrep();
     void exportWritesAnEpubBySuffixOrFormat();
     void exportWritesManuscriptPaperBySuffixOrFormat();
+    void gridPresetsComeFromTheSettingsFile();
 };
+
+// --preset takes a grid of [grids] in penwick.conf for count and the manuscript paper;
+// options after it override it; an unknown name is refused with the names there are.
+void TestCli::gridPresetsComeFromTheSettingsFile()
+{
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath("penwick"));
+    write(dir, "penwick/penwick.conf", "[grids]\nsmall=10x2\nsmall.mode=0\n");
+    const QString text = write(dir, "t.txt", QByteArray(45, 'a'));
+    QCOMPARE(cli({"count", "--text", text, "--preset", "small"}, dir.path()).out, QString("2枚と1行 45文字\n"));
+    QCOMPARE(cli({"count", "--text", text, "--preset", "small", "--grid", "20x20"}, dir.path()).out,
+             QString("0枚と3行 45文字\n"));
+    QCOMPARE(cli({"count", "--text", text, "--preset", "default"}, dir.path()).out, QString("0枚と3行 45文字\n"));
+    const QString project = write(dir, "p.xml",
+        "<project title=\"p\"><chapter title=\"一\" textout=\"yes\" type=\"Basic\"><text>" + QByteArray(45, 'a')
+            + "</text></chapter></project>");
+    QCOMPARE(cli({"export", project, dir.filePath("p.pdf"), "--preset", "small"}, dir.path()).status, 0);
+    QFile pdf(dir.filePath("p.pdf"));
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    QVERIFY(pdf.readAll().contains("/Count 3 "));
+    const Run unknown = cli({"count", "--text", text, "--preset", "bunko"}, dir.path());
+    QCOMPARE(unknown.status, 2);
+    QVERIFY(unknown.err.contains("bunko"));
+    QVERIFY(unknown.err.contains("default small"));
+}
 
 void TestCli::exportWritesAnEpubBySuffixOrFormat()
 {

@@ -1,0 +1,139 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "GridPresets.h"
+
+#include <charconv>
+#include <cstdlib>
+
+namespace penwick {
+
+namespace {
+
+std::string_view Trimmed(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
+// A value as QSettings writes it: plain, or in double quotes with backslash escapes.
+std::string Unquoted(std::string_view v)
+{
+    if (v.size() < 2 || v.front() != '"' || v.back() != '"')
+        return std::string(v);
+    std::string out;
+    for (std::size_t i = 1; i + 1 < v.size(); ++i) {
+        if (v[i] == '\\' && i + 2 < v.size()) {
+            const char c = v[++i];
+            out += c == 'n' ? '\n' : c == 't' ? '\t' : c;
+        } else {
+            out += v[i];
+        }
+    }
+    return out;
+}
+
+bool ParseNumber(std::string_view s, int* value)
+{
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), *value);
+    return ec == std::errc() && end == s.data() + s.size() && !s.empty();
+}
+
+bool ParseGrid(std::string_view s, CountSettings* settings)
+{
+    const std::size_t x = s.find_first_of("xX");
+    int v = 0, h = 0;
+    if (x == std::string_view::npos || !ParseNumber(s.substr(0, x), &v) || !ParseNumber(s.substr(x + 1), &h)
+        || v < 1 || v > 500 || h < 1 || h > 500)
+        return false;
+    settings->vertical = v;
+    settings->horizontal = h;
+    return true;
+}
+
+}  // namespace
+
+std::vector<GridPreset> ParseGridPresets(std::string_view ini, std::vector<std::string>* problems)
+{
+    std::vector<GridPreset> presets{{"default", CountSettings{}}};
+    auto complain = [&](std::string_view line, const char* why) {
+        if (problems)
+            problems->push_back("[grids] " + std::string(line) + ": " + why);
+    };
+    // Settings may come before or after their grid line: read the grids first.
+    std::vector<std::pair<std::string, std::string>> entries;
+    bool inGrids = false;
+    while (!ini.empty()) {
+        const std::size_t nl = ini.find('\n');
+        const std::string_view line = Trimmed(ini.substr(0, nl));
+        ini.remove_prefix(nl == std::string_view::npos ? ini.size() : nl + 1);
+        if (line.empty() || line.front() == ';' || line.front() == '#')
+            continue;
+        if (line.front() == '[') {
+            inGrids = line == "[grids]";
+            continue;
+        }
+        const std::size_t eq = line.find('=');
+        if (!inGrids)
+            continue;
+        if (eq == std::string_view::npos) {
+            complain(line, "no '='");
+            continue;
+        }
+        entries.emplace_back(std::string(Trimmed(line.substr(0, eq))), Unquoted(Trimmed(line.substr(eq + 1))));
+    }
+    for (const auto& [key, value] : entries) {
+        if (key.find('.') != std::string::npos)
+            continue;
+        GridPreset preset{key, CountSettings{}};
+        if (key.empty() || !ParseGrid(value, &preset.settings)) {
+            complain(key + "=" + value, "not a grid VxH of 1..500 cells");
+            continue;
+        }
+        if (FindGridPreset(presets, key)) {
+            complain(key + "=" + value, "a second grid of this name");
+            continue;
+        }
+        presets.push_back(preset);
+    }
+    for (const auto& [key, value] : entries) {
+        const std::size_t dot = key.find('.');
+        if (dot == std::string::npos)
+            continue;
+        const std::string name = key.substr(0, dot), setting = key.substr(dot + 1);
+        GridPreset* preset = nullptr;
+        for (std::size_t i = 1; i < presets.size(); ++i)   // the built-in grid stays as it is
+            if (presets[i].name == name)
+                preset = &presets[i];
+        int mode = 0;
+        if (!preset)
+            complain(key + "=" + value, "no grid of this name");
+        else if (setting == "kinsoku")
+            preset->settings.kinsoku = value;
+        else if (setting == "mode" && ParseNumber(value, &mode) && (mode == 0 || mode == 1))
+            preset->settings.mode = mode;
+        else
+            complain(key + "=" + value, setting == "mode" ? "mode is 0 or 1" : "unknown setting");
+    }
+    return presets;
+}
+
+std::optional<CountSettings> FindGridPreset(const std::vector<GridPreset>& presets, std::string_view name)
+{
+    for (const GridPreset& p : presets)
+        if (p.name == name)
+            return p.settings;
+    return std::nullopt;
+}
+
+std::string SettingsFilePath()
+{
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config && *config == '/')
+        return std::string(config) + "/penwick/penwick.conf";
+    const char* home = std::getenv("HOME");
+    return std::string(home ? home : "") + "/.config/penwick/penwick.conf";
+}
+
+}  // namespace penwick
