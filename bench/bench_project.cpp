@@ -3,6 +3,7 @@
 // (scale 1) and on one ten times larger (scale 10).
 #include "DomDocument.h"
 #include "EpubExport.h"
+#include "ManuscriptMap.h"
 #include "ManuscriptPdf.h"
 #include "ProjectGenerator.h"
 #include "ProjectSearch.h"
@@ -99,6 +100,64 @@ void BM_ExportManuscriptPdf(benchmark::State& state)
 BENCHMARK(BM_ExportManuscriptPdf)->Arg(1)->ArgName("scale")->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_SearchProject)->Args({1, 0})->Args({1, 1})->Args({10, 0})->ArgNames({"scale", "match_case"})->Unit(benchmark::kMillisecond);
+
+// One keystroke with the position line shown: the node's text changes by a character in the
+// middle of a paragraph, then the caret's place, the node's length and the total are asked.
+void BM_PositionKeystroke(benchmark::State& state)
+{
+    DomDocument doc;
+    if (!doc.loadFromBytes(LargeProject(int(state.range(0))), "bench.xml"))
+        state.SkipWithError("load failed");
+    ManuscriptMap map;
+    map.build(doc);
+    const int node = map.nodeCount() / 2;
+    const std::string original = map.node(node).firstChild().text();
+    const std::string typed = original.substr(0, original.size() / 2) + "あ" + original.substr(original.size() / 2);
+    bool flip = false;
+    std::int64_t sink = 0;
+    for (auto _ : state) {
+        flip = !flip;
+        map.setNodeText(node, flip ? typed : original);
+        sink += map.positionOf(node, original.size() / 2 + 3).cell + map.nodeLength(node).lines + map.total().lines;
+    }
+    benchmark::DoNotOptimize(sink);
+    state.counters["node_bytes"] = double(original.size());
+}
+BENCHMARK(BM_PositionKeystroke)->Arg(1)->Arg(10)->ArgName("scale")->Unit(benchmark::kMicrosecond);
+
+// Pressing Enter: a paragraph more, so the fragments after it move.
+void BM_PositionNewParagraph(benchmark::State& state)
+{
+    DomDocument doc;
+    if (!doc.loadFromBytes(LargeProject(int(state.range(0))), "bench.xml"))
+        state.SkipWithError("load failed");
+    ManuscriptMap map;
+    map.build(doc);
+    const int node = map.nodeCount() / 2;
+    const std::string original = map.node(node).firstChild().text();
+    const std::string split = original.substr(0, original.size() / 2) + "\n" + original.substr(original.size() / 2);
+    bool flip = false;
+    for (auto _ : state) {
+        flip = !flip;
+        map.setNodeText(node, flip ? split : original);
+        benchmark::DoNotOptimize(map.total().lines);
+    }
+}
+BENCHMARK(BM_PositionNewParagraph)->Arg(1)->Arg(10)->ArgName("scale")->Unit(benchmark::kMicrosecond);
+
+// Building the map from the document (open, outline changes).
+void BM_PositionBuild(benchmark::State& state)
+{
+    DomDocument doc;
+    if (!doc.loadFromBytes(LargeProject(int(state.range(0))), "bench.xml"))
+        state.SkipWithError("load failed");
+    for (auto _ : state) {
+        ManuscriptMap map;
+        map.build(doc);
+        benchmark::DoNotOptimize(map.total().lines);
+    }
+}
+BENCHMARK(BM_PositionBuild)->Arg(1)->Arg(10)->ArgName("scale")->Unit(benchmark::kMillisecond);
 
 void BM_SaveToFile(benchmark::State& state)
 {

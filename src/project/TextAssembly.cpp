@@ -12,7 +12,7 @@ constexpr std::string_view kChapterText = "GetChapterText";
 
 // A node's own contribution. Returns false when its children are not to be visited:
 // after a failure, and for text nodes and elements without attributes.
-bool AppendOwnPart(DomNode node, std::string& out, const FailureReport& report)
+bool AppendOwnPart(DomNode node, std::string& out, const FailureReport& report, std::vector<TextSpan>* spans)
 {
     const DomNodeType type = node.nodeType();
     if (type == DomNodeType::Text)
@@ -35,23 +35,23 @@ bool AppendOwnPart(DomNode node, std::string& out, const FailureReport& report)
             report(E_POINTER, kTreeText);
             return false;
         }
-        out += holder.text();
+        const std::string text = holder.text();
+        if (spans)
+            spans->push_back({node, out.size(), text.size()});
+        out += text;
     }
     return true;
 }
 
-}  // namespace
-
-std::string GetTreeText(DomNode root, const FailureReport& report)
+void AppendTreeText(DomNode root, std::string& out, const FailureReport& report, std::vector<TextSpan>* spans)
 {
-    std::string out;
-    if (!root || !AppendOwnPart(root, out, report))
-        return out;
+    if (!root || !AppendOwnPart(root, out, report, spans))
+        return;
     // Pre-order walk below root; every visited child adds "\n" before its own part.
     DomNode cur = root.firstChild();
     while (cur) {
         out += '\n';
-        if (AppendOwnPart(cur, out, report) && cur.firstChild()) {
+        if (AppendOwnPart(cur, out, report, spans) && cur.firstChild()) {
             cur = cur.firstChild();
             continue;
         }
@@ -61,6 +61,14 @@ std::string GetTreeText(DomNode root, const FailureReport& report)
             break;
         cur = cur.nextSibling();
     }
+}
+
+}  // namespace
+
+std::string GetTreeText(DomNode root, const FailureReport& report)
+{
+    std::string out;
+    AppendTreeText(root, out, report, nullptr);
     return out;
 }
 
@@ -102,6 +110,33 @@ bool GetAllChapterTexts(const DomDocument& doc, const FailureReport& report,
         if (text == kEndMarker)   // a chapter that reads as the marker ends the project
             break;
         chapters->push_back(std::move(text));
+    }
+    return true;
+}
+
+bool AssembleProjectText(const DomDocument& doc, const FailureReport& report, std::string* text,
+                         std::vector<TextSpan>* spans)
+{
+    text->clear();
+    spans->clear();
+    const DomNode root = doc.documentElement();
+    if (!root) {
+        report(E_POINTER, kChapterText);
+        return false;
+    }
+    std::string chapter;
+    std::vector<TextSpan> chapterSpans;
+    for (DomNode node = root.firstChild(); node; node = node.nextSibling()) {
+        chapter.clear();
+        chapterSpans.clear();
+        AppendTreeText(node, chapter, report, &chapterSpans);
+        if (chapter == kEndMarker)
+            break;
+        for (TextSpan& span : chapterSpans) {
+            span.begin += text->size();
+            spans->push_back(span);
+        }
+        *text += chapter;
     }
     return true;
 }

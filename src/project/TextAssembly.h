@@ -40,4 +40,17 @@ std::string GetChapterText(const DomDocument& doc, int index, const FailureRepor
 bool GetAllChapterTexts(const DomDocument& doc, const FailureReport& report,
                         std::vector<std::string>* chapters);
 
+// Where a flagged node's own text lies in an assembled text (bytes).
+struct TextSpan {
+    DomNode node;
+    std::size_t begin = 0;
+    std::size_t length = 0;
+};
+
+// The chapters' parts joined, exactly as the export and the counter's total see them, and
+// the span of every flagged node's own text in it, in text order. False (and nothing) when
+// there is no document element.
+bool AssembleProjectText(const DomDocument& doc, const FailureReport& report, std::string* text,
+                         std::vector<TextSpan>* spans);
+
 }  // namespace penwick

@@ -1,0 +1,110 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The project on manuscript paper, kept up to date edit by edit: where a place in a node's
+// text stands (sheet, line, cell), how long a node and the whole manuscript are, and where
+// a sheet begins. The manuscript is the export text (every chapter joined, as the counter's
+// total counts it), laid out by the counter's own walk.
+//
+// The text is kept as fragments: the pieces between hard breaks and node boundaries, each
+// belonging to at most one node. A paragraph (source line) always starts a new manuscript
+// line, so an edit re-lays only the paragraphs it touches; the lines and characters of
+// every fragment sit in Fenwick trees, so the sums before any place cost a logarithm.
+// A source line is usually one fragment; where one chapter's text runs straight into the
+// next (no break between them), it is several, laid out together.
+
+#include "CounterReport.h"
+#include "DomDocument.h"
+#include "KinsokuSet.h"
+#include "TextAssembly.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace penwick {
+
+// 1-based, as a writer counts: 12枚目 3行 5字.
+struct SheetPosition {
+    std::int64_t sheet = 1;
+    std::int64_t line = 1;
+    std::int64_t cell = 1;
+};
+
+// Lines and characters (cells that are not white space).
+struct ManuscriptLength {
+    std::int64_t lines = 0;
+    std::int64_t chars = 0;
+};
+
+class ManuscriptMap {
+public:
+    explicit ManuscriptMap(const CountSettings& settings = {});
+
+    // Lays out the document's export text. False (and empty) without a document element.
+    bool build(const DomDocument& doc);
+    // Lays out `text` with the nodes' own texts at `spans` (in order, not overlapping).
+    void build(std::string_view text, const std::vector<TextSpan>& spans);
+
+    const CountSettings& settings() const { return m_settings; }
+
+    // The whole manuscript: the counter's total.
+    ManuscriptLength total() const;
+    // Index of the node whose own text is in the manuscript, or -1 (not exported).
+    int nodeIndex(DomNode node) const;
+    int nodeCount() const { return static_cast<int>(m_nodes.size()); }
+    DomNode node(int index) const { return m_nodes[std::size_t(index)].node; }
+    // The node's own text laid out alone (as if it were the whole text).
+    ManuscriptLength nodeLength(int index) const;
+
+    // Where the character at byte `offset` of the node's own text stands; at the end of a
+    // paragraph, the cell after its last character (on the same line).
+    SheetPosition positionOf(int index, std::size_t offset) const;
+
+    // The node's own text is now `text`: re-lays the paragraphs that differ.
+    void setNodeText(int index, std::string_view text);
+
+    // Where sheet `sheet` (1-based) begins: the node and the byte offset in its own text;
+    // none past the last sheet. A sheet that begins in text no node holds (the empty line
+    // between nodes) begins at the next node's start.
+    struct Place {
+        int node = -1;
+        std::size_t offset = 0;
+    };
+    std::optional<Place> sheetStart(std::int64_t sheet) const;
+
+private:
+    struct Fragment {
+        std::string text;
+        int node = -1;
+        std::uint8_t breakLength = 0;   // the hard break after it (0: joined to the next, or the end)
+        bool joinsNext = false;
+        std::int64_t lines = 0;   // the source line's lines, on its first fragment; 0 on the others
+        std::int64_t chars = 0;
+    };
+    struct NodeEntry {
+        DomNode node;
+        std::size_t first = 0;   // its fragments
+        std::size_t count = 0;
+    };
+
+    static std::vector<Fragment> Split(std::string_view text, int node);
+    std::size_t sourceLineStart(std::size_t fragment) const;
+    std::size_t sourceLineEnd(std::size_t fragment) const;   // one past its last fragment
+    std::string sourceLineText(std::size_t first, std::size_t end) const;
+    void layOutSourceLine(std::size_t first);   // sets lines and chars, updates the trees
+    void rebuildTrees();
+    void add(std::vector<std::int64_t>& tree, std::size_t i, std::int64_t delta) const;
+    std::int64_t prefix(const std::vector<std::int64_t>& tree, std::size_t end) const;   // sum of [0, end)
+    ManuscriptLength laidAlone(std::string_view text, bool last) const;
+
+    CountSettings m_settings;
+    counter::KinsokuSet m_kinsoku;
+    std::vector<Fragment> m_fragments;
+    std::vector<NodeEntry> m_nodes;
+    std::vector<std::int64_t> m_lineTree, m_charTree;   // Fenwick trees over the fragments
+};
+
+}  // namespace penwick
