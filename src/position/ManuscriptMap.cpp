@@ -66,31 +66,47 @@ std::vector<ManuscriptMap::Fragment> ManuscriptMap::Split(std::string_view text,
 
 void ManuscriptMap::build(std::string_view text, const std::vector<TextSpan>& spans)
 {
-    m_fragments.clear();
-    m_nodes.clear();
+    m_blocks.clear();
+    m_nodeBlock.clear();
+    m_nodeHandles.clear();
     std::size_t at = 0;
     // A region's last piece runs into the next region unless the text ends there.
     auto append = [&](std::string_view region, int node) {
-        std::vector<Fragment> pieces = Split(region, node);
-        if (node < 0 && pieces.back().text.empty() && at + region.size() < text.size())
-            pieces.pop_back();   // an empty piece joined to the next one adds nothing
-        for (Fragment& f : pieces)
-            m_fragments.push_back(std::move(f));
+        Block block{node, Split(region, node)};
+        if (node < 0 && block.fragments.back().text.empty() && at + region.size() < text.size())
+            block.fragments.pop_back();   // an empty piece joined to the next one adds nothing
         at += region.size();
-        m_fragments.back().joinsNext = m_fragments.back().breakLength == 0 && at < text.size();
+        if (block.fragments.empty())
+            return;
+        block.fragments.back().joinsNext = block.fragments.back().breakLength == 0 && at < text.size();
+        m_blocks.push_back(std::move(block));
     };
     for (const TextSpan& span : spans) {
         if (span.begin > at)
             append(text.substr(at, span.begin - at), -1);
-        const std::size_t first = m_fragments.size();
-        append(text.substr(span.begin, span.length), static_cast<int>(m_nodes.size()));
-        m_nodes.push_back({span.node, first, m_fragments.size() - first});
+        m_nodeBlock.push_back(m_blocks.size());
+        m_nodeHandles.push_back(span.node);
+        append(text.substr(span.begin, span.length), static_cast<int>(m_nodeBlock.size() - 1));
     }
-    if (at < text.size() || m_fragments.empty())
+    if (at < text.size() || m_blocks.empty())
         append(text.substr(at), -1);
-    for (std::size_t f = 0; f < m_fragments.size(); f = sourceLineEnd(f))
-        layOutSourceLine(f);
-    rebuildTrees();
+    m_lineTree.clear();   // built below, from the blocks' sums
+    bool atEnd = false;
+    for (Ref r; !atEnd;)
+        r = layOutSourceLine(r, &atEnd, nullptr);
+    const std::size_t n = m_blocks.size();
+    m_lineTree.assign(n + 1, 0);
+    m_charTree.assign(n + 1, 0);
+    for (std::size_t i = 1; i <= n; ++i) {   // linear-time Fenwick build
+        updateBlockSums(i - 1);
+        m_lineTree[i] += m_blocks[i - 1].lines;
+        m_charTree[i] += m_blocks[i - 1].chars;
+        const std::size_t parent = i + (i & (~i + 1));
+        if (parent <= n) {
+            m_lineTree[parent] += m_lineTree[i];
+            m_charTree[parent] += m_charTree[i];
+        }
+    }
 }
 
 ManuscriptLength ManuscriptMap::laidAlone(std::string_view text, bool last) const
@@ -105,62 +121,74 @@ ManuscriptLength ManuscriptMap::laidAlone(std::string_view text, bool last) cons
     return {lines, tally.chars};
 }
 
-std::size_t ManuscriptMap::sourceLineStart(std::size_t f) const
+bool ManuscriptMap::next(Ref& r) const
 {
-    while (f > 0 && m_fragments[f - 1].joinsNext)
-        --f;
-    return f;
+    if (r.index + 1 < m_blocks[r.block].fragments.size()) {
+        ++r.index;
+        return true;
+    }
+    if (r.block + 1 < m_blocks.size()) {
+        r = {r.block + 1, 0};
+        return true;
+    }
+    return false;
 }
 
-std::size_t ManuscriptMap::sourceLineEnd(std::size_t f) const
+ManuscriptMap::Ref ManuscriptMap::sourceLineStart(Ref r) const
 {
-    while (m_fragments[f].joinsNext)
-        ++f;
-    return f + 1;
-}
-
-std::string ManuscriptMap::sourceLineText(std::size_t first, std::size_t end) const
-{
-    std::string text;
-    for (std::size_t f = first; f < end; ++f)
-        text += m_fragments[f].text;
-    return text;
-}
-
-void ManuscriptMap::layOutSourceLine(std::size_t first)
-{
-    const std::size_t end = sourceLineEnd(first);
-    const bool last = end == m_fragments.size();
-    const bool treesBuilt = m_lineTree.size() == m_fragments.size() + 1;
-    for (std::size_t f = first; f < end; ++f) {
-        Fragment& fragment = m_fragments[f];
-        const ManuscriptLength alone = laidAlone(fragment.text, true);
-        const std::int64_t lines = f > first ? 0
-                                   : end == first + 1 ? (last ? alone.lines : std::max<std::int64_t>(alone.lines, 1))
-                                                      : laidAlone(sourceLineText(first, end), last).lines;
-        if (treesBuilt) {
-            add(m_lineTree, f, lines - fragment.lines);
-            add(m_charTree, f, alone.chars - fragment.chars);
-        }
-        fragment.lines = lines;
-        fragment.chars = alone.chars;
+    for (;;) {
+        Ref before = r;
+        if (r.index > 0)
+            --before.index;
+        else if (r.block > 0)
+            before = {r.block - 1, m_blocks[r.block - 1].fragments.size() - 1};
+        else
+            return r;
+        if (!at(before).joinsNext)
+            return r;
+        r = before;
     }
 }
 
-void ManuscriptMap::rebuildTrees()
+std::string ManuscriptMap::sourceLineText(Ref r) const
 {
-    // Fenwick trees built in linear time: each node passes its sum to its parent.
-    const std::size_t n = m_fragments.size();
-    m_lineTree.assign(n + 1, 0);
-    m_charTree.assign(n + 1, 0);
-    for (std::size_t i = 1; i <= n; ++i) {
-        m_lineTree[i] += m_fragments[i - 1].lines;
-        m_charTree[i] += m_fragments[i - 1].chars;
-        const std::size_t parent = i + (i & (~i + 1));
-        if (parent <= n) {
-            m_lineTree[parent] += m_lineTree[i];
-            m_charTree[parent] += m_charTree[i];
-        }
+    std::string text = at(r).text;
+    while (at(r).joinsNext && next(r))
+        text += at(r).text;
+    return text;
+}
+
+ManuscriptMap::Ref ManuscriptMap::layOutSourceLine(Ref first, bool* atEnd, std::vector<std::size_t>* touched)
+{
+    Ref r = first;
+    bool single = true;
+    while (at(r).joinsNext && next(r))
+        single = false;
+    Ref after = r;
+    *atEnd = !next(after);
+    const bool last = *atEnd && at(r).breakLength == 0;
+    // One walk for a paragraph of one fragment; joined fragments count their characters
+    // each.
+    const ManuscriptLength laid = laidAlone(single ? at(first).text : sourceLineText(first), last);
+    for (Ref f = first;; next(f)) {
+        Fragment& fragment = at(f);
+        fragment.lines = f == first ? laid.lines : 0;
+        fragment.chars = single ? laid.chars : laidAlone(fragment.text, true).chars;
+        if (touched && (touched->empty() || touched->back() != f.block))
+            touched->push_back(f.block);
+        if (f == r)
+            break;
+    }
+    return after;
+}
+
+void ManuscriptMap::updateBlockSums(std::size_t block)
+{
+    Block& b = m_blocks[block];
+    b.lines = b.chars = 0;
+    for (const Fragment& f : b.fragments) {
+        b.lines += f.lines;
+        b.chars += f.chars;
     }
 }
 
@@ -180,51 +208,58 @@ std::int64_t ManuscriptMap::prefix(const std::vector<std::int64_t>& tree, std::s
     return sum;
 }
 
+std::int64_t ManuscriptMap::linesBefore(Ref r) const
+{
+    std::int64_t lines = prefix(m_lineTree, r.block);
+    for (std::size_t k = 0; k < r.index; ++k)
+        lines += m_blocks[r.block].fragments[k].lines;
+    return lines;
+}
+
 ManuscriptLength ManuscriptMap::total() const
 {
-    return {prefix(m_lineTree, m_fragments.size()), prefix(m_charTree, m_fragments.size())};
+    return {prefix(m_lineTree, m_blocks.size()), prefix(m_charTree, m_blocks.size())};
 }
 
 int ManuscriptMap::nodeIndex(DomNode node) const
 {
-    for (std::size_t i = 0; i < m_nodes.size(); ++i)
-        if (m_nodes[i].node == node)
+    for (std::size_t i = 0; i < m_nodeHandles.size(); ++i)
+        if (m_nodeHandles[i] == node)
             return static_cast<int>(i);
     return -1;
 }
 
 ManuscriptLength ManuscriptMap::nodeLength(int index) const
 {
-    const NodeEntry& n = m_nodes[std::size_t(index)];
+    const std::vector<Fragment>& fragments = m_blocks[m_nodeBlock[std::size_t(index)]].fragments;
     ManuscriptLength length;
-    for (std::size_t f = n.first; f < n.first + n.count; ++f) {
-        const Fragment& fragment = m_fragments[f];
+    for (std::size_t f = 0; f < fragments.size(); ++f) {
         // Alone, the node's paragraphs are its source lines; its last ends the text.
-        const ManuscriptLength alone = laidAlone(fragment.text, f + 1 == n.first + n.count);
-        length.lines += alone.lines;
-        length.chars += fragment.chars;
+        length.lines += laidAlone(fragments[f].text, f + 1 == fragments.size()).lines;
+        length.chars += fragments[f].chars;
     }
     return length;
 }
 
 SheetPosition ManuscriptMap::positionOf(int index, std::size_t offset) const
 {
-    const NodeEntry& n = m_nodes[std::size_t(index)];
+    const std::size_t block = m_nodeBlock[std::size_t(index)];
+    const std::vector<Fragment>& fragments = m_blocks[block].fragments;
     // The fragment that holds the offset, and the offset in its source line.
-    std::size_t f = n.first;
-    for (; f + 1 < n.first + n.count; ++f) {
-        const std::size_t size = m_fragments[f].text.size() + m_fragments[f].breakLength;
+    std::size_t i = 0;
+    for (; i + 1 < fragments.size(); ++i) {
+        const std::size_t size = fragments[i].text.size() + fragments[i].breakLength;
         if (offset < size)
             break;
         offset -= size;
     }
-    offset = std::min(offset, m_fragments[f].text.size());
-    const std::size_t first = sourceLineStart(f), end = sourceLineEnd(f);
-    for (std::size_t k = first; k < f; ++k)
-        offset += m_fragments[k].text.size();
-    const std::string line = end == first + 1 ? m_fragments[f].text : sourceLineText(first, end);
+    offset = std::min(offset, fragments[i].text.size());
+    const Ref first = sourceLineStart({block, i});
+    for (Ref k = first; !(k == Ref{block, i}); next(k))
+        offset += at(k).text.size();
+    const std::string line = sourceLineText(first);
 
-    std::int64_t lineIndex = prefix(m_lineTree, first), within = 0, cell = 0;
+    std::int64_t within = 0, cell = 0;
     bool found = false;
     counter::layOutManuscript(line.data(), line.size(), m_kinsoku, m_settings.vertical,
                               [&](const std::vector<counter::LaidCell>& cells) {
@@ -233,74 +268,66 @@ SheetPosition ManuscriptMap::positionOf(int index, std::size_t offset) const
                                           return;
                                       within = c.line;
                                       cell = c.cell;
-                                      if (offset < c.end) {
-                                          found = true;
-                                          return;
-                                      }
+                                      found = offset < c.end;
                                   }
                               });
     // Past the paragraph's last character: the cell after it, on its line.
-    if (!found && !line.empty() && offset >= line.size())
-        cell = std::min<std::int64_t>(cell + 1, m_settings.vertical - 1);
+    if (!found && !line.empty())
+        ++cell;
     cell = std::min<std::int64_t>(cell, m_settings.vertical - 1);   // a hanging mark: the line's last cell
-    lineIndex += within;
+    const std::int64_t lineIndex = linesBefore(first) + within;
     return {lineIndex / m_settings.horizontal + 1, lineIndex % m_settings.horizontal + 1, cell + 1};
 }
 
 void ManuscriptMap::setNodeText(int index, std::string_view text)
 {
-    NodeEntry& n = m_nodes[std::size_t(index)];
+    const std::size_t block = m_nodeBlock[std::size_t(index)];
+    std::vector<Fragment>& fragments = m_blocks[block].fragments;
     std::vector<Fragment> pieces = Split(text, index);
-    pieces.back().joinsNext = m_fragments[n.first + n.count - 1].joinsNext;
-    // Only what differs: the pieces equal at the front and at the back stay.
+    pieces.back().joinsNext = fragments.back().joinsNext;
+    // Only what differs: the pieces equal at the front and at the back stay, with their
+    // figures.
     auto same = [](const Fragment& a, const Fragment& b) {
         return a.breakLength == b.breakLength && a.joinsNext == b.joinsNext && a.text == b.text;
     };
     std::size_t front = 0, back = 0;
-    while (front < pieces.size() && front < n.count && same(pieces[front], m_fragments[n.first + front]))
+    while (front < pieces.size() && front < fragments.size() && same(pieces[front], fragments[front]))
         ++front;
-    while (back < pieces.size() - front && back < n.count - front
-           && same(pieces[pieces.size() - 1 - back], m_fragments[n.first + n.count - 1 - back]))
+    while (back < pieces.size() - front && back < fragments.size() - front
+           && same(pieces[pieces.size() - 1 - back], fragments[fragments.size() - 1 - back]))
         ++back;
-    const std::size_t from = n.first + front, oldEnd = n.first + n.count - back;
-    const std::size_t newCount = pieces.size() - front - back;
-    if (newCount == oldEnd - from) {
-        // Typing within paragraphs: the same fragments, new texts; the trees follow by deltas.
-        for (std::size_t k = 0; k < newCount; ++k) {
-            // Same structure: breaks stay breaks (only their form may change), joins stay.
-            Fragment& f = m_fragments[from + k];
-            f.text = std::move(pieces[front + k].text);
-            f.breakLength = pieces[front + k].breakLength;
-        }
-        for (std::size_t f = sourceLineStart(from); f < std::max(from + newCount, from + 1) && f < m_fragments.size();
-             f = sourceLineEnd(f))
-            layOutSourceLine(f);
-        return;
+    const std::size_t oldEnd = fragments.size() - back, newCount = pieces.size() - front - back;
+    if (front == pieces.size() && front == fragments.size())
+        return;   // nothing changed
+    fragments.erase(fragments.begin() + std::ptrdiff_t(front), fragments.begin() + std::ptrdiff_t(oldEnd));
+    fragments.insert(fragments.begin() + std::ptrdiff_t(front),
+                     std::make_move_iterator(pieces.begin() + std::ptrdiff_t(front)),
+                     std::make_move_iterator(pieces.begin() + std::ptrdiff_t(front + newCount)));
+    // Re-lay the source lines from the one before the change (whose end may have moved) to
+    // the first one after it.
+    Ref r = sourceLineStart({block, front > 0 ? front - 1 : 0});
+    const Ref stop{block, std::min(front + newCount, fragments.size() - 1)};
+    std::vector<std::size_t> touched;
+    bool atEnd = false;
+    do   // until the source line just laid held the stop fragment
+        r = layOutSourceLine(r, &atEnd, &touched);
+    while (!atEnd && (r.block < stop.block || (r.block == stop.block && r.index <= stop.index)));
+    for (const std::size_t b : touched) {
+        const std::int64_t lines = m_blocks[b].lines, chars = m_blocks[b].chars;
+        updateBlockSums(b);
+        add(m_lineTree, b, m_blocks[b].lines - lines);
+        add(m_charTree, b, m_blocks[b].chars - chars);
     }
-    // Paragraphs added or taken away: splice, re-lay the paragraphs around, rebuild the trees.
-    m_fragments.erase(m_fragments.begin() + std::ptrdiff_t(from), m_fragments.begin() + std::ptrdiff_t(oldEnd));
-    m_fragments.insert(m_fragments.begin() + std::ptrdiff_t(from),
-                       std::make_move_iterator(pieces.begin() + std::ptrdiff_t(front)),
-                       std::make_move_iterator(pieces.begin() + std::ptrdiff_t(front + newCount)));
-    const std::ptrdiff_t shift = std::ptrdiff_t(newCount) - std::ptrdiff_t(oldEnd - from);
-    n.count = std::size_t(std::ptrdiff_t(n.count) + shift);
-    for (std::size_t k = std::size_t(index) + 1; k < m_nodes.size(); ++k)
-        m_nodes[k].first = std::size_t(std::ptrdiff_t(m_nodes[k].first) + shift);
-    m_lineTree.clear();   // layOutSourceLine must not update them now
-    const std::size_t stop = std::min(m_fragments.size(), from + std::max<std::size_t>(newCount, 1) + 1);
-    for (std::size_t f = sourceLineStart(from == 0 ? 0 : from - 1); f < stop; f = sourceLineEnd(f))
-        layOutSourceLine(f);
-    rebuildTrees();
 }
 
 std::optional<ManuscriptMap::Place> ManuscriptMap::sheetStart(std::int64_t sheet) const
 {
-    if (sheet < 1 || m_nodes.empty())
+    if (sheet < 1 || m_nodeBlock.empty())
         return std::nullopt;
     const std::int64_t target = (sheet - 1) * m_settings.horizontal;
     if (sheet > 1 && target >= total().lines)
         return std::nullopt;
-    // The source line that holds the target line: the first fragment whose prefix passes it.
+    // The block, then the fragment, whose lines pass the target line.
     std::size_t pos = 0;
     std::int64_t before = 0;
     for (std::size_t step = std::size_t(1) << 62; step > 0; step >>= 1)
@@ -308,9 +335,10 @@ std::optional<ManuscriptMap::Place> ManuscriptMap::sheetStart(std::int64_t sheet
             pos += step;
             before += m_lineTree[pos];
         }
-    std::size_t f = std::min(pos, m_fragments.size() - 1);   // fragment index pos holds the line
-    const std::size_t first = sourceLineStart(f), end = sourceLineEnd(f);
-    const std::string line = sourceLineText(first, end);
+    Ref f{std::min(pos, m_blocks.size() - 1), 0};
+    while (before + at(f).lines <= target && f.index + 1 < m_blocks[f.block].fragments.size())
+        before += m_blocks[f.block].fragments[f.index++].lines;
+    const std::string line = sourceLineText(f);
     std::size_t offset = 0;
     bool found = false;
     counter::layOutManuscript(line.data(), line.size(), m_kinsoku, m_settings.vertical,
@@ -320,19 +348,19 @@ std::optional<ManuscriptMap::Place> ManuscriptMap::sheetStart(std::int64_t sheet
                                       found = true;
                                   }
                               });
-    // From the source line's offset to a fragment, then to a node.
-    for (f = first; f + 1 < end && offset >= m_fragments[f].text.size(); ++f)
-        offset -= m_fragments[f].text.size();
-    while (f < m_fragments.size() && m_fragments[f].node < 0) {
-        ++f;
+    // From the source line's offset to a fragment, then to a node's text.
+    while (offset >= at(f).text.size() && at(f).joinsNext && offset > 0) {
+        offset -= at(f).text.size();
+        next(f);
+    }
+    while (at(f).node < 0) {
+        if (!next(f))
+            return Place{nodeCount() - 1, 0};
         offset = 0;
     }
-    if (f == m_fragments.size())
-        return Place{static_cast<int>(m_nodes.size()) - 1, 0};
-    const int node = m_fragments[f].node;
-    for (std::size_t k = m_nodes[std::size_t(node)].first; k < f; ++k)
-        offset += m_fragments[k].text.size() + m_fragments[k].breakLength;
-    return Place{node, offset};
+    for (std::size_t k = 0; k < f.index; ++k)
+        offset += m_blocks[f.block].fragments[k].text.size() + m_blocks[f.block].fragments[k].breakLength;
+    return Place{at(f).node, offset};
 }
 
 }  // namespace penwick

@@ -5,10 +5,11 @@
 // a sheet begins. The manuscript is the export text (every chapter joined, as the counter's
 // total counts it), laid out by the counter's own walk.
 //
-// The text is kept as fragments: the pieces between hard breaks and node boundaries, each
-// belonging to at most one node. A paragraph (source line) always starts a new manuscript
-// line, so an edit re-lays only the paragraphs it touches; the lines and characters of
-// every fragment sit in Fenwick trees, so the sums before any place cost a logarithm.
+// The text is kept as fragments: the pieces between hard breaks and node boundaries, in
+// blocks, one per node (and one per stretch between nodes). A paragraph (source line)
+// always starts a new manuscript line, so an edit re-lays only the paragraphs it touches;
+// the blocks' lines and characters sit in Fenwick trees, so the sums before any place
+// cost a logarithm and a walk through one block.
 // A source line is usually one fragment; where one chapter's text runs straight into the
 // next (no break between them), it is several, laid out together.
 
@@ -54,8 +55,8 @@ public:
     ManuscriptLength total() const;
     // Index of the node whose own text is in the manuscript, or -1 (not exported).
     int nodeIndex(DomNode node) const;
-    int nodeCount() const { return static_cast<int>(m_nodes.size()); }
-    DomNode node(int index) const { return m_nodes[std::size_t(index)].node; }
+    int nodeCount() const { return static_cast<int>(m_nodeBlock.size()); }
+    DomNode node(int index) const { return m_nodeHandles[std::size_t(index)]; }
     // The node's own text laid out alone (as if it were the whole text).
     ManuscriptLength nodeLength(int index) const;
 
@@ -84,27 +85,41 @@ private:
         std::int64_t lines = 0;   // the source line's lines, on its first fragment; 0 on the others
         std::int64_t chars = 0;
     };
-    struct NodeEntry {
-        DomNode node;
-        std::size_t first = 0;   // its fragments
-        std::size_t count = 0;
+    // A node's fragments, or those of the text between nodes (node -1), with their sums.
+    // Paragraphs added or removed change one block; the trees are over blocks.
+    struct Block {
+        int node = -1;
+        std::vector<Fragment> fragments;
+        std::int64_t lines = 0;
+        std::int64_t chars = 0;
+    };
+    struct Ref {
+        std::size_t block = 0;
+        std::size_t index = 0;
+        bool operator==(const Ref&) const = default;
     };
 
     static std::vector<Fragment> Split(std::string_view text, int node);
-    std::size_t sourceLineStart(std::size_t fragment) const;
-    std::size_t sourceLineEnd(std::size_t fragment) const;   // one past its last fragment
-    std::string sourceLineText(std::size_t first, std::size_t end) const;
-    void layOutSourceLine(std::size_t first);   // sets lines and chars, updates the trees
-    void rebuildTrees();
+    Fragment& at(Ref r) { return m_blocks[r.block].fragments[r.index]; }
+    const Fragment& at(Ref r) const { return m_blocks[r.block].fragments[r.index]; }
+    bool next(Ref& r) const;   // false at the last fragment
+    Ref sourceLineStart(Ref r) const;
+    std::string sourceLineText(Ref first) const;   // through its joined fragments
+    // Lays out the source line that starts at `first`; answers the ref after it (or first
+    // itself at the end) and adds the blocks it touched to *touched.
+    Ref layOutSourceLine(Ref first, bool* atEnd, std::vector<std::size_t>* touched);
+    void updateBlockSums(std::size_t block);
+    std::int64_t linesBefore(Ref r) const;
     void add(std::vector<std::int64_t>& tree, std::size_t i, std::int64_t delta) const;
     std::int64_t prefix(const std::vector<std::int64_t>& tree, std::size_t end) const;   // sum of [0, end)
     ManuscriptLength laidAlone(std::string_view text, bool last) const;
 
     CountSettings m_settings;
     counter::KinsokuSet m_kinsoku;
-    std::vector<Fragment> m_fragments;
-    std::vector<NodeEntry> m_nodes;
-    std::vector<std::int64_t> m_lineTree, m_charTree;   // Fenwick trees over the fragments
+    std::vector<Block> m_blocks;
+    std::vector<std::size_t> m_nodeBlock;   // node index -> its block
+    std::vector<DomNode> m_nodeHandles;
+    std::vector<std::int64_t> m_lineTree, m_charTree;   // Fenwick trees over the blocks
 };
 
 }  // namespace penwick
