@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppSettings.h"
 
+#include "GridPresets.h"
+
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -41,6 +44,7 @@ AppSettings::WindowState AppSettings::Window(const QString& path)
     const QList<QVariant> sizes = file.value(QStringLiteral("splitter")).toList();
     if (sizes.size() == 2 && sizes[0].toInt() > 0 && sizes[1].toInt() > 0)
         w.splitter = {sizes[0].toInt(), sizes[1].toInt()};
+    w.positionLine = file.value(QStringLiteral("positionLine")).toBool();
     return w;
 }
 
@@ -53,6 +57,16 @@ void AppSettings::SetWindow(const WindowState& state, const QString& path)
         file.setValue(QStringLiteral("pos"), *state.pos);
     file.setValue(QStringLiteral("maximized"), state.maximized);
     file.setValue(QStringLiteral("splitter"), QVariantList{state.splitter.value(0), state.splitter.value(1)});
+    file.setValue(QStringLiteral("positionLine"), state.positionLine);
+}
+
+penwick::CountSettings AppSettings::Grid(const QString& path)
+{
+    QFile file(path);
+    const std::string ini = file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+    const QString name = QSettings(path, QSettings::IniFormat).value(QStringLiteral("editor/grid")).toString();
+    const auto preset = penwick::FindGridPreset(penwick::ParseGridPresets(ini), name.toStdString());
+    return preset ? *preset : penwick::CountSettings{};
 }
 
 EditorSettings AppSettings::Editor(const QString& path)

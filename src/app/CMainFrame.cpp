@@ -113,6 +113,7 @@ void CMainFrame::OnCreateClient()
     // The first pane is the active view until a pane gets the focus.
     m_pActiveView = m_pTreeView;
     CreateSearchPanel();
+    CreatePositionLine();
 }
 
 void CMainFrame::BuildMenus()
@@ -297,6 +298,7 @@ void CMainFrame::RestoreWindowState()
         setWindowState(windowState() | Qt::WindowMaximized);
     if (!w.splitter.isEmpty())
         m_wndSplitter->setSizes(w.splitter);
+    SetPositionLineShown(w.positionLine);
     m_pEditView->ApplySettings(AppSettings::Editor());
 }
 
@@ -308,6 +310,7 @@ void CMainFrame::SaveWindowState() const
     w.pos = pos();
     w.maximized = isMaximized();
     w.splitter = m_wndSplitter->sizes();
+    w.positionLine = IsPositionLineShown();
     AppSettings::SetWindow(w);
     AppSettings::SetEditorZoom(m_pEditView->zoom());
 }

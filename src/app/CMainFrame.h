@@ -31,6 +31,8 @@ class QMenu;
 class QDockWidget;
 class QSplitter;
 class SearchPanel;
+class PositionLine;
+class QTimer;
 class SafetyKeeper;
 class VellTreeView;
 
@@ -45,6 +47,12 @@ public:
     // The project search panel (Ctrl+Shift+F), docked beside the outline; hidden at start.
     SearchPanel* GetSearchPanel() const { return m_pSearch; }
     void ShowSearchPanel();
+    // The position line at the foot (Ctrl+Shift+P shows or hides it; hidden at first, the
+    // choice kept in penwick.conf) and Ctrl+G, which puts the caret where a sheet begins.
+    PositionLine* GetPositionLine() const { return m_pPosition; }
+    bool IsPositionLineShown() const;
+    void SetPositionLineShown(bool shown);
+    void GoToSheet();
     CVellDoc* GetActiveDocument() const { return m_pDocument; }
     CVellApp* GetApp() const { return m_pApp; }
     Prompts& prompts() const override;
@@ -113,6 +121,9 @@ private:
     void UpdateEditorIndicator();
     // ---- project search (CMainFrameSearch.cpp) ----
     void CreateSearchPanel();
+    void CreatePositionLine();
+    void RefreshPosition();
+    penwick::DomNode EditedNode() const;   // the node whose text the editor holds, or null
     // A result chosen: its node selected in the outline, the occurrence in the editor.
     void ShowSearchResult(penwick::DomNode node, int start, int length);
 
@@ -127,6 +138,8 @@ private:
     QList<QMenu*> m_menus;
     QDockWidget* m_pSearchDock = nullptr;
     SearchPanel* m_pSearch = nullptr;
+    PositionLine* m_pPosition = nullptr;
+    QTimer* m_pPositionTimer = nullptr;   // one refresh for a burst of signals, after them
 
     // ---- backups, recovery, lock (SafetyKeeper.cpp) ----
     SafetyKeeper* m_pSafety = nullptr;   // a child of this window

@@ -75,6 +75,8 @@ CVellEditView::CVellEditView(PaneHost* frame, QWidget* parent)
     layout->addWidget(m_pEdit);
     setFocusProxy(m_pEdit);
     connect(m_pEdit, &EditControl::keyReleased, this, &CVellEditView::keyReleased);
+    connect(m_pEdit, &EditControl::selectionChanged, this, &CVellEditView::caretMoved);
+    connect(m_pEdit, &EditControl::textChanged, this, &CVellEditView::textEdited);
     connect(m_pEdit, &EditControl::contextMenuRequested, this, &CVellEditView::ShowPopupMenu);
 }
 

@@ -108,6 +108,9 @@ public slots:
 
 signals:
     void keyReleased(int key);
+    // The caret or the selection moved; the text changed (typing, undo, a new text).
+    void caretMoved();
+    void textEdited();
 
 private:
     void ShowPopupMenu(const QPoint& globalPos);

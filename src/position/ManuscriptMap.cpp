@@ -355,12 +355,24 @@ std::optional<ManuscriptMap::Place> ManuscriptMap::sheetStart(std::int64_t sheet
     }
     while (at(f).node < 0) {
         if (!next(f))
-            return Place{nodeCount() - 1, 0};
+            return Place{nodeCount() - 1, 0, 0, 0};
         offset = 0;
     }
+    Place place{at(f).node, offset, f.index, offset};
     for (std::size_t k = 0; k < f.index; ++k)
-        offset += m_blocks[f.block].fragments[k].text.size() + m_blocks[f.block].fragments[k].breakLength;
-    return Place{at(f).node, offset};
+        place.offset += m_blocks[f.block].fragments[k].text.size() + m_blocks[f.block].fragments[k].breakLength;
+    return place;
+}
+
+std::size_t ManuscriptMap::OffsetOf(std::string_view text, std::size_t paragraph, std::size_t column)
+{
+    std::size_t start = 0;
+    for (const Fragment& f : Split(text, -1)) {
+        if (paragraph-- == 0)
+            return start + std::min(column, f.text.size());
+        start += f.text.size() + f.breakLength;
+    }
+    return text.size();
 }
 
 }  // namespace penwick

@@ -72,9 +72,15 @@ public:
     // between nodes) begins at the next node's start.
     struct Place {
         int node = -1;
-        std::size_t offset = 0;
+        std::size_t offset = 0;      // bytes into the node's text as the map holds it
+        std::size_t paragraph = 0;   // ... which is this paragraph (0-based)
+        std::size_t column = 0;      // ... and these bytes into it
     };
     std::optional<Place> sheetStart(std::int64_t sheet) const;
+
+    // The byte offset of `column` bytes into paragraph `paragraph` of `text`, whatever its
+    // line ends (the editor's LF for the file's CR LF); the end when there are fewer.
+    static std::size_t OffsetOf(std::string_view text, std::size_t paragraph, std::size_t column);
 
 private:
     struct Fragment {

@@ -178,6 +178,14 @@ private slots:
             const auto place = map.sheetStart(sheet);
             QVERIFY(place);
             const SheetPosition p = map.positionOf(place->node, place->offset);
+            // The same place by paragraph, in the text with the editor's line ends too.
+            const std::string own = map.node(place->node).firstChild().text();
+            QCOMPARE(ManuscriptMap::OffsetOf(own, place->paragraph, place->column), place->offset);
+            QString lf = QString::fromStdString(own);
+            lf.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            const std::string editor = lf.toStdString();
+            const std::size_t there = ManuscriptMap::OffsetOf(editor, place->paragraph, place->column);
+            QVERIFY(editor.substr(there, 6) == own.substr(place->offset, 6) || there == editor.size());
             QVERIFY2(p.sheet == sheet || (p.sheet == sheet + 1 && p.line == 1),
                      qPrintable(QStringLiteral("sheet %1 at %2/%3/%4").arg(sheet).arg(p.sheet).arg(p.line).arg(p.cell)));
         }

@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The position line and going to a sheet. The line follows the editor (typing, caret and
+// selection), the outline (commands, a project opened) and the node being edited; the
+// signals of one change come in bursts, so a zero timer refreshes once after them, when
+// the tree has settled on the node the editor shows.
+#include "CMainFrame.h"
+
+#include "AppSettings.h"
+#include "CVellEditView.h"
+#include "GoToSheetDialog.h"
+#include "PositionLine.h"
+#include "VellTreeView.h"
+
+#include <QAction>
+#include <QStatusBar>
+#include <QTimer>
+
+using namespace penwick;
+
+void CMainFrame::CreatePositionLine()
+{
+    // The frame has no status bar until the writer asks for the line.
+    m_pPosition = new PositionLine(*m_pSession, AppSettings::Grid(), this);
+    m_pPosition->hide();
+    m_pPositionTimer = new QTimer(this);
+    m_pPositionTimer->setSingleShot(true);
+    m_pPositionTimer->setInterval(0);
+    connect(m_pPositionTimer, &QTimer::timeout, this, &CMainFrame::RefreshPosition);
+    const auto later = [this] { m_pPositionTimer->start(); };
+    connect(m_pEditView, &CVellEditView::caretMoved, this, later);
+    connect(m_pEditView, &CVellEditView::textEdited, this, later);
+    const auto outlineChanged = [this] {
+        m_pPosition->projectChanged();
+        m_pPositionTimer->start();
+    };
+    connect(m_pTreeView->outline(), &OutlineModel::commandApplied, this, outlineChanged);
+    connect(m_pTreeView->outline(), &QAbstractItemModel::modelReset, this, outlineChanged);
+
+    auto* toggle = new QAction(this);
+    toggle->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    toggle->setShortcutContext(Qt::WindowShortcut);
+    connect(toggle, &QAction::triggered, this, [this] { SetPositionLineShown(!IsPositionLineShown()); });
+    addAction(toggle);
+    auto* go = new QAction(this);
+    go->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    go->setShortcutContext(Qt::WindowShortcut);
+    connect(go, &QAction::triggered, this, &CMainFrame::GoToSheet);
+    addAction(go);
+}
+
+bool CMainFrame::IsPositionLineShown() const
+{
+    const auto* bar = findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly);
+    return bar && !bar->isHidden();
+}
+
+void CMainFrame::SetPositionLineShown(bool shown)
+{
+    if (!shown) {
+        if (auto* bar = findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly))
+            bar->hide();
+        return;
+    }
+    if (m_pPosition->parentWidget() == this) {
+        statusBar()->addWidget(m_pPosition, 1);
+        statusBar()->setSizeGripEnabled(false);
+        m_pPosition->show();
+    }
+    statusBar()->show();
+    RefreshPosition();
+}
+
+DomNode CMainFrame::EditedNode() const
+{
+    return IsTextFileOpen() ? DomNode() : VellTreeView::NodeOf(m_pTreeView->m_hSelectedItem);
+}
+
+void CMainFrame::RefreshPosition()
+{
+    if (!IsPositionLineShown())
+        return;
+    int start = 0, end = 0;
+    m_pEditView->selection(&start, &end);
+    m_pPosition->showPlace(EditedNode(), m_pEditView->toPlainText(), std::min(start, end), std::max(start, end));
+}
+
+void CMainFrame::GoToSheet()
+{
+    if (IsTextFileOpen())
+        return;   // a text document is not on the manuscript
+    const DomNode edited = EditedNode();
+    const QString text = m_pEditView->toPlainText();
+    const ManuscriptMap& map = m_pPosition->map(edited, text);
+    const int grid = map.settings().horizontal;
+    const std::int64_t sheets = (map.total().lines + grid - 1) / grid;
+    int start = 0, end = 0;
+    m_pEditView->selection(&start, &end);
+    const int index = edited ? map.nodeIndex(edited) : -1;
+    const std::int64_t current =
+        index >= 0 ? map.positionOf(index, std::size_t(text.left(std::min(start, end)).toUtf8().size())).sheet : 1;
+    GoToSheetDialog dialog(int(std::min<std::int64_t>(sheets, 1000000)), int(current), this);
+    if (prompts().execDialog(dialog) != QDialog::Accepted)
+        return;
+    const auto place = map.sheetStart(dialog.sheet());
+    if (!place)
+        return;
+    const DomNode node = map.node(place->node);
+    const QModelIndex item = m_pTreeView->ItemOf(node);
+    if (!item.isValid())
+        return;
+    if (node != edited) {
+        m_pTreeView->setCurrentIndex(item);
+        if (EditedNode() != node)
+            return;   // the writer kept the text document (Cancel at the question)
+    }
+    // The place by paragraph: the editor's line ends are not the file's.
+    const std::string own = m_pEditView->toPlainText().toStdString();
+    const std::size_t offset = ManuscriptMap::OffsetOf(own, place->paragraph, place->column);
+    const int caret = int(QString::fromUtf8(own.data(), qsizetype(offset)).size());
+    m_pEditView->setSelection(caret, caret);
+    m_pEditView->control()->setFocus(Qt::OtherFocusReason);
+    RefreshPosition();
+}

@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "PositionLine.h"
+
+#include "ProjectSession.h"
+
+#include <QLocale>
+
+using namespace penwick;
+
+namespace {
+
+QString Sheets(std::int64_t lines, int horizontal)
+{
+    return QString::number(double(lines) / horizontal, 'f', 1) + QStringLiteral("枚");
+}
+
+QString Chars(std::int64_t chars)
+{
+    static const QLocale grouped(QLocale::English, QLocale::UnitedStates);   // 50,902
+    return grouped.toString(qlonglong(chars)) + QStringLiteral("字");
+}
+
+}  // namespace
+
+PositionLine::PositionLine(const ProjectSession& session, const CountSettings& grid, QWidget* parent)
+    : QLabel(parent), m_session(session), m_map(grid), m_alone(grid)
+{
+    setObjectName(QStringLiteral("positionLine"));
+    setTextInteractionFlags(Qt::TextSelectableByMouse);
+}
+
+QString PositionLine::Describe(const PositionFigures& f)
+{
+    QString text;
+    if (f.where != PositionFigures::Where::Document)
+        text = QStringLiteral("%1%2枚目 %3行 %4字　")
+                   .arg(f.where == PositionFigures::Where::NodeAlone ? QStringLiteral("（書き出し対象外）") : QString())
+                   .arg(f.at.sheet)
+                   .arg(f.at.line)
+                   .arg(f.at.cell);
+    text += (f.where == PositionFigures::Where::Document ? QStringLiteral("この文書 ") : QStringLiteral("この節 "))
+            + Sheets(f.here.lines, f.horizontal) + QLatin1Char(' ') + Chars(f.here.chars);
+    if (f.where != PositionFigures::Where::Document)
+        text += QStringLiteral(" · 全体 ") + Sheets(f.total.lines, f.horizontal) + QLatin1Char(' ') + Chars(f.total.chars);
+    if (f.selection)
+        text += QStringLiteral(" · 選択 ") + Chars(*f.selection);
+    return text;
+}
+
+void PositionLine::projectChanged()
+{
+    m_stale = true;
+}
+
+void PositionLine::bringUpToDate(DomNode node, const QString& text)
+{
+    if (m_stale) {
+        m_map.build(m_session.document());
+        m_stale = false;
+    }
+    if (const int index = node ? m_map.nodeIndex(node) : -1; index >= 0)
+        m_map.setNodeText(index, text.toStdString());
+}
+
+const ManuscriptMap& PositionLine::map(DomNode node, const QString& text)
+{
+    bringUpToDate(node, text);
+    return m_map;
+}
+
+void PositionLine::showPlace(DomNode node, const QString& text, int start, int end)
+{
+    bringUpToDate(node, text);
+    PositionFigures f;
+    f.horizontal = m_map.settings().horizontal;
+    f.total = m_map.total();
+    // Byte offsets of the caret (the selection's moving end is not known here: its start).
+    const std::size_t caret = std::size_t(text.left(start).toUtf8().size());
+    int index = node ? m_map.nodeIndex(node) : -1;
+    const ManuscriptMap* map = &m_map;
+    if (index < 0) {
+        // Not in the manuscript: the text laid out alone.
+        const std::string own = text.toStdString();
+        m_alone.build(own, {TextSpan{node, 0, own.size()}});
+        map = &m_alone;
+        index = 0;
+        f.where = node ? PositionFigures::Where::NodeAlone : PositionFigures::Where::Document;
+    }
+    f.at = map->positionOf(index, caret);
+    f.here = map->nodeLength(index);
+    if (end > start) {
+        ManuscriptMap selected(m_map.settings());
+        const std::string part = text.mid(start, end - start).toStdString();
+        selected.build(part, {TextSpan{DomNode(), 0, part.size()}});
+        f.selection = selected.total().chars;
+    }
+    setText(Describe(f));
+}
