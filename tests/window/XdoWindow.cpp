@@ -61,3 +61,22 @@ bool XdoWindow::type(const QString& window, const QString& text) const
         run({"type", "--delay", "40", text}, &ok);
     return ok;
 }
+
+QList<int> InkBands(const QImage& picture, const QRect& area)
+{
+    QList<int> bands;
+    const QRect r = area.intersected(picture.rect());
+    int top = -1;
+    for (int y = r.top(); y <= r.bottom() + 1; ++y) {
+        bool ink = false;
+        for (int x = r.left(); x <= r.right() && y <= r.bottom() && !ink; ++x)
+            ink = qGray(picture.pixel(x, y)) < 110;
+        if (ink && top < 0)
+            top = y;
+        if (!ink && top >= 0) {
+            bands << (top + y) / 2;
+            top = -1;
+        }
+    }
+    return bands;
+}

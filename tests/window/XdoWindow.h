@@ -5,7 +5,10 @@
 // back to the main window, so every key is sent after focusing its window explicitly.
 #pragma once
 
+#include <QImage>
+#include <QList>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -32,3 +35,7 @@ public:
 private:
     qint64 m_pid;
 };
+
+// The vertical middles of the bands of rows with dark ink in area of a picture, top down
+// (the rows of the outline, read off a screenshot).
+QList<int> InkBands(const QImage& picture, const QRect& area);

@@ -33,26 +33,6 @@ const char kProject[] =
     "<chapter title=\"第三章\" textout=\"yes\" type=\"Basic\"><text>三の本文</text></chapter>"
     "</project>";
 
-// The vertical middles of the bands of rows with dark ink in area, top down.
-QList<int> InkBands(const QImage& picture, const QRect& area)
-{
-    QList<int> bands;
-    const QRect r = area.intersected(picture.rect());
-    int top = -1;
-    for (int y = r.top(); y <= r.bottom() + 1; ++y) {
-        bool ink = false;
-        for (int x = r.left(); x <= r.right() && y <= r.bottom() && !ink; ++x)
-            ink = qGray(picture.pixel(x, y)) < 110;
-        if (ink && top < 0)
-            top = y;
-        if (!ink && top >= 0) {
-            bands << (top + y) / 2;
-            top = -1;
-        }
-    }
-    return bands;
-}
-
 }  // namespace
 
 class WindowUse : public QObject {

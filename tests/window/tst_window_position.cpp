@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The position line and Ctrl+G in the real window under Xvfb, driven through the X server:
+// the line appears at the foot only when asked for, changes as the writer types, and
+// Ctrl+G puts the caret where a sheet begins, which the saved project shows. The grid is
+// a preset of the settings file: 5 cells by 2 lines, so that a few characters fill sheets.
+#include "X11WindowGrab.h"
+#include "XcbTest.h"
+#include "XdoWindow.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+class WindowPosition : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_home;
+    QString m_project;
+    QProcess m_app;
+    std::unique_ptr<XdoWindow> m_x;
+    QString m_main;
+    QRect m_window;
+
+    // The foot of the window, where the position line goes.
+    QImage foot() const
+    {
+        const QImage picture = X11WindowGrab::grab(m_window);
+        return picture.copy(0, picture.height() - 24, picture.width(), 24);
+    }
+    // Text in the foot's left part, below the outline, where nothing is drawn but the line.
+    static bool hasText(const QImage& foot) { return !InkBands(foot, QRect(10, 2, 170, foot.height() - 4)).isEmpty(); }
+
+    QString saved()
+    {
+        const auto inode = [&] {
+            struct stat st;
+            return ::stat(QFile::encodeName(m_project).constData(), &st) == 0 ? st.st_ino : ino_t(0);
+        };
+        const ino_t before = inode();
+        if (!m_x->keys(m_main, {"ctrl+shift+s"}) || !QTest::qWaitFor([&] { return inode() != before; }, 5000))
+            return {};
+        QFile f(m_project);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X server: run through xvfb-run (ctest does)");
+        QVERIFY(QDir(m_home.path()).mkpath("config/penwick"));
+        QFile conf(m_home.filePath("config/penwick/penwick.conf"));
+        QVERIFY(conf.open(QIODevice::WriteOnly));
+        conf.write("[editor]\ngrid=tiny\n\n[grids]\ntiny=5x2\n");
+        conf.close();
+        m_project = m_home.filePath("位置.xml");
+        QFile f(m_project);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?><project title=\"位置\">"
+                "<chapter title=\"第一章\" textout=\"yes\" type=\"Basic\"><text>一二三四五六七八九十\r\n"
+                "あいうえおかきくけこ</text></chapter></project>");
+        f.close();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
+        env.insert("XDG_DATA_HOME", m_home.filePath("data"));
+        env.remove("QT_QPA_PLATFORM");
+        m_app.setProcessEnvironment(env);
+        m_app.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_app.start(QStringLiteral(PENWICK_EXE), {"--project", m_project});
+        QVERIFY2(m_app.waitForStarted(), qPrintable(m_app.errorString()));
+        m_x = std::make_unique<XdoWindow>(m_app.processId());
+        QTRY_VERIFY_WITH_TIMEOUT(!(m_main = m_x->find(QStringLiteral("位置 - Penwick"))).isEmpty(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!(m_window = X11WindowGrab::mainWindowOf(m_app.processId())).isEmpty(), 10000);
+    }
+
+    void lineFollowsTypingAndGoToSheetMovesTheCaret()
+    {
+        // The chapter's row: the first ink band under the menu bar in the outline.
+        QList<int> bands;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (bands = InkBands(X11WindowGrab::grab(m_window), QRect(0, 0, 150, m_window.height() / 2))).size() >= 2,
+            10000);
+        QVERIFY(m_x->click(m_main, {60, bands[1]}));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_x->find(QStringLiteral("[ 第一章 ]")).isEmpty(), 5000);
+
+        QVERIFY(!hasText(foot()));   // no status bar yet
+        QVERIFY(m_x->keys(m_main, {"ctrl+shift+p"}));
+        QTRY_VERIFY_WITH_TIMEOUT(hasText(foot()), 5000);
+        const QImage before = foot();
+        QVERIFY(m_x->keys(m_main, {"F6", "ctrl+Home", "Z"}));
+        QTRY_VERIFY_WITH_TIMEOUT(foot() != before, 5000);   // 1字 -> 2字, 10字 -> 11字
+
+        // Sheet 2 of 5×2 begins at the eleventh cell of the first paragraph, now 十.
+        QVERIFY(m_x->keys(m_main, {"ctrl+g"}));
+        QString go;
+        QTRY_VERIFY_WITH_TIMEOUT(!(go = m_x->find(QStringLiteral("原稿用紙の移動"), true)).isEmpty(), 5000);
+        QVERIFY(m_x->keys(go, {"ctrl+a"}));
+        QVERIFY(m_x->type(go, QStringLiteral("2")));
+        QVERIFY(m_x->keys(go, {"Return"}));
+        QTRY_VERIFY_WITH_TIMEOUT(m_x->find(QStringLiteral("原稿用紙の移動"), true).isEmpty(), 5000);
+        QVERIFY(m_x->keys(m_main, {"Y"}));
+        const QString file = saved();
+        QVERIFY2(file.contains(QStringLiteral("Z一二三四五六七八九Y十")), qPrintable(file));
+    }
+
+    void cleanupTestCase()
+    {
+        XcbTest::End(m_app);
+    }
+};
+
+PENWICK_XCB_TEST_MAIN(WindowPosition)
+
+#include "tst_window_position.moc"
