@@ -94,6 +94,7 @@ public:
     ProjectPane* projectPane() const override;
     SafetyHooks* safetyHooks() const override;
     bool IsTextFileOpen() const override;
+    penwick::CountSettings manuscriptGrid() const override;
     void SetTextFileOpen(bool open) override;
     bool TextDocumentHasFile() const override;
     bool MaybeSaveTextDocument() override;

@@ -20,7 +20,7 @@ using namespace penwick;
 void CMainFrame::CreatePositionLine()
 {
     // The frame has no status bar until the writer asks for the line.
-    m_pPosition = new PositionLine(*m_pSession, AppSettings::Grid(), this);
+    m_pPosition = new PositionLine(*m_pSession, manuscriptGrid(), this);
     m_pPosition->hide();
     m_pPositionTimer = new QTimer(this);
     m_pPositionTimer->setSingleShot(true);
@@ -46,6 +46,11 @@ void CMainFrame::CreatePositionLine()
     go->setShortcutContext(Qt::WindowShortcut);
     connect(go, &QAction::triggered, this, &CMainFrame::GoToSheet);
     addAction(go);
+}
+
+CountSettings CMainFrame::manuscriptGrid() const
+{
+    return AppSettings::Grid();
 }
 
 bool CMainFrame::IsPositionLineShown() const

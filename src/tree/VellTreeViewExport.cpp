@@ -20,6 +20,17 @@
 
 using namespace penwick;
 
+namespace {
+
+ManuscriptOptions PaperOn(const CountSettings& grid)
+{
+    ManuscriptOptions options;
+    static_cast<CountSettings&>(options) = grid;
+    return options;
+}
+
+}  // namespace
+
 std::string VellTreeView::GetTreeText(DomNode node)
 {
     std::string text;
@@ -88,11 +99,11 @@ void VellTreeView::OnProjectExport()
         const DomDocument& doc = m_session.document();
         const FailureReport report = [this](HRESULT hr, std::string_view) { ReportResult(hr); };
         // The file's suffix chooses the format: a vertical e-book, manuscript paper on the
-        // counter's default grid, or plain text.
+        // writer's grid, or plain text.
         const Status status = path.endsWith(QStringLiteral(".epub"), Qt::CaseInsensitive)
                                   ? AssembleEpub(doc, {m_session.path(), 0}, report, &bytes)
                               : path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)
-                                  ? AssembleManuscriptPdf(doc, {}, report, &bytes)
+                                  ? AssembleManuscriptPdf(doc, PaperOn(m_pFrame->manuscriptGrid()), report, &bytes)
                                   : AssembleTextExport(doc, ExportEncoding::Utf8, report, &bytes);
         if (!status && !status.message.empty())
             ReportText(QString::fromStdString(status.message));

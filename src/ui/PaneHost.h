@@ -5,6 +5,7 @@
 #pragma once
 
 #include "CommandTarget.h"
+#include "CounterReport.h"
 
 #include <QString>
 
@@ -72,6 +73,9 @@ public:
     // Whether the editor holds the text document (opened, new, or typed while no node was
     // selected) instead of a node's text.
     virtual bool IsTextFileOpen() const = 0;
+    // The writer's manuscript grid (a preset of the settings file): the position line's and
+    // the manuscript-paper export's.
+    virtual penwick::CountSettings manuscriptGrid() const = 0;
     virtual void SetTextFileOpen(bool open) = 0;
     // Whether the text document has a file: it was opened or saved under a name.
     virtual bool TextDocumentHasFile() const = 0;
