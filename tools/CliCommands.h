@@ -20,6 +20,8 @@ int Backups(const Args& args);
 int Count(const Args& args);
 // Exit status as grep's: 0 something found, 1 nothing, 2 an error.
 int Grep(const Args& args);
+int Target(const Args& args);
+int Stats(const Args& args);
 
 // Loads a project or explains on stderr why it cannot.
 bool LoadProject(const std::string& path, DomDocument& doc);

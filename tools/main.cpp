@@ -21,6 +21,10 @@ int main(int argc, char** argv)
         return penwick::cli::Export(args);
     if (command == "grep")
         return penwick::cli::Grep(args);
+    if (command == "target")
+        return penwick::cli::Target(args);
+    if (command == "stats")
+        return penwick::cli::Stats(args);
     if (command == "--version") {
         std::cout << "penwick-cli " PENWICK_VERSION "\n";
         return 0;

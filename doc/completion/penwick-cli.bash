@@ -8,7 +8,7 @@ _penwick_cli()
     cur=${COMP_WORDS[COMP_CWORD]}
     prev=${COMP_WORDS[COMP_CWORD-1]}
     if [ "$COMP_CWORD" -eq 1 ]; then
-        COMPREPLY=($(compgen -W "info export count backups grep --version --help" -- "$cur"))
+        COMPREPLY=($(compgen -W "info export count backups grep target stats --version --help" -- "$cur"))
         return
     fi
     command=${COMP_WORDS[1]}
@@ -19,7 +19,7 @@ _penwick_cli()
         --mode) COMPREPLY=($(compgen -W "0 1" -- "$cur")); return ;;
         --ruby) COMPREPLY=($(compgen -W "include exclude" -- "$cur")); return ;;
         --grid) COMPREPLY=($(compgen -W "20x20 20x10" -- "$cur")); return ;;
-        --kinsoku) return ;;
+        --kinsoku|--deadline) return ;;
         --preset)
             # The grids of [grids] in penwick.conf, and the built-in one.
             local conf=${XDG_CONFIG_HOME:-$HOME/.config}/penwick/penwick.conf names
@@ -32,6 +32,8 @@ _penwick_cli()
             export) COMPREPLY=($(compgen -W "--encoding --format --preset --grid --kinsoku --mode --ruling" -- "$cur")) ;;
             count) COMPREPLY=($(compgen -W "--preset --grid --kinsoku --mode --ruby --json --text" -- "$cur")) ;;
             grep) COMPREPLY=($(compgen -W "--word --case" -- "$cur")) ;;
+            target) COMPREPLY=($(compgen -W "--deadline --clear" -- "$cur")) ;;
+            stats) COMPREPLY=($(compgen -W "--preset --grid --json" -- "$cur")) ;;
         esac
         return
     fi
@@ -39,7 +41,7 @@ _penwick_cli()
     local words=0 i
     for ((i = 2; i < COMP_CWORD; i++)); do
         case "${COMP_WORDS[i]}" in
-            --encoding|--format|--preset|--grid|--kinsoku|--mode|--ruby|--ruling|--text) ((i++)) ;;
+            --encoding|--format|--preset|--grid|--kinsoku|--mode|--ruby|--ruling|--text|--deadline) ((i++)) ;;
             -*) ;;
             *) ((words++)) ;;
         esac

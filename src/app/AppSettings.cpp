@@ -63,10 +63,7 @@ void AppSettings::SetWindow(const WindowState& state, const QString& path)
 penwick::CountSettings AppSettings::Grid(const QString& path)
 {
     QFile file(path);
-    const std::string ini = file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
-    const QString name = QSettings(path, QSettings::IniFormat).value(QStringLiteral("editor/grid")).toString();
-    const auto preset = penwick::FindGridPreset(penwick::ParseGridPresets(ini), name.toStdString());
-    return preset ? *preset : penwick::CountSettings{};
+    return penwick::ChosenGrid(file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string());
 }
 
 EditorSettings AppSettings::Editor(const QString& path)

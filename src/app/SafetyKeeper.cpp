@@ -15,6 +15,8 @@
 #include "ProjectFormat.h"
 #include "ProjectSession.h"
 #include "VellTreeView.h"
+#include "TextAssembly.h"
+#include "WritingGoals.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -195,6 +197,20 @@ void SafetyKeeper::AfterSave(const QString& path)
     Store().removeRecovery(Native(project));
     m_bSnapshotWritten = false;
     m_sinceSnapshot.invalidate();
+    RecordWriting(project);
+}
+
+// The day's writing: the manuscript's characters as saved, for penwick-cli stats. A record
+// that cannot be written costs only the statistics; the save itself went through.
+void SafetyKeeper::RecordWriting(const QString& project)
+{
+    std::string text;
+    std::vector<penwick::TextSpan> spans;
+    if (!penwick::AssembleProjectText(m_pFrame->session().document(), [](HRESULT, std::string_view) {}, &text, &spans))
+        return;
+    const std::time_t now = std::time(nullptr);
+    std::string ignored;
+    penwick::RecordHistory(Native(project), {now, penwick::LocalOffset(now), penwick::CountOneText(text, {}).nChars}, &ignored);
 }
 
 // ---- recovery snapshots --------------------------------------------------------------

@@ -53,6 +53,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void RecordWriting(const QString& project);
     bool HasUnsavedWork() const;
     // Writes the snapshot unless the last one is younger than the interval; then the
     // pause timer is set for when it may be written.

@@ -10,6 +10,7 @@
 #include "OutlineItems.h"
 #include "PositionLine.h"
 #include "VellTreeView.h"
+#include "WritingGoals.h"
 
 #include <QSettings>
 #include <QSpinBox>
@@ -104,6 +105,25 @@ private slots:
         select(ChildItem(TopItem(tree, 0), 0));
         tree->RunCommand(ID_TREE_DELETE);
         QTRY_VERIFY(line().endsWith(QStringLiteral("枚 551字")));
+    }
+
+    // The project's target, beside it, shows its progress; a save records the day's writing.
+    void showsTheTargetAndRecordsTheDay()
+    {
+        const std::string project = dir.filePath(QStringLiteral("p.xml")).toStdString();
+        std::string error;
+        QVERIFY(penwick::WriteTargets(project, {penwick::ParseTarget("1000字"), std::nullopt}, &error));
+        frame->GetPositionLine()->projectChanged();
+        frame->SetPositionLineShown(true);
+        select(TopItem(tree, 0));
+        QTRY_VERIFY(line().endsWith(QStringLiteral("　553 / 1000字 · 残り 447字")));
+
+        const std::size_t before = penwick::ReadHistory(project).size();
+        QTest::keyClick(edit->control(), Qt::Key_A);
+        QVERIFY(frame->RouteCommand(ID_PROJECT_SAVE));
+        const std::vector<penwick::HistoryRecord> history = penwick::ReadHistory(project);
+        QCOMPARE(history.size(), before + 1);
+        QCOMPARE(history.back().chars, std::int64_t(554));
     }
 
     void goesToASheet()

@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // penwick-cli as a user runs it: output, exit status and messages.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -57,7 +60,42 @@ private slots:
     void exportWritesAnEpubBySuffixOrFormat();
     void exportWritesManuscriptPaperBySuffixOrFormat();
     void gridPresetsComeFromTheSettingsFile();
+    void targetAndStats();
 };
+
+// The target beside the project, set and shown; stats: the whole, each chapter, the
+// target's progress, as text and JSON; bad targets and deadlines are refused.
+void TestCli::targetAndStats()
+{
+    QTemporaryDir dir;
+    const QString project = write(dir, "p.xml",
+        "<project title=\"p\"><chapter title=\"一\" textout=\"yes\" type=\"Basic\"><text>" + QByteArray(20, 'a')
+            + "</text></chapter><chapter title=\"二\" textout=\"yes\" type=\"Basic\"><text>" + QByteArray(10, 'b')
+            + "</text></chapter></project>");
+    QCOMPARE(cli({"target", project}, dir.path()).out, QString("(no target)\n"));
+    const Run set = cli({"target", project, "100字", "--deadline", "2999-12-31"}, dir.path());
+    QCOMPARE(set.status, 0);
+    QVERIFY2(set.out.startsWith("30 / 100字 · 残り 70字 · 締切まで "), qPrintable(set.out));
+    QVERIFY(QFile::exists(project + ".targets"));
+    QCOMPARE(cli({"target", project, "百字"}, dir.path()).status, 2);
+    QCOMPARE(cli({"target", project, "--deadline", "2027-02-30"}, dir.path()).status, 2);
+    QCOMPARE(cli({"target", dir.filePath("none.xml")}, dir.path()).status, 1);
+
+    const Run stats = cli({"stats", project, "--grid", "10x2"}, dir.path());
+    QCOMPARE(stats.status, 0);
+    const QStringList lines = stats.out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.value(0), QString("全体\t1.5枚\t30字\t(10x2)"));
+    QCOMPARE(lines.value(1), QString("一\t1.0枚\t20字"));
+    QCOMPARE(lines.value(2), QString("二\t0.5枚\t10字"));
+    QVERIFY(lines.value(3).startsWith("目標\t30 / 100字"));
+    const QJsonObject json = QJsonDocument::fromJson(cli({"stats", project, "--json"}, dir.path()).out.toUtf8()).object();
+    QCOMPARE(json["grid"].toString(), QString("20x20"));
+    QCOMPARE(json["total"].toObject()["chars"].toInt(), 30);
+    QCOMPARE(json["chapters"].toArray().size(), 2);
+    QCOMPARE(json["target"].toObject()["target"].toString(), QString("100字"));
+    QCOMPARE(cli({"target", project, "--clear"}, dir.path()).out, QString("(no target)\n"));
+    QVERIFY(!QFile::exists(project + ".targets"));
+}
 
 // --preset takes a grid of [grids] in penwick.conf for count and the manuscript paper;
 // options after it override it; an unknown name is refused with the names there are.

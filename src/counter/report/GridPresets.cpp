@@ -127,6 +127,24 @@ std::optional<CountSettings> FindGridPreset(const std::vector<GridPreset>& prese
     return std::nullopt;
 }
 
+CountSettings ChosenGrid(std::string_view ini)
+{
+    std::string name;
+    bool inEditor = false;
+    for (std::string_view rest = ini; !rest.empty();) {
+        const std::size_t nl = rest.find('\n');
+        const std::string_view line = Trimmed(rest.substr(0, nl));
+        rest.remove_prefix(nl == std::string_view::npos ? rest.size() : nl + 1);
+        if (!line.empty() && line.front() == '[')
+            inEditor = line == "[editor]";
+        else if (const std::size_t eq = line.find('='); inEditor && eq != std::string_view::npos
+                                                         && Trimmed(line.substr(0, eq)) == "grid")
+            name = Unquoted(Trimmed(line.substr(eq + 1)));
+    }
+    const auto preset = FindGridPreset(ParseGridPresets(ini), name);
+    return preset ? *preset : CountSettings{};
+}
+
 std::string SettingsFilePath()
 {
     const char* config = std::getenv("XDG_CONFIG_HOME");

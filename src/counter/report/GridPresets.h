@@ -32,6 +32,9 @@ std::vector<GridPreset> ParseGridPresets(std::string_view ini, std::vector<std::
 // The preset called `name`, if there is one.
 std::optional<CountSettings> FindGridPreset(const std::vector<GridPreset>& presets, std::string_view name);
 
+// The writer's grid: the preset that [editor] grid names ("default" when unset or unknown).
+CountSettings ChosenGrid(std::string_view ini);
+
 // $XDG_CONFIG_HOME/penwick/penwick.conf, or ~/.config/penwick/penwick.conf.
 std::string SettingsFilePath();
 

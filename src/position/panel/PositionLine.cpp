@@ -5,6 +5,8 @@
 
 #include <QLocale>
 
+#include <ctime>
+
 using namespace penwick;
 
 namespace {
@@ -44,6 +46,8 @@ QString PositionLine::Describe(const PositionFigures& f)
         text += QStringLiteral(" · 全体 ") + Sheets(f.total.lines, f.horizontal) + QLatin1Char(' ') + Chars(f.total.chars);
     if (f.selection)
         text += QStringLiteral(" · 選択 ") + Chars(*f.selection);
+    if (!f.progress.empty() && f.where != PositionFigures::Where::Document)
+        text += QStringLiteral("　") + QString::fromStdString(f.progress);
     return text;
 }
 
@@ -56,6 +60,7 @@ void PositionLine::bringUpToDate(DomNode node, const QString& text)
 {
     if (m_stale) {
         m_map.build(m_session.document());
+        m_targets = m_session.path().empty() ? ProjectTargets{} : ReadTargets(m_session.path());
         m_stale = false;
     }
     if (const int index = node ? m_map.nodeIndex(node) : -1; index >= 0)
@@ -86,6 +91,8 @@ void PositionLine::showPlace(DomNode node, const QString& text, int start, int e
         index = 0;
         f.where = node ? PositionFigures::Where::NodeAlone : PositionFigures::Where::Document;
     }
+    const std::time_t now = std::time(nullptr);
+    f.progress = DescribeProgress(m_targets, f.total.lines, f.total.chars, f.horizontal, LocalDay(now, LocalOffset(now)));
     f.at = map->positionOf(index, caret);
     f.here = map->nodeLength(index);
     if (end > start) {

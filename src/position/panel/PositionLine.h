@@ -8,6 +8,7 @@
 #pragma once
 
 #include "ManuscriptMap.h"
+#include "WritingGoals.h"
 
 #include <QLabel>
 
@@ -24,6 +25,7 @@ struct PositionFigures {
     penwick::ManuscriptLength here, total;   // the node (or document) and the manuscript
     int horizontal = 20;                     // lines per sheet
     std::optional<std::int64_t> selection;   // characters selected
+    std::string progress;                    // against the project's target, if it has one
 };
 
 class PositionLine : public QLabel {
@@ -33,8 +35,8 @@ public:
 
     static QString Describe(const PositionFigures& f);
 
-    // The project's text changed other than by typing (opened, outline commands): lay it
-    // out again on the next show.
+    // The project's text changed other than by typing (opened, outline commands), or its
+    // target: lay it out and read the target again on the next show.
     void projectChanged();
     // The editor holds `node`'s text (a null node: a text document) with the selection
     // [start, end) in characters. Brings the map up to date and the line with it.
@@ -49,5 +51,6 @@ private:
     const penwick::ProjectSession& m_session;
     penwick::ManuscriptMap m_map;
     penwick::ManuscriptMap m_alone;   // a text that is not in the manuscript, laid out alone
+    penwick::ProjectTargets m_targets;
     bool m_stale = true;
 };

@@ -1,0 +1,187 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// penwick-cli target and stats: the project's target (kept beside it) and where the
+// manuscript stands: totals, chapters, progress and the days written.
+#include "CliCommands.h"
+
+#include "DomDocument.h"
+#include "FileIO.h"
+#include "GridPresets.h"
+#include "ManuscriptMap.h"
+#include "ProjectFormat.h"
+#include "WritingGoals.h"
+
+#include <cstdio>
+#include <ctime>
+#include <iostream>
+
+namespace penwick::cli {
+
+namespace {
+
+std::string Sheets(std::int64_t lines, int horizontal)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.1f", double(lines) / horizontal);
+    return buf;
+}
+
+Day Today()
+{
+    const std::time_t now = std::time(nullptr);
+    return LocalDay(now, LocalOffset(now));
+}
+
+std::string JsonString(const std::string& s)
+{
+    std::string out = "\"";
+    for (const char c : s) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        if (static_cast<unsigned char>(c) < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+}  // namespace
+
+namespace {
+
+// The grid the window uses: [editor] grid of penwick.conf.
+CountSettings WritersGrid()
+{
+    std::string ini;
+    ReadWholeFile(SettingsFilePath(), ini);
+    return ChosenGrid(ini);
+}
+
+}  // namespace
+
+int Target(const Args& args)
+{
+    std::string path, value, deadline;
+    bool clear = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--deadline" && i + 1 < args.size())
+            deadline = args[++i];
+        else if (args[i] == "--clear")
+            clear = true;
+        else if (args[i].starts_with("--"))
+            return Usage();
+        else if (path.empty())
+            path = args[i];
+        else if (value.empty())
+            value = args[i];
+        else
+            return Usage();
+    }
+    DomDocument doc;
+    if (path.empty() || !LoadProject(path, doc))
+        return path.empty() ? Usage() : 1;
+    ProjectTargets targets = clear ? ProjectTargets{} : ReadTargets(path);
+    if (!value.empty()) {
+        targets.project = ParseTarget(value);
+        if (!targets.project) {
+            std::cerr << "penwick-cli: 目標「" << value << "」は 150枚 や 60000字 のように書いてください。\n";
+            return 2;
+        }
+    }
+    if (!deadline.empty()) {
+        targets.deadline = ParseDay(deadline);
+        if (!targets.deadline) {
+            std::cerr << "penwick-cli: 締切「" << deadline << "」は 2027-03-31 のように書いてください。\n";
+            return 2;
+        }
+    }
+    std::string error;
+    if ((clear || !value.empty() || !deadline.empty()) && !WriteTargets(path, targets, &error)) {
+        std::cerr << "penwick-cli: " << error << '\n';
+        return 1;
+    }
+    if (!targets.project) {
+        std::cout << "(no target)\n";
+        return 0;
+    }
+    ManuscriptMap map(WritersGrid());
+    map.build(doc);
+    std::cout << DescribeProgress(targets, map.total().lines, map.total().chars, map.settings().horizontal, Today())
+              << '\n';
+    return 0;
+}
+
+int Stats(const Args& args)
+{
+    CountSettings grid = WritersGrid();
+    std::string path;
+    bool json = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (const Taken t = TakeGridOption(args, i, &grid); t != Taken::No) {
+            if (t == Taken::Bad)
+                return Usage();
+        } else if (args[i] == "--json") {
+            json = true;
+        } else if (args[i].starts_with("--") || !path.empty()) {
+            return Usage();
+        } else {
+            path = args[i];
+        }
+    }
+    DomDocument doc;
+    if (path.empty() || !LoadProject(path, doc))
+        return path.empty() ? Usage() : 1;
+    std::vector<std::string> chapters;
+    if (!GetAllChapterTexts(doc, ReportTo(path), &chapters))
+        return 1;
+    const ProjectCounts counts = CountChapters(chapters, grid);
+    ManuscriptMap map(grid);
+    map.build(doc);
+    const int h = map.settings().horizontal;
+    const ProjectTargets targets = ReadTargets(path);
+    const std::string progress = DescribeProgress(targets, map.total().lines, map.total().chars, h, Today());
+    std::vector<DayNet> days = NetPerDay(ReadHistory(path));
+    const Day today = Today();
+    std::erase_if(days, [&](const DayNet& d) { return d.day <= today - 30; });
+
+    std::vector<std::string> titles;
+    for (DomNode node = doc.documentElement().firstChild(); node && titles.size() < chapters.size();
+         node = node.nextSibling())
+        titles.push_back(format::NodeTitle(node));
+    auto lines = [&](const CountResult& r) { return std::int64_t(r.nSheets) * h + r.nLines; };
+    const std::string gridName = std::to_string(grid.vertical) + "x" + std::to_string(grid.horizontal);
+    if (json) {
+        std::string out = "{\"grid\":\"" + gridName + "\",\"total\":{\"sheets\":" + Sheets(map.total().lines, h)
+                          + ",\"lines\":" + std::to_string(map.total().lines)
+                          + ",\"chars\":" + std::to_string(map.total().chars) + "},\"chapters\":[";
+        for (std::size_t i = 0; i < counts.chapters.size(); ++i)
+            out += std::string(i ? "," : "") + "{\"title\":" + JsonString(titles[i]) + ",\"sheets\":"
+                   + Sheets(lines(counts.chapters[i]), h) + ",\"lines\":" + std::to_string(lines(counts.chapters[i]))
+                   + ",\"chars\":" + std::to_string(counts.chapters[i].nChars) + "}";
+        out += "],\"target\":";
+        out += targets.project ? "{\"target\":" + JsonString(FormatTarget(*targets.project)) + ",\"deadline\":"
+                                     + (targets.deadline ? JsonString(FormatDay(*targets.deadline)) : "null")
+                                     + ",\"progress\":" + JsonString(progress) + "}"
+                               : "null";
+        out += ",\"days\":[";
+        for (std::size_t i = 0; i < days.size(); ++i)
+            out += std::string(i ? "," : "") + "{\"day\":\"" + FormatDay(days[i].day)
+                   + "\",\"net\":" + std::to_string(days[i].net) + "}";
+        std::cout << out << "]}\n";
+        return 0;
+    }
+    std::cout << "全体\t" << Sheets(map.total().lines, h) << "枚\t" << map.total().chars << "字\t(" << gridName << ")\n";
+    for (std::size_t i = 0; i < counts.chapters.size(); ++i)
+        std::cout << titles[i] << '\t' << Sheets(lines(counts.chapters[i]), h) << "枚\t" << counts.chapters[i].nChars
+                  << "字\n";
+    if (!progress.empty())
+        std::cout << "目標\t" << progress << '\n';
+    for (const DayNet& d : days)
+        std::cout << FormatDay(d.day) << '\t' << (d.net >= 0 ? "+" : "") << d.net << "字\n";
+    return 0;
+}
+
+}  // namespace penwick::cli
