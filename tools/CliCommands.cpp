@@ -33,7 +33,7 @@ int Usage()
                  "       penwick-cli count --text FILE [--preset NAME] [--grid VxH] [--kinsoku CHARS] [--mode 0|1] [--ruby include|exclude] [--json]\n"
                  "       penwick-cli backups PROJECT.xml\n"
                  "       penwick-cli grep PATTERN PROJECT.xml [--word] [--case]\n"
-                 "       penwick-cli target PROJECT.xml [150枚|60000字] [--deadline YYYY-MM-DD] [--clear]\n"
+                 "       penwick-cli target PROJECT.xml [150枚|60000字] [--node TITLE/PATH] [--deadline YYYY-MM-DD] [--clear]\n"
                  "       penwick-cli stats PROJECT.xml [--preset NAME] [--grid VxH] [--json]\n"
                  "       penwick-cli --version | --help\n"
                  "  info    the project title, then the outline: one node a line, indented two\n"
@@ -55,7 +55,8 @@ int Usage()
                  "          titles path, line number and line, tab-separated; --word: whole\n"
                  "          words only, --case: match case. Exit 0 found, 1 none, 2 error\n"
                  "  target  sets or shows the project's target (in sheets of the grid or in\n"
-                 "          characters) and deadline, kept beside it in PROJECT.xml.targets\n"
+                 "          characters) and deadline, or with --node a node's (by its titles),\n"
+                 "          kept beside it in PROJECT.xml.targets\n"
                  "  stats   the whole and each chapter in sheets and characters, the target's\n"
                  "          progress and the characters written on each of the last 30 days\n";
     return 2;

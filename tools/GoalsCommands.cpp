@@ -64,11 +64,13 @@ CountSettings WritersGrid()
 
 int Target(const Args& args)
 {
-    std::string path, value, deadline;
+    std::string path, value, deadline, node;
     bool clear = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--deadline" && i + 1 < args.size())
             deadline = args[++i];
+        else if (args[i] == "--node" && i + 1 < args.size())
+            node = args[++i];
         else if (args[i] == "--clear")
             clear = true;
         else if (args[i].starts_with("--"))
@@ -85,11 +87,17 @@ int Target(const Args& args)
         return path.empty() ? Usage() : 1;
     ProjectTargets targets = clear ? ProjectTargets{} : ReadTargets(path);
     if (!value.empty()) {
-        targets.project = ParseTarget(value);
-        if (!targets.project) {
+        const std::optional<penwick::Target> target = ParseTarget(value);
+        if (!target) {
             std::cerr << "penwick-cli: 目標「" << value << "」は 150枚 や 60000字 のように書いてください。\n";
             return 2;
         }
+        if (node.empty())
+            targets.project = target;
+        else
+            SetNodeTarget(targets, node, target);
+    } else if (!node.empty()) {
+        return Usage();   // a node's target needs its amount
     }
     if (!deadline.empty()) {
         targets.deadline = ParseDay(deadline);
@@ -103,6 +111,8 @@ int Target(const Args& args)
         std::cerr << "penwick-cli: " << error << '\n';
         return 1;
     }
+    for (const NodeTarget& n : targets.nodes)
+        std::cout << n.path << '\t' << FormatTarget(n.target) << '\n';
     if (!targets.project) {
         std::cout << "(no target)\n";
         return 0;

@@ -19,7 +19,7 @@ _penwick_cli()
         --mode) COMPREPLY=($(compgen -W "0 1" -- "$cur")); return ;;
         --ruby) COMPREPLY=($(compgen -W "include exclude" -- "$cur")); return ;;
         --grid) COMPREPLY=($(compgen -W "20x20 20x10" -- "$cur")); return ;;
-        --kinsoku|--deadline) return ;;
+        --kinsoku|--deadline|--node) return ;;
         --preset)
             # The grids of [grids] in penwick.conf, and the built-in one.
             local conf=${XDG_CONFIG_HOME:-$HOME/.config}/penwick/penwick.conf names
@@ -32,7 +32,7 @@ _penwick_cli()
             export) COMPREPLY=($(compgen -W "--encoding --format --preset --grid --kinsoku --mode --ruling" -- "$cur")) ;;
             count) COMPREPLY=($(compgen -W "--preset --grid --kinsoku --mode --ruby --json --text" -- "$cur")) ;;
             grep) COMPREPLY=($(compgen -W "--word --case" -- "$cur")) ;;
-            target) COMPREPLY=($(compgen -W "--deadline --clear" -- "$cur")) ;;
+            target) COMPREPLY=($(compgen -W "--node --deadline --clear" -- "$cur")) ;;
             stats) COMPREPLY=($(compgen -W "--preset --grid --json" -- "$cur")) ;;
         esac
         return
@@ -41,7 +41,7 @@ _penwick_cli()
     local words=0 i
     for ((i = 2; i < COMP_CWORD; i++)); do
         case "${COMP_WORDS[i]}" in
-            --encoding|--format|--preset|--grid|--kinsoku|--mode|--ruby|--ruling|--text|--deadline) ((i++)) ;;
+            --encoding|--format|--preset|--grid|--kinsoku|--mode|--ruby|--ruling|--text|--deadline|--node) ((i++)) ;;
             -*) ;;
             *) ((words++)) ;;
         esac

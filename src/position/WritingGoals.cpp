@@ -133,6 +133,8 @@ ProjectTargets ReadTargets(const std::string& projectPath)
             targets.project = ParseTarget(value);
         else if (key == "deadline")
             targets.deadline = ParseDay(value);
+        else if (key.starts_with("node.") && key.size() > 5)
+            SetNodeTarget(targets, std::string(key.substr(5)), ParseTarget(value));
     }
     return targets;
 }
@@ -140,7 +142,7 @@ ProjectTargets ReadTargets(const std::string& projectPath)
 bool WriteTargets(const std::string& projectPath, const ProjectTargets& targets, std::string* error)
 {
     const std::string path = TargetsPathFor(projectPath);
-    if (!targets.project && !targets.deadline) {
+    if (!targets.project && !targets.deadline && targets.nodes.empty()) {
         std::error_code ec;
         std::filesystem::remove(path, ec);
         return true;
@@ -150,10 +152,48 @@ bool WriteTargets(const std::string& projectPath, const ProjectTargets& targets,
         text += "target=" + FormatTarget(*targets.project) + "\n";
     if (targets.deadline)
         text += "deadline=" + FormatDay(*targets.deadline) + "\n";
+    for (const NodeTarget& n : targets.nodes)
+        text += "node." + n.path + "=" + FormatTarget(n.target) + "\n";
     const FileResult written = WriteFileAtomically(path, text);
     if (!written && error)
         *error = written.message;
     return bool(written);
+}
+
+std::string TitlePath(const std::vector<std::string>& titles)
+{
+    std::string path;
+    for (const std::string& title : titles) {
+        if (!path.empty())
+            path += '/';
+        for (const char c : title) {
+            if (c == '/' || c == '\\')
+                path += '\\';
+            path += c == '\n' || c == '\r' || c == '=' ? ' ' : c;   // one line, one key
+        }
+    }
+    return path;
+}
+
+const Target* FindNodeTarget(const ProjectTargets& targets, std::string_view path)
+{
+    for (const NodeTarget& n : targets.nodes)
+        if (n.path == path)
+            return &n.target;
+    return nullptr;
+}
+
+void SetNodeTarget(ProjectTargets& targets, const std::string& path, std::optional<Target> target)
+{
+    std::erase_if(targets.nodes, [&](const NodeTarget& n) { return n.path == path; });
+    if (target)
+        targets.nodes.push_back({path, *target});
+}
+
+double Fraction(const Target& target, std::int64_t lines, std::int64_t chars, int horizontal)
+{
+    const double done = target.unit == Target::Unit::Sheets ? double(lines) / std::max(1, horizontal) : double(chars);
+    return std::clamp(done / target.amount, 0.0, 1.0);
 }
 
 std::string DescribeProgress(const ProjectTargets& targets, std::int64_t lines, std::int64_t chars, int horizontal,

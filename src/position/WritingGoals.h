@@ -7,6 +7,7 @@
 // travels with the project when the folder is copied and can be read and edited by hand:
 //   target=150枚          (or 60000字)
 //   deadline=2027-03-31
+//   node.第一章=40枚       (a node's own target, by its path of titles)
 // The history lives in the user's data folder with the project's backups (history.tsv):
 // one line per record, "seconds since the epoch<TAB>the local UTC offset in seconds<TAB>the
 // manuscript's characters". A record belongs to the local day of its moment, but never to
@@ -38,10 +39,26 @@ using Day = std::int64_t;
 std::optional<Day> ParseDay(std::string_view yyyymmdd);   // "2027-03-31"
 std::string FormatDay(Day day);
 
+// A node's target goes by the node's path of titles ("第一章/二の一"; a '/' or '\' in a
+// title is escaped with '\'), the first node of that path when titles repeat.
+struct NodeTarget {
+    std::string path;
+    Target target;
+};
+
 struct ProjectTargets {
     std::optional<Target> project;
     std::optional<Day> deadline;
+    std::vector<NodeTarget> nodes;
 };
+
+// The path of titles of `titles` (outermost first), and the target kept for it.
+std::string TitlePath(const std::vector<std::string>& titles);
+const Target* FindNodeTarget(const ProjectTargets& targets, std::string_view path);
+void SetNodeTarget(ProjectTargets& targets, const std::string& path, std::optional<Target> target);
+
+// How far a text of `lines` and `chars` is toward `target` (0 .. 1).
+double Fraction(const Target& target, std::int64_t lines, std::int64_t chars, int horizontal);
 
 std::string TargetsPathFor(const std::string& projectPath);
 // Missing file: no target. Lines not understood are left out.

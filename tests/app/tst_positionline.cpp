@@ -112,7 +112,7 @@ private slots:
     {
         const std::string project = dir.filePath(QStringLiteral("p.xml")).toStdString();
         std::string error;
-        QVERIFY(penwick::WriteTargets(project, {penwick::ParseTarget("1000字"), std::nullopt}, &error));
+        QVERIFY(penwick::WriteTargets(project, {penwick::ParseTarget("1000字"), std::nullopt, {}}, &error));
         frame->GetPositionLine()->projectChanged();
         frame->SetPositionLineShown(true);
         select(TopItem(tree, 0));

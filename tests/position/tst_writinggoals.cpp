@@ -49,12 +49,12 @@ private slots:
         QVERIFY(!ParseDay("2027-02-30"));
         QVERIFY(!ParseDay("2027-3-31"));
         const Day today = *ParseDay("2027-03-19");
-        ProjectTargets t{ParseTarget("150枚"), ParseDay("2027-03-31")};
+        ProjectTargets t{ParseTarget("150枚"), ParseDay("2027-03-31"), {}};
         QCOMPARE(DescribeProgress(t, 2548, 0, 20, today), std::string("127.4 / 150枚 · 残り 22.6枚 · 締切まで 12日、1日あたり 1.9枚"));
         QCOMPARE(DescribeProgress(t, 3000, 0, 20, today), std::string("150.0 / 150枚 · 達成 · 締切まで 12日"));
         QCOMPARE(DescribeProgress(t, 10, 0, 20, *ParseDay("2027-04-02")),
                  std::string("0.5 / 150枚 · 残り 149.5枚 · 締切を 2日過ぎています"));
-        const ProjectTargets chars{ParseTarget("60000字"), std::nullopt};
+        const ProjectTargets chars{ParseTarget("60000字"), std::nullopt, {}};
         QCOMPARE(DescribeProgress(chars, 0, 50902, 20, today), std::string("50,902 / 60000字 · 残り 9,098字"));
         QCOMPARE(DescribeProgress({}, 10, 10, 20, today), std::string());
     }
@@ -66,10 +66,26 @@ private slots:
         const std::string project = dir.filePath("霧.xml").toStdString();
         QVERIFY(!ReadTargets(project).project);
         std::string error;
-        QVERIFY(WriteTargets(project, {ParseTarget("12.5枚"), ParseDay("2027-01-05")}, &error));
+        QVERIFY(WriteTargets(project, {ParseTarget("12.5枚"), ParseDay("2027-01-05"), {}}, &error));
         const ProjectTargets read = ReadTargets(project);
         QCOMPARE(FormatTarget(*read.project), std::string("12.5枚"));
         QCOMPARE(FormatDay(*read.deadline), std::string("2027-01-05"));
+        // Nodes' targets by their paths of titles, whatever the titles hold.
+        ProjectTargets withNodes = read;
+        const std::string odd = TitlePath({"第一章", "a/b\\c=d\ne"});
+        SetNodeTarget(withNodes, TitlePath({"第一章"}), ParseTarget("40枚"));
+        SetNodeTarget(withNodes, odd, ParseTarget("3000字"));
+        SetNodeTarget(withNodes, TitlePath({"第一章"}), ParseTarget("45枚"));   // replaces
+        QVERIFY(WriteTargets(project, withNodes, &error));
+        const ProjectTargets again = ReadTargets(project);
+        QCOMPARE(again.nodes.size(), std::size_t(2));
+        QCOMPARE(FormatTarget(*FindNodeTarget(again, "第一章")), std::string("45枚"));
+        QCOMPARE(FormatTarget(*FindNodeTarget(again, odd)), std::string("3000字"));
+        QCOMPARE(odd, std::string("第一章/a\\/b\\\\c d e"));
+        QCOMPARE(Fraction(*FindNodeTarget(again, "第一章"), 450, 0, 20), 0.5);
+        QCOMPARE(Fraction(*FindNodeTarget(again, odd), 0, 6000, 20), 1.0);
+        SetNodeTarget(withNodes, odd, std::nullopt);
+        QCOMPARE(withNodes.nodes.size(), std::size_t(1));
         QVERIFY(WriteTargets(project, {}, &error));
         QVERIFY(!QFile::exists(QString::fromStdString(TargetsPathFor(project))));
     }

@@ -77,6 +77,10 @@ void TestCli::targetAndStats()
     QCOMPARE(set.status, 0);
     QVERIFY2(set.out.startsWith("30 / 100字 · 残り 70字 · 締切まで "), qPrintable(set.out));
     QVERIFY(QFile::exists(project + ".targets"));
+    const Run node = cli({"target", project, "5枚", "--node", "一"}, dir.path());
+    QCOMPARE(node.status, 0);
+    QVERIFY2(node.out.startsWith("一\t5枚\n30 / 100字"), qPrintable(node.out));
+    QCOMPARE(cli({"target", project, "--node", "一"}, dir.path()).status, 2);
     QCOMPARE(cli({"target", project, "百字"}, dir.path()).status, 2);
     QCOMPARE(cli({"target", project, "--deadline", "2027-02-30"}, dir.path()).status, 2);
     QCOMPARE(cli({"target", dir.filePath("none.xml")}, dir.path()).status, 1);
