@@ -13,10 +13,12 @@
 #include "DomDocument.h"
 #include "PaneHost.h"
 #include "Prompts.h"
+#include "WritingGoals.h"
 
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
 
 namespace penwick {
 class ProjectSession;
@@ -53,6 +55,10 @@ public:
     bool IsPositionLineShown() const;
     void SetPositionLineShown(bool shown);
     void GoToSheet();
+    // Ctrl+Shift+T: the project's target and deadline and the selected node's target, kept
+    // beside the project file; read again when a project is opened.
+    void SetTargets();
+    void ReloadTargets();
     CVellDoc* GetActiveDocument() const { return m_pDocument; }
     CVellApp* GetApp() const { return m_pApp; }
     Prompts& prompts() const override;
@@ -125,6 +131,8 @@ private:
     void CreatePositionLine();
     void RefreshPosition();
     penwick::DomNode EditedNode() const;   // the node whose text the editor holds, or null
+    std::string TitlePathOf(penwick::DomNode node) const;
+    std::optional<double> TargetProgress(const QModelIndex& item) const;
     // A result chosen: its node selected in the outline, the occurrence in the editor.
     void ShowSearchResult(penwick::DomNode node, int start, int length);
 
@@ -141,6 +149,7 @@ private:
     SearchPanel* m_pSearch = nullptr;
     PositionLine* m_pPosition = nullptr;
     QTimer* m_pPositionTimer = nullptr;   // one refresh for a burst of signals, after them
+    penwick::ProjectTargets m_targets;
 
     // ---- backups, recovery, lock (SafetyKeeper.cpp) ----
     SafetyKeeper* m_pSafety = nullptr;   // a child of this window

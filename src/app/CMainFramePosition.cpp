@@ -9,6 +9,9 @@
 #include "CVellEditView.h"
 #include "GoToSheetDialog.h"
 #include "PositionLine.h"
+#include "ProjectFormat.h"
+#include "TargetsDialog.h"
+#include "TextAssembly.h"
 #include "VellTreeView.h"
 
 #include <QAction>
@@ -35,12 +38,19 @@ void CMainFrame::CreatePositionLine()
     };
     connect(m_pTreeView->outline(), &OutlineModel::commandApplied, this, outlineChanged);
     connect(m_pTreeView->outline(), &QAbstractItemModel::modelReset, this, outlineChanged);
+    connect(m_pTreeView->outline(), &QAbstractItemModel::modelReset, this, &CMainFrame::ReloadTargets);
+    m_pTreeView->setProgress([this](const QModelIndex& item) { return TargetProgress(item); });
 
     auto* toggle = new QAction(this);
     toggle->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     toggle->setShortcutContext(Qt::WindowShortcut);
     connect(toggle, &QAction::triggered, this, [this] { SetPositionLineShown(!IsPositionLineShown()); });
     addAction(toggle);
+    auto* targets = new QAction(this);
+    targets->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
+    targets->setShortcutContext(Qt::WindowShortcut);
+    connect(targets, &QAction::triggered, this, &CMainFrame::SetTargets);
+    addAction(targets);
     auto* go = new QAction(this);
     go->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
     go->setShortcutContext(Qt::WindowShortcut);
@@ -125,4 +135,57 @@ void CMainFrame::GoToSheet()
     m_pEditView->setSelection(caret, caret);
     m_pEditView->control()->setFocus(Qt::OtherFocusReason);
     RefreshPosition();
+}
+
+void CMainFrame::ReloadTargets()
+{
+    const std::string& path = m_pSession->path();
+    m_targets = path.empty() ? ProjectTargets{} : ReadTargets(path);
+    m_pPosition->setTargets(m_targets);
+    m_pTreeView->viewport()->update();
+    m_pPositionTimer->start();
+}
+
+std::string CMainFrame::TitlePathOf(DomNode node) const
+{
+    std::vector<std::string> titles;
+    const DomNode root = m_pSession->document().documentElement();
+    for (; node && node != root; node = node.parentNode())
+        titles.insert(titles.begin(), format::NodeTitle(node));
+    return TitlePath(titles);
+}
+
+std::optional<double> CMainFrame::TargetProgress(const QModelIndex& item) const
+{
+    if (m_targets.nodes.empty())
+        return std::nullopt;
+    const DomNode node = VellTreeView::NodeOf(item);
+    const Target* target = node ? FindNodeTarget(m_targets, TitlePathOf(node)) : nullptr;
+    if (!target)
+        return std::nullopt;
+    // The node with everything below it, as the export has it (the text last stored).
+    const CountSettings grid = manuscriptGrid();
+    const CountResult r = CountOneText(GetTreeText(node, [](HRESULT, std::string_view) {}), grid);
+    return Fraction(*target, std::int64_t(r.nSheets) * grid.horizontal + r.nLines, r.nChars, grid.horizontal);
+}
+
+void CMainFrame::SetTargets()
+{
+    const std::string& path = m_pSession->path();
+    if (path.empty() || IsTextFileOpen()) {
+        prompts().message(QStringLiteral("目標はプロジェクトに名前を付けて保存してから設定できます。"));
+        return;
+    }
+    const DomNode node = EditedNode();
+    ProjectTargets targets = ReadTargets(path);
+    TargetsDialog dialog(targets, node ? TitlePathOf(node) : std::string(), this);
+    if (prompts().execDialog(dialog) != QDialog::Accepted)
+        return;
+    QString problem;
+    std::string error;
+    if (!dialog.read(&targets, &problem))
+        prompts().message(problem, PromptIcon::Exclamation);
+    else if (!WriteTargets(path, targets, &error))
+        prompts().message(QString::fromStdString(error), PromptIcon::Exclamation);
+    ReloadTargets();
 }

@@ -2,6 +2,7 @@
 #include "VellTreeView.h"
 
 #include "CommandIds.h"
+#include "OutlineProgressDelegate.h"
 #include "Prompts.h"
 #include "ProjectFormat.h"
 
@@ -48,6 +49,7 @@ VellTreeView::VellTreeView(PaneHost* frame, QWidget* parent)
 {
     setModel(m_model);
     setHeaderHidden(true);
+    setItemDelegate(m_progressDelegate = new OutlineProgressDelegate(this));
     setRootIsDecorated(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     // Nodes are dragged within the outline: dropped above, below or onto another.
@@ -256,4 +258,10 @@ void VellTreeView::RunCommand(int id)
 {
     if (const CommandEntry* e = FindCommand(id); e && e->run)
         (this->*(e->run))();
+}
+
+void VellTreeView::setProgress(std::function<std::optional<double>(const QModelIndex&)> progress)
+{
+    m_progressDelegate->setProgress(std::move(progress));
+    viewport()->update();
 }

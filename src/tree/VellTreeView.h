@@ -23,7 +23,9 @@
 #include <QString>
 #include <QTreeView>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <new>
 #include <string>
 #include <vector>
@@ -36,6 +38,8 @@ class QKeyEvent;
 class QMenu;
 class QMouseEvent;
 class QPoint;
+
+class OutlineProgressDelegate;
 
 class VellTreeView : public QTreeView, public ProjectPane {
     Q_OBJECT
@@ -56,6 +60,8 @@ public:
     OutlineHistory* history() const { return m_history; }
     // The item standing for node, or an invalid index.
     QModelIndex ItemOf(penwick::DomNode node) const { return m_model->indexOf(node); }
+    // Draws a thin progress bar under the rows that `progress` answers for (their targets).
+    void setProgress(std::function<std::optional<double>(const QModelIndex&)> progress);
 
     // Loads the project path into the document. On failure the reason is shown and the
     // document keeps what it held. (Opening a project goes through OpenProjectFile.)
@@ -223,6 +229,7 @@ protected:
     // Shows a loaded document in place of the one shown; path empty for an untitled one.
     bool InstallDocument(std::unique_ptr<penwick::DomDocument> loaded, const QString& path, bool restored);
     PaneHost* m_pFrame;
+    OutlineProgressDelegate* m_progressDelegate = nullptr;
     penwick::ProjectSession& m_session;
     penwick::FileOps* m_pFileOps;
 

@@ -9,9 +9,11 @@
 #include "GoToSheetDialog.h"
 #include "OutlineItems.h"
 #include "PositionLine.h"
+#include "TargetsDialog.h"
 #include "VellTreeView.h"
 #include "WritingGoals.h"
 
+#include <QLineEdit>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -51,6 +53,7 @@ private slots:
     void init()
     {
         QSettings(AppSettings::Path(), QSettings::IniFormat).remove(QStringLiteral("window/positionLine"));
+        QFile::remove(dir.filePath(QStringLiteral("p.xml.targets")));
         QVERIFY(start({QStringLiteral("--project"), writeFile(QStringLiteral("p.xml"), Project())}));
         QVERIFY(QTest::qWaitForWindowExposed(frame));
     }
@@ -113,7 +116,7 @@ private slots:
         const std::string project = dir.filePath(QStringLiteral("p.xml")).toStdString();
         std::string error;
         QVERIFY(penwick::WriteTargets(project, {penwick::ParseTarget("1000字"), std::nullopt, {}}, &error));
-        frame->GetPositionLine()->projectChanged();
+        frame->ReloadTargets();
         frame->SetPositionLineShown(true);
         select(TopItem(tree, 0));
         QTRY_VERIFY(line().endsWith(QStringLiteral("　553 / 1000字 · 残り 447字")));
@@ -124,6 +127,45 @@ private slots:
         const std::vector<penwick::HistoryRecord> history = penwick::ReadHistory(project);
         QCOMPARE(history.size(), before + 1);
         QCOMPARE(history.back().chars, std::int64_t(554));
+    }
+
+    // Ctrl+Shift+T: the project's and the selected node's targets, beside the project; the
+    // node's bar in the outline, green once reached; a target not understood writes nothing.
+    void targetsFromTheDialogAndTheirBars()
+    {
+        const QString project = dir.filePath(QStringLiteral("p.xml"));
+        select(TopItem(tree, 0));
+        prompts->answerDialog([](QDialog& dialog) {
+            auto& targets = static_cast<TargetsDialog&>(dialog);
+            if (!targets.nodeField()->isEnabled() || !targets.projectField()->text().isEmpty())
+                return int(QDialog::Rejected);
+            targets.projectField()->setText(QStringLiteral("1000字"));
+            targets.deadlineField()->setText(QStringLiteral("2999-01-01"));
+            targets.nodeField()->setText(QStringLiteral("1枚"));
+            return int(QDialog::Accepted);
+        });
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
+        QTest::keyClick(frame, Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(prompts->allAnswered());
+        const penwick::ProjectTargets written = penwick::ReadTargets(project.toStdString());
+        QVERIFY(written.project && penwick::FindNodeTarget(written, "A"));
+        QCOMPARE(penwick::FormatTarget(*written.project), std::string("1000字"));
+        QCOMPARE(penwick::FormatTarget(*penwick::FindNodeTarget(written, "A")), std::string("1枚"));
+        // A's bar: reached (28 lines is more than a sheet), so green along its foot.
+        const QRect row = tree->visualRect(TopItem(tree, 0));
+        const QImage picture = tree->viewport()->grab().toImage();
+        QCOMPARE(picture.pixelColor(row.left() + 10, row.bottom() - 1), QColor(0x3a, 0x9a, 0x4a));
+        const QRect other = tree->visualRect(TopItem(tree, 1));
+        QVERIFY(picture.pixelColor(other.left() + 10, other.bottom() - 1) != QColor(0x3a, 0x9a, 0x4a));
+
+        prompts->answerDialog([](QDialog& dialog) {
+            static_cast<TargetsDialog&>(dialog).projectField()->setText(QStringLiteral("百字"));
+            return int(QDialog::Accepted);
+        });
+        prompts->answer(PromptAnswer::Ok);
+        frame->SetTargets();
+        QCOMPARE(penwick::FormatTarget(*penwick::ReadTargets(project.toStdString()).project), std::string("1000字"));
     }
 
     void goesToASheet()

@@ -60,7 +60,6 @@ void PositionLine::bringUpToDate(DomNode node, const QString& text)
 {
     if (m_stale) {
         m_map.build(m_session.document());
-        m_targets = m_session.path().empty() ? ProjectTargets{} : ReadTargets(m_session.path());
         m_stale = false;
     }
     if (const int index = node ? m_map.nodeIndex(node) : -1; index >= 0)

@@ -35,9 +35,11 @@ public:
 
     static QString Describe(const PositionFigures& f);
 
-    // The project's text changed other than by typing (opened, outline commands), or its
-    // target: lay it out and read the target again on the next show.
+    // The project's text changed other than by typing (opened, outline commands): lay it
+    // out again on the next show.
     void projectChanged();
+    // The project's target, for the progress at the line's end.
+    void setTargets(const penwick::ProjectTargets& targets) { m_targets = targets; }
     // The editor holds `node`'s text (a null node: a text document) with the selection
     // [start, end) in characters. Brings the map up to date and the line with it.
     void showPlace(penwick::DomNode node, const QString& text, int start, int end);
