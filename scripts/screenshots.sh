@@ -3,6 +3,7 @@
 # Makes the README's screenshots from the running application under Xvfb:
 #   docs/screenshot-vertical.png  the sample project, first chapter in vertical writing
 #   docs/screenshot-outline.png   the outline with a chapter's paragraph selected
+#   docs/screenshot-position.png  the position line at the foot, target bars in the outline
 #   docs/screenshot-counter.png   the manuscript-paper counter dialog
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default build/release; built when penwick is missing)
 # Needs xvfb-run and xdotool (installed when missing). Settings and backups of the run go to
@@ -39,6 +40,8 @@ grab() { build/xgrab/xgrab --pid "$pid" --out "$@"; }
 
 # A copy: the application may save the project it shows (the counter saves before counting).
 cp examples/sample.xml "$tmp/sample.xml"
+# Targets beside it, for the position line's progress and the outline's bars.
+printf 'target=60枚\ndeadline=2027-03-31\nnode.羅生門=15枚\nnode.蜘蛛の糸=10枚\n' > "$tmp/sample.xml.targets"
 "$build/bin/penwick" --project "$tmp/sample.xml" &
 pid=$!
 build/xgrab/xgrab --pid "$pid" --out "$tmp/first.png"   # waits for the window to map
@@ -63,6 +66,15 @@ xdotool mousemove --window "$win" 50 "$(row 8)" click 1
 sleep 2
 grab docs/screenshot-outline.png
 echo "docs/screenshot-outline.png"
+
+# The position line (Ctrl+Shift+P) with the caret in the section's text, and the outline's
+# target bars under 羅生門 (reached) and 蜘蛛の糸.
+xdotool key ctrl+shift+p
+xdotool mousemove --window "$win" 900 200 click 1
+sleep 1
+grab docs/screenshot-position.png
+echo "docs/screenshot-position.png"
+xdotool key ctrl+shift+p
 
 # The counter: その他(&O) > 原稿用紙カウンター(&L). It opens a dialog, a second window.
 xdotool key alt+o
