@@ -149,7 +149,7 @@ BENCHMARK(BM_StartupToShownWindow)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 // One typed character in the window with the benchmark project open and a chapter shown:
 // the key goes through the application's filters (the safety keeper watches typing) to
-// the editor, which repaints.
+// the editor, which repaints; with line:1 the position line is shown and follows.
 void BM_KeystrokeInWindow(benchmark::State& state)
 {
     auto app = StartApp();
@@ -160,6 +160,7 @@ void BM_KeystrokeInWindow(benchmark::State& state)
     CVellEditView* edit = app->GetMainWnd()->GetEditView();
     QWidget* control = edit->control();
     control->setFocus();
+    app->GetMainWnd()->SetPositionLineShown(state.range(1) != 0);
     QApplication::processEvents();
     QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("あ"));
     for (auto _ : state) {
@@ -169,7 +170,9 @@ void BM_KeystrokeInWindow(benchmark::State& state)
     app->GetMainWnd()->session().setModified(false);
     edit->setModified(false);
 }
-BENCHMARK(BM_KeystrokeInWindow)->Arg(1)->Arg(10)->ArgName("scale")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_KeystrokeInWindow)
+    ->Args({1, 0})->Args({1, 1})->Args({10, 0})->Args({10, 1})
+    ->ArgNames({"scale", "line"})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // One outline move (Alt+Down, then Alt+Up back) of a chapter in the 3,300-node project:
 // the editor's text stored, the document changed, the row moved, the window repainted.

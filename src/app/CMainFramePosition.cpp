@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The position line and going to a sheet. The line follows the editor (typing, caret and
 // selection), the outline (commands, a project opened) and the node being edited; the
-// signals of one change come in bursts, so a zero timer refreshes once after them, when
-// the tree has settled on the node the editor shows.
+// signals of one change come in bursts, so a timer refreshes once after them, when the
+// tree has settled on the node the editor shows.
 #include "CMainFrame.h"
 
 #include "AppSettings.h"
@@ -25,16 +25,21 @@ void CMainFrame::CreatePositionLine()
     // The frame has no status bar until the writer asks for the line.
     m_pPosition = new PositionLine(*m_pSession, manuscriptGrid(), this);
     m_pPosition->hide();
+    // At most one refresh every 30 ms while keys come: drawing the line costs more than
+    // typing a character, and a writer reads it between bursts, not during them.
     m_pPositionTimer = new QTimer(this);
     m_pPositionTimer->setSingleShot(true);
-    m_pPositionTimer->setInterval(0);
+    m_pPositionTimer->setInterval(30);
     connect(m_pPositionTimer, &QTimer::timeout, this, &CMainFrame::RefreshPosition);
-    const auto later = [this] { m_pPositionTimer->start(); };
+    const auto later = [this] {
+        if (!m_pPositionTimer->isActive())
+            m_pPositionTimer->start();
+    };
     connect(m_pEditView, &CVellEditView::caretMoved, this, later);
     connect(m_pEditView, &CVellEditView::textEdited, this, later);
-    const auto outlineChanged = [this] {
+    const auto outlineChanged = [this, later] {
         m_pPosition->projectChanged();
-        m_pPositionTimer->start();
+        later();
     };
     connect(m_pTreeView->outline(), &OutlineModel::commandApplied, this, outlineChanged);
     connect(m_pTreeView->outline(), &QAbstractItemModel::modelReset, this, outlineChanged);

@@ -40,27 +40,39 @@ bool ManuscriptMap::build(const DomDocument& doc)
 }
 
 // The pieces of a text between its hard breaks (the counter's: LF, CR, CR LF, VT, FF, NEL,
-// LS, PS); always at least one, the last with no break after it.
+// LS, PS); always at least one, the last with no break after it. A byte scan: every break
+// but NEL, LS and PS is one byte below 0x80, and those three start with a lead byte (C2,
+// E2) that no other sequence can swallow, so the scan finds exactly what decoding would.
+std::vector<ManuscriptMap::Piece> ManuscriptMap::Pieces(std::string_view text)
+{
+    std::vector<Piece> out;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char b = p[i];
+        std::size_t length = 0;
+        if (b >= 0x0A && b <= 0x0D)
+            length = b == 0x0D && i + 1 < n && p[i + 1] == 0x0A ? 2 : 1;
+        else if (b == 0xC2 && i + 1 < n && p[i + 1] == 0x85)
+            length = 2;
+        else if (b == 0xE2 && i + 2 < n && p[i + 1] == 0x80 && (p[i + 2] == 0xA8 || p[i + 2] == 0xA9))
+            length = 3;
+        if (length == 0)
+            continue;
+        out.push_back({text.substr(start, i - start), std::uint8_t(length)});
+        i += length - 1;
+        start = i + 1;
+    }
+    out.push_back({text.substr(start), 0});
+    return out;
+}
+
 std::vector<ManuscriptMap::Fragment> ManuscriptMap::Split(std::string_view text, int node)
 {
     std::vector<Fragment> out;
-    std::size_t start = 0;
-    Utf8Decoder in(text.data(), text.size());
-    while (!in.atEnd()) {
-        const std::size_t at = in.offset();
-        const char32_t cp = in.next();
-        const counter::CharKind kind = counter::charKind(cp);
-        if (kind != counter::CharKind::Break && kind != counter::CharKind::CarriageReturn)
-            continue;
-        std::size_t after = in.offset();
-        if (cp == U'\r' && after < text.size() && text[after] == '\n') {
-            in.next();
-            after = in.offset();
-        }
-        out.push_back({std::string(text.substr(start, at - start)), node, std::uint8_t(after - at)});
-        start = after;
-    }
-    out.push_back({std::string(text.substr(start)), node, 0});
+    for (const Piece& piece : Pieces(text))
+        out.push_back({std::string(piece.text), node, piece.breakLength});
     return out;
 }
 
@@ -172,8 +184,12 @@ ManuscriptMap::Ref ManuscriptMap::layOutSourceLine(Ref first, bool* atEnd, std::
     const ManuscriptLength laid = laidAlone(single ? at(first).text : sourceLineText(first), last);
     for (Ref f = first;; next(f)) {
         Fragment& fragment = at(f);
+        const ManuscriptLength alone = single ? ManuscriptLength{} : laidAlone(fragment.text, true);
         fragment.lines = f == first ? laid.lines : 0;
-        fragment.chars = single ? laid.chars : laidAlone(fragment.text, true).chars;
+        fragment.chars = single ? laid.chars : alone.chars;
+        // Alone, a paragraph with no cell takes no line only at a text's end: keep 0 for it.
+        fragment.aloneLines = single ? (laid.chars > 0 || laid.lines > 1 ? laid.lines : laidAlone(fragment.text, true).lines)
+                                     : alone.lines;
         if (touched && (touched->empty() || touched->back() != f.block))
             touched->push_back(f.block);
         if (f == r)
@@ -235,7 +251,8 @@ ManuscriptLength ManuscriptMap::nodeLength(int index) const
     ManuscriptLength length;
     for (std::size_t f = 0; f < fragments.size(); ++f) {
         // Alone, the node's paragraphs are its source lines; its last ends the text.
-        length.lines += laidAlone(fragments[f].text, f + 1 == fragments.size()).lines;
+        const std::int64_t lines = fragments[f].aloneLines;
+        length.lines += f + 1 == fragments.size() ? lines : std::max<std::int64_t>(lines, 1);
         length.chars += fragments[f].chars;
     }
     return length;
@@ -283,26 +300,28 @@ void ManuscriptMap::setNodeText(int index, std::string_view text)
 {
     const std::size_t block = m_nodeBlock[std::size_t(index)];
     std::vector<Fragment>& fragments = m_blocks[block].fragments;
-    std::vector<Fragment> pieces = Split(text, index);
-    pieces.back().joinsNext = fragments.back().joinsNext;
+    const std::vector<Piece> pieces = Pieces(text);
     // Only what differs: the pieces equal at the front and at the back stay, with their
-    // figures.
-    auto same = [](const Fragment& a, const Fragment& b) {
-        return a.breakLength == b.breakLength && a.joinsNext == b.joinsNext && a.text == b.text;
-    };
+    // figures (the last piece keeps the node's join to what follows).
+    auto same = [&](const Piece& p, const Fragment& f) { return p.breakLength == f.breakLength && p.text == f.text; };
     std::size_t front = 0, back = 0;
     while (front < pieces.size() && front < fragments.size() && same(pieces[front], fragments[front]))
         ++front;
     while (back < pieces.size() - front && back < fragments.size() - front
            && same(pieces[pieces.size() - 1 - back], fragments[fragments.size() - 1 - back]))
         ++back;
-    const std::size_t oldEnd = fragments.size() - back, newCount = pieces.size() - front - back;
     if (front == pieces.size() && front == fragments.size())
         return;   // nothing changed
+    const std::size_t oldEnd = fragments.size() - back, newCount = pieces.size() - front - back;
+    const bool joinsNext = fragments.back().joinsNext;
+    std::vector<Fragment> added;
+    added.reserve(newCount);
+    for (std::size_t k = front; k < front + newCount; ++k)
+        added.push_back({std::string(pieces[k].text), index, pieces[k].breakLength});
     fragments.erase(fragments.begin() + std::ptrdiff_t(front), fragments.begin() + std::ptrdiff_t(oldEnd));
-    fragments.insert(fragments.begin() + std::ptrdiff_t(front),
-                     std::make_move_iterator(pieces.begin() + std::ptrdiff_t(front)),
-                     std::make_move_iterator(pieces.begin() + std::ptrdiff_t(front + newCount)));
+    fragments.insert(fragments.begin() + std::ptrdiff_t(front), std::make_move_iterator(added.begin()),
+                     std::make_move_iterator(added.end()));
+    fragments.back().joinsNext = joinsNext;
     // Re-lay the source lines from the one before the change (whose end may have moved) to
     // the first one after it.
     Ref r = sourceLineStart({block, front > 0 ? front - 1 : 0});
@@ -367,10 +386,10 @@ std::optional<ManuscriptMap::Place> ManuscriptMap::sheetStart(std::int64_t sheet
 std::size_t ManuscriptMap::OffsetOf(std::string_view text, std::size_t paragraph, std::size_t column)
 {
     std::size_t start = 0;
-    for (const Fragment& f : Split(text, -1)) {
+    for (const Piece& p : Pieces(text)) {
         if (paragraph-- == 0)
-            return start + std::min(column, f.text.size());
-        start += f.text.size() + f.breakLength;
+            return start + std::min(column, p.text.size());
+        start += p.text.size() + p.breakLength;
     }
     return text.size();
 }

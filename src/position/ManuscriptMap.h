@@ -90,6 +90,7 @@ private:
         bool joinsNext = false;
         std::int64_t lines = 0;   // the source line's lines, on its first fragment; 0 on the others
         std::int64_t chars = 0;
+        std::int64_t aloneLines = 0;   // its own lines laid out alone (0 without a cell)
     };
     // A node's fragments, or those of the text between nodes (node -1), with their sums.
     // Paragraphs added or removed change one block; the trees are over blocks.
@@ -105,6 +106,12 @@ private:
         bool operator==(const Ref&) const = default;
     };
 
+    // A text's paragraphs: each with the length of the hard break after it (the last: 0).
+    struct Piece {
+        std::string_view text;
+        std::uint8_t breakLength = 0;
+    };
+    static std::vector<Piece> Pieces(std::string_view text);
     static std::vector<Fragment> Split(std::string_view text, int node);
     Fragment& at(Ref r) { return m_blocks[r.block].fragments[r.index]; }
     const Fragment& at(Ref r) const { return m_blocks[r.block].fragments[r.index]; }

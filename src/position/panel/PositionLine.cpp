@@ -29,6 +29,10 @@ PositionLine::PositionLine(const ProjectSession& session, const CountSettings& g
 {
     setObjectName(QStringLiteral("positionLine"));
     setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A new text every keystroke must not lay out the window again: the line takes the
+    // width it is given.
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    setTextFormat(Qt::PlainText);
 }
 
 QString PositionLine::Describe(const PositionFigures& f)
