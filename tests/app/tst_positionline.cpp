@@ -135,6 +135,9 @@ private slots:
     {
         const QString project = dir.filePath(QStringLiteral("p.xml"));
         select(TopItem(tree, 0));
+        frame->GetTreeView()->session().setModified(true);
+        QVERIFY(frame->RouteCommand(ID_PROJECT_SAVE));
+        const QByteArray saved = readFile(project);
         prompts->answerDialog([](QDialog& dialog) {
             auto& targets = static_cast<TargetsDialog&>(dialog);
             if (!targets.nodeField()->isEnabled() || !targets.projectField()->text().isEmpty())
@@ -152,6 +155,10 @@ private slots:
         QVERIFY(written.project && penwick::FindNodeTarget(written, "A"));
         QCOMPARE(penwick::FormatTarget(*written.project), std::string("1000字"));
         QCOMPARE(penwick::FormatTarget(*penwick::FindNodeTarget(written, "A")), std::string("1枚"));
+        // The project file is not touched by its targets, saved again or reopened.
+        frame->GetTreeView()->session().setModified(true);
+        QVERIFY(frame->RouteCommand(ID_PROJECT_SAVE));
+        QCOMPARE(readFile(project), saved);
         // A's bar: reached (28 lines is more than a sheet), so green along its foot.
         const QRect row = tree->visualRect(TopItem(tree, 0));
         const QImage picture = tree->viewport()->grab().toImage();
