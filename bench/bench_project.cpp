@@ -101,16 +101,22 @@ BENCHMARK(BM_ExportManuscriptPdf)->Arg(1)->ArgName("scale")->Unit(benchmark::kMi
 
 BENCHMARK(BM_SearchProject)->Args({1, 0})->Args({1, 1})->Args({10, 0})->ArgNames({"scale", "match_case"})->Unit(benchmark::kMillisecond);
 
+// The benchmark project laid out on manuscript paper; a node in its middle.
+int MiddleNodeOfLargeProject(int scale, DomDocument* doc, ManuscriptMap* map)
+{
+    if (!doc->loadFromBytes(LargeProject(scale), "bench.xml"))
+        std::abort();
+    map->build(*doc);
+    return map->nodeCount() / 2;
+}
+
 // One keystroke with the position line shown: the node's text changes by a character in the
 // middle of a paragraph, then the caret's place, the node's length and the total are asked.
 void BM_PositionKeystroke(benchmark::State& state)
 {
     DomDocument doc;
-    if (!doc.loadFromBytes(LargeProject(int(state.range(0))), "bench.xml"))
-        state.SkipWithError("load failed");
     ManuscriptMap map;
-    map.build(doc);
-    const int node = map.nodeCount() / 2;
+    const int node = MiddleNodeOfLargeProject(int(state.range(0)), &doc, &map);
     const std::string original = map.node(node).firstChild().text();
     const std::string typed = original.substr(0, original.size() / 2) + "あ" + original.substr(original.size() / 2);
     bool flip = false;
@@ -129,11 +135,8 @@ BENCHMARK(BM_PositionKeystroke)->Arg(1)->Arg(10)->ArgName("scale")->Unit(benchma
 void BM_PositionNewParagraph(benchmark::State& state)
 {
     DomDocument doc;
-    if (!doc.loadFromBytes(LargeProject(int(state.range(0))), "bench.xml"))
-        state.SkipWithError("load failed");
     ManuscriptMap map;
-    map.build(doc);
-    const int node = map.nodeCount() / 2;
+    const int node = MiddleNodeOfLargeProject(int(state.range(0)), &doc, &map);
     const std::string original = map.node(node).firstChild().text();
     const std::string split = original.substr(0, original.size() / 2) + "\n" + original.substr(original.size() / 2);
     bool flip = false;

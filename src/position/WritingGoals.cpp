@@ -3,6 +3,7 @@
 
 #include "FileIO.h"
 #include "ProjectSafety.h"
+#include "TextLines.h"
 
 #include <algorithm>
 #include <charconv>
@@ -14,15 +15,6 @@
 namespace penwick {
 
 namespace {
-
-std::string_view Trimmed(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
 
 template <class T>
 bool Number(std::string_view s, T* value)
@@ -120,14 +112,10 @@ ProjectTargets ReadTargets(const std::string& projectPath)
     std::string text;
     if (!ReadWholeFile(TargetsPathFor(projectPath), text))
         return targets;
-    std::string_view rest = text;
-    while (!rest.empty()) {
-        const std::size_t nl = rest.find('\n');
-        const std::string_view line = Trimmed(rest.substr(0, nl));
-        rest.remove_prefix(nl == std::string_view::npos ? rest.size() : nl + 1);
+    ForEachLine(text, [&](std::string_view line) {
         const std::size_t eq = line.find('=');
         if (line.empty() || line.front() == ';' || line.front() == '#' || eq == std::string_view::npos)
-            continue;
+            return;
         const std::string_view key = Trimmed(line.substr(0, eq)), value = Trimmed(line.substr(eq + 1));
         if (key == "target")
             targets.project = ParseTarget(value);
@@ -135,7 +123,7 @@ ProjectTargets ReadTargets(const std::string& projectPath)
             targets.deadline = ParseDay(value);
         else if (key.starts_with("node.") && key.size() > 5)
             SetNodeTarget(targets, std::string(key.substr(5)), ParseTarget(value));
-    }
+    });
     return targets;
 }
 
@@ -267,17 +255,13 @@ std::vector<HistoryRecord> ReadHistory(const std::string& projectPath)
     std::string text;
     if (!ReadWholeFile(HistoryPathFor(projectPath), text))
         return records;
-    std::string_view rest = text;
-    while (!rest.empty()) {
-        const std::size_t nl = rest.find('\n');
-        const std::string_view line = rest.substr(0, nl);
-        rest.remove_prefix(nl == std::string_view::npos ? rest.size() : nl + 1);
+    ForEachLine(text, [&](std::string_view line) {
         const std::size_t a = line.find('\t'), b = a == std::string_view::npos ? a : line.find('\t', a + 1);
         HistoryRecord r;
         if (b != std::string_view::npos && Number(line.substr(0, a), &r.when)
-            && Number(line.substr(a + 1, b - a - 1), &r.offset) && Number(Trimmed(line.substr(b + 1)), &r.chars))
+            && Number(line.substr(a + 1, b - a - 1), &r.offset) && Number(line.substr(b + 1), &r.chars))
             records.push_back(r);
-    }
+    });
     return records;
 }
 

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "XdoWindow.h"
 
+#include <QFile>
 #include <QProcess>
+#include <QTest>
+
+#include <sys/stat.h>
 
 QString XdoWindow::run(const QStringList& args, bool* ok)
 {
@@ -79,4 +83,17 @@ QList<int> InkBands(const QImage& picture, const QRect& area)
         }
     }
     return bands;
+}
+
+QString SaveAndRead(const XdoWindow& x, const QString& window, const QString& project)
+{
+    const auto inode = [&] {
+        struct stat st;
+        return ::stat(QFile::encodeName(project).constData(), &st) == 0 ? st.st_ino : ino_t(0);
+    };
+    const ino_t before = inode();
+    if (!x.keys(window, {"ctrl+shift+s"}) || !QTest::qWaitFor([&] { return inode() != before; }, 5000))
+        return {};
+    QFile f(project);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }

@@ -39,3 +39,7 @@ private:
 // The vertical middles of the bands of rows with dark ink in area of a picture, top down
 // (the rows of the outline, read off a screenshot).
 QList<int> InkBands(const QImage& picture, const QRect& area);
+
+// Saves the project with Ctrl+Shift+S in window and reads the file back once the save has
+// replaced it (renamed a new file over it); empty when no save came within 5 s.
+QString SaveAndRead(const XdoWindow& x, const QString& window, const QString& project);

@@ -14,7 +14,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/stat.h>
 
 class WindowPosition : public QObject {
     Q_OBJECT
@@ -34,18 +33,7 @@ class WindowPosition : public QObject {
     // Text in the foot's left part, below the outline, where nothing is drawn but the line.
     static bool hasText(const QImage& foot) { return !InkBands(foot, QRect(10, 2, 170, foot.height() - 4)).isEmpty(); }
 
-    QString saved()
-    {
-        const auto inode = [&] {
-            struct stat st;
-            return ::stat(QFile::encodeName(m_project).constData(), &st) == 0 ? st.st_ino : ino_t(0);
-        };
-        const ino_t before = inode();
-        if (!m_x->keys(m_main, {"ctrl+shift+s"}) || !QTest::qWaitFor([&] { return inode() != before; }, 5000))
-            return {};
-        QFile f(m_project);
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-    }
+    QString saved() { return SaveAndRead(*m_x, m_main, m_project); }
 
 private slots:
     void initTestCase()

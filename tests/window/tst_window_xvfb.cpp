@@ -20,7 +20,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/stat.h>
 
 namespace {
 
@@ -97,17 +96,7 @@ void WindowUse::initTestCase()
 
 QString WindowUse::saved()
 {
-    // The project save replaces the file with a new one (renamed over it): done once the
-    // name points to another inode.
-    const auto inode = [&] {
-        struct stat st;
-        return ::stat(QFile::encodeName(m_project).constData(), &st) == 0 ? st.st_ino : ino_t(0);
-    };
-    const ino_t before = inode();
-    if (!m_x->keys(m_main, {"ctrl+shift+s"}) || !QTest::qWaitFor([&] { return inode() != before; }, 5000))
-        return {};
-    QFile f(m_project);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    return SaveAndRead(*m_x, m_main, m_project);
 }
 
 QPoint WindowUse::row(const QString& title) const { return {m_rowX, m_rows.value(title)}; }

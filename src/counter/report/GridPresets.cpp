@@ -1,21 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "GridPresets.h"
 
+#include "TextLines.h"
+
 #include <charconv>
 #include <cstdlib>
 
 namespace penwick {
 
 namespace {
-
-std::string_view Trimmed(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
 
 // A value as QSettings writes it: plain, or in double quotes with backslash escapes.
 std::string Unquoted(std::string_view v)
@@ -64,25 +57,21 @@ std::vector<GridPreset> ParseGridPresets(std::string_view ini, std::vector<std::
     // Settings may come before or after their grid line: read the grids first.
     std::vector<std::pair<std::string, std::string>> entries;
     bool inGrids = false;
-    while (!ini.empty()) {
-        const std::size_t nl = ini.find('\n');
-        const std::string_view line = Trimmed(ini.substr(0, nl));
-        ini.remove_prefix(nl == std::string_view::npos ? ini.size() : nl + 1);
+    ForEachLine(ini, [&](std::string_view line) {
         if (line.empty() || line.front() == ';' || line.front() == '#')
-            continue;
+            return;
         if (line.front() == '[') {
             inGrids = line == "[grids]";
-            continue;
+            return;
         }
-        const std::size_t eq = line.find('=');
         if (!inGrids)
-            continue;
-        if (eq == std::string_view::npos) {
+            return;
+        const std::size_t eq = line.find('=');
+        if (eq == std::string_view::npos)
             complain(line, "no '='");
-            continue;
-        }
-        entries.emplace_back(std::string(Trimmed(line.substr(0, eq))), Unquoted(Trimmed(line.substr(eq + 1))));
-    }
+        else
+            entries.emplace_back(std::string(Trimmed(line.substr(0, eq))), Unquoted(Trimmed(line.substr(eq + 1))));
+    });
     for (const auto& [key, value] : entries) {
         if (key.find('.') != std::string::npos)
             continue;
@@ -131,16 +120,13 @@ CountSettings ChosenGrid(std::string_view ini)
 {
     std::string name;
     bool inEditor = false;
-    for (std::string_view rest = ini; !rest.empty();) {
-        const std::size_t nl = rest.find('\n');
-        const std::string_view line = Trimmed(rest.substr(0, nl));
-        rest.remove_prefix(nl == std::string_view::npos ? rest.size() : nl + 1);
+    ForEachLine(ini, [&](std::string_view line) {
         if (!line.empty() && line.front() == '[')
             inEditor = line == "[editor]";
         else if (const std::size_t eq = line.find('='); inEditor && eq != std::string_view::npos
                                                          && Trimmed(line.substr(0, eq)) == "grid")
             name = Unquoted(Trimmed(line.substr(eq + 1)));
-    }
+    });
     const auto preset = FindGridPreset(ParseGridPresets(ini), name);
     return preset ? *preset : CountSettings{};
 }
