@@ -97,3 +97,15 @@ QString SaveAndRead(const XdoWindow& x, const QString& window, const QString& pr
     QFile f(project);
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
+
+bool StartPenwick(QProcess& app, const QString& exe, const QString& home, const QString& project)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", home + "/config");
+    env.insert("XDG_DATA_HOME", home + "/data");
+    env.remove("QT_QPA_PLATFORM");
+    app.setProcessEnvironment(env);
+    app.setProcessChannelMode(QProcess::ForwardedChannels);
+    app.start(exe, {"--project", project});
+    return app.waitForStarted();
+}

@@ -43,3 +43,8 @@ QList<int> InkBands(const QImage& picture, const QRect& area);
 // Saves the project with Ctrl+Shift+S in window and reads the file back once the save has
 // replaced it (renamed a new file over it); empty when no save came within 5 s.
 QString SaveAndRead(const XdoWindow& x, const QString& window, const QString& project);
+
+// Starts Penwick on project with its settings and data in home/config and home/data (the
+// user's own untouched) on the X server of the test; false when it would not start.
+class QProcess;
+bool StartPenwick(QProcess& app, const QString& exe, const QString& home, const QString& project);

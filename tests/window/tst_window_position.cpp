@@ -52,14 +52,7 @@ private slots:
                 "<chapter title=\"第一章\" textout=\"yes\" type=\"Basic\"><text>一二三四五六七八九十\r\n"
                 "あいうえおかきくけこ</text></chapter></project>");
         f.close();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
-        env.insert("XDG_DATA_HOME", m_home.filePath("data"));
-        env.remove("QT_QPA_PLATFORM");
-        m_app.setProcessEnvironment(env);
-        m_app.setProcessChannelMode(QProcess::ForwardedChannels);
-        m_app.start(QStringLiteral(PENWICK_EXE), {"--project", m_project});
-        QVERIFY2(m_app.waitForStarted(), qPrintable(m_app.errorString()));
+        QVERIFY2(StartPenwick(m_app, QStringLiteral(PENWICK_EXE), m_home.path(), m_project), qPrintable(m_app.errorString()));
         m_x = std::make_unique<XdoWindow>(m_app.processId());
         QTRY_VERIFY_WITH_TIMEOUT(!(m_main = m_x->find(QStringLiteral("位置 - Penwick"))).isEmpty(), 20000);
         QTRY_VERIFY_WITH_TIMEOUT(!(m_window = X11WindowGrab::mainWindowOf(m_app.processId())).isEmpty(), 10000);

@@ -71,14 +71,7 @@ void WindowUse::initTestCase()
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(kProject);
     f.close();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
-    env.insert("XDG_DATA_HOME", m_home.filePath("data"));
-    env.remove("QT_QPA_PLATFORM");
-    m_app.setProcessEnvironment(env);
-    m_app.setProcessChannelMode(QProcess::ForwardedChannels);
-    m_app.start(QStringLiteral(PENWICK_EXE), {"--project", m_project});
-    QVERIFY2(m_app.waitForStarted(), qPrintable(m_app.errorString()));
+    QVERIFY2(StartPenwick(m_app, QStringLiteral(PENWICK_EXE), m_home.path(), m_project), qPrintable(m_app.errorString()));
     m_x = std::make_unique<XdoWindow>(m_app.processId());
     QTRY_VERIFY_WITH_TIMEOUT(!(m_main = m_x->find(QStringLiteral("黒箱 - Penwick"))).isEmpty(), 20000);
 
