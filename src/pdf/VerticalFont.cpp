@@ -185,7 +185,7 @@ std::string VerticalFont::Impl::toUnicode() const
         const std::size_t end = std::min(entries.size(), i + 100);
         cmap += std::to_string(end - i) + " beginbfchar\n";
         for (std::size_t k = i; k < end; ++k)
-            cmap += "<" + Hex4(entries[k].first) + "> <" + entries[k].second + ">\n";
+            cmap += '<' + Hex4(entries[k].first) + "> <" + entries[k].second + ">\n";
         cmap += "endbfchar\n";
     }
     return cmap + "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
@@ -263,7 +263,8 @@ bool VerticalFont::write(PdfWriter& pdf, int id, std::string* error) const
     std::string baseFont;
     for (int k = 0; k < 6; ++k, hash /= 26)
         baseFont += static_cast<char>('A' + hash % 26);
-    baseFont += "+" + PostScriptName(m->face.p);
+    baseFont += '+';
+    baseFont += PostScriptName(m->face.p);   // appended: GCC 12 warns falsely on "+" + string
 
     const int cidFont = pdf.reserve(), descriptor = pdf.reserve(), fontFile = pdf.reserve(),
               toUnicode = pdf.reserve();
