@@ -1,25 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ManuscriptMap.h"
 
-#include "CharKind.h"
-#include "GridWalk.h"
+#include "ManuscriptCounter.h"
 #include "ManuscriptLayout.h"
 #include "TextAssembly.h"
-#include "Utf8.h"
 
 #include <algorithm>
 
 namespace penwick {
-
-namespace {
-
-struct Tally {
-    std::int64_t chars = 0;
-    void cell(const counter::Placement&, std::size_t, bool white) { chars += !white; }
-    void sourceLineEnd(std::int64_t, std::size_t) {}
-};
-
-}  // namespace
 
 ManuscriptMap::ManuscriptMap(const CountSettings& settings)
     : m_settings(settings),
@@ -121,16 +109,17 @@ void ManuscriptMap::build(std::string_view text, const std::vector<TextSpan>& sp
     }
 }
 
-ManuscriptLength ManuscriptMap::laidAlone(std::string_view text, bool last) const
+// The lines a paragraph of `walked` lines takes: even an empty one takes a line, except
+// the text's last, which takes one only when it holds a cell (a final break opens no line).
+std::int64_t ManuscriptMap::LinesTaken(std::int64_t walked, bool last)
 {
-    Tally tally;
-    std::int64_t lines =
-        counter::GridWalk<Tally>(m_kinsoku, m_settings.vertical, tally).run(text.data(), text.size());
-    // A paragraph takes a line even when empty; the text's last one only when it holds a
-    // cell (a final break opens no line).
-    if (!last)
-        lines = std::max<std::int64_t>(lines, 1);
-    return {lines, tally.chars};
+    return last ? walked : std::max<std::int64_t>(walked, 1);
+}
+
+ManuscriptLength ManuscriptMap::laidAlone(std::string_view text) const
+{
+    const counter::WalkTotals walked = counter::walkTotals(text.data(), text.size(), m_kinsoku, m_settings.vertical);
+    return {walked.lines, walked.chars};
 }
 
 bool ManuscriptMap::next(Ref& r) const
@@ -179,17 +168,14 @@ ManuscriptMap::Ref ManuscriptMap::layOutSourceLine(Ref first, bool* atEnd, std::
     Ref after = r;
     *atEnd = !next(after);
     const bool last = *atEnd && at(r).breakLength == 0;
-    // One walk for a paragraph of one fragment; joined fragments count their characters
-    // each.
-    const ManuscriptLength laid = laidAlone(single ? at(first).text : sourceLineText(first), last);
+    // One walk for a paragraph of one fragment; joined fragments are also walked each.
+    const ManuscriptLength laid = laidAlone(single ? at(first).text : sourceLineText(first));
     for (Ref f = first;; next(f)) {
         Fragment& fragment = at(f);
-        const ManuscriptLength alone = single ? ManuscriptLength{} : laidAlone(fragment.text, true);
-        fragment.lines = f == first ? laid.lines : 0;
-        fragment.chars = single ? laid.chars : alone.chars;
-        // Alone, a paragraph with no cell takes no line only at a text's end: keep 0 for it.
-        fragment.aloneLines = single ? (laid.chars > 0 || laid.lines > 1 ? laid.lines : laidAlone(fragment.text, true).lines)
-                                     : alone.lines;
+        const ManuscriptLength alone = single ? laid : laidAlone(fragment.text);
+        fragment.lines = f == first ? LinesTaken(laid.lines, last) : 0;
+        fragment.chars = alone.chars;
+        fragment.aloneLines = alone.lines;
         if (touched && (touched->empty() || touched->back() != f.block))
             touched->push_back(f.block);
         if (f == r)
@@ -251,8 +237,7 @@ ManuscriptLength ManuscriptMap::nodeLength(int index) const
     ManuscriptLength length;
     for (std::size_t f = 0; f < fragments.size(); ++f) {
         // Alone, the node's paragraphs are its source lines; its last ends the text.
-        const std::int64_t lines = fragments[f].aloneLines;
-        length.lines += f + 1 == fragments.size() ? lines : std::max<std::int64_t>(lines, 1);
+        length.lines += LinesTaken(fragments[f].aloneLines, f + 1 == fragments.size());
         length.chars += fragments[f].chars;
     }
     return length;

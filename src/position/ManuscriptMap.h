@@ -125,7 +125,8 @@ private:
     std::int64_t linesBefore(Ref r) const;
     void add(std::vector<std::int64_t>& tree, std::size_t i, std::int64_t delta) const;
     std::int64_t prefix(const std::vector<std::int64_t>& tree, std::size_t end) const;   // sum of [0, end)
-    ManuscriptLength laidAlone(std::string_view text, bool last) const;
+    ManuscriptLength laidAlone(std::string_view text) const;   // the walk's own lines: 0 without a cell
+    static std::int64_t LinesTaken(std::int64_t walked, bool last);
 
     CountSettings m_settings;
     counter::KinsokuSet m_kinsoku;

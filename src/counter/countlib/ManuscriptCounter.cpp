@@ -26,6 +26,13 @@ struct CountingVisitor {
 
 } // namespace
 
+WalkTotals walkTotals(const char* text, std::size_t textLen, const KinsokuSet& kinsoku, std::int64_t cellsPerLine)
+{
+    CountingVisitor fold;
+    const std::int64_t lines = GridWalk<CountingVisitor>(kinsoku, cellsPerLine, fold).run(text, textLen);
+    return {lines, fold.chars};
+}
+
 Figures countManuscript(const char* text, std::size_t textLen, const char* kinsoku,
                         std::size_t kinsokuLen, int vertical, int horizontal, int mode)
 {
@@ -35,12 +42,11 @@ Figures countManuscript(const char* text, std::size_t textLen, const char* kinso
         textLen = 0;
     // Mode 0 is the pure grid; so is an empty set, which no cell can belong to.
     const KinsokuSet set = (mode != 0 && kinsoku) ? KinsokuSet(kinsoku, kinsokuLen) : KinsokuSet();
-    CountingVisitor fold;
-    const std::int64_t lines = GridWalk<CountingVisitor>(set, vertical, fold).run(text, textLen);
+    const WalkTotals walked = walkTotals(text, textLen, set, vertical);
     Figures f;
-    f.sheets = saturate(lines / horizontal);
-    f.lines = saturate(lines % horizontal);
-    f.chars = saturate(fold.chars);
+    f.sheets = saturate(walked.lines / horizontal);
+    f.lines = saturate(walked.lines % horizontal);
+    f.chars = saturate(walked.chars);
     return f;
 }
 

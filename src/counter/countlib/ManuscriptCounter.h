@@ -24,6 +24,17 @@ struct Figures {
     std::int32_t chars = 0;
 };
 
+class KinsokuSet;
+
+// The lines a text takes on lines of `cellsPerLine` cells (before the split into sheets)
+// and its characters: the count's one fold over the grid walk, for callers that keep a
+// kinsoku set of their own (the manuscript map counts paragraph by paragraph).
+struct WalkTotals {
+    std::int64_t lines = 0;
+    std::int64_t chars = 0;
+};
+WalkTotals walkTotals(const char* text, std::size_t textLen, const KinsokuSet& kinsoku, std::int64_t cellsPerLine);
+
 // Throws std::bad_alloc only if the kinsoku set cannot be stored.
 Figures countManuscript(const char* text, std::size_t textLen, const char* kinsoku,
                         std::size_t kinsokuLen, int vertical, int horizontal, int mode);
