@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "EpubExport.h"
 
+#include "Fnv.h"
+#include "UtcTime.h"
+
 #include "ProjectFormat.h"
 #include "RubyNotation.h"
 #include "StandaloneDigits.h"
@@ -169,31 +172,17 @@ constexpr const char* kStyle =
     ".em { -epub-text-emphasis-style: filled sesame; text-emphasis-style: filled sesame; }\n"
     ".tcy { -epub-text-combine: horizontal; text-combine-upright: all; }\n";
 
-// FNV-1a, for an identifier that stays the same for one project.
-std::uint64_t Fnv(std::string_view s, std::uint64_t h = 1469598103934665603ull)
-{
-    for (const unsigned char c : s) {
-        h ^= c;
-        h *= 1099511628211ull;
-    }
-    return h;
-}
+// FNV-1a from this seed, for an identifier that stays the same for one project. The seed is
+// not FNV's offset basis (a digit short), and stays so: identifiers of books already
+// exported must not change.
+constexpr std::uint64_t kEpubSeed = 1469598103934665603ull;
 
 std::string Identifier(const std::string& title, const std::string& path)
 {
-    const std::uint64_t a = Fnv(title + '\n' + path), b = Fnv(path + '\n' + title, a);
+    const std::uint64_t a = Fnv1a64(title + '\n' + path, kEpubSeed), b = Fnv1a64(path + '\n' + title, a);
     char buf[48];
     std::snprintf(buf, sizeof buf, "urn:uuid:%08x-%04x-5%03x-%04x-%012llx", unsigned(a >> 32), unsigned(a >> 16) & 0xFFFF,
                   unsigned(a) & 0xFFF, unsigned(0x8000 | ((b >> 48) & 0x3FFF)), (unsigned long long)(b & 0xFFFFFFFFFFFFull));
-    return buf;
-}
-
-std::string Timestamp(std::time_t t)
-{
-    std::tm tm{};
-    gmtime_r(&t, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", &tm);
     return buf;
 }
 
@@ -289,7 +278,7 @@ Status AssembleEpub(const DomDocument& doc, const EpubOptions& options, const Fa
         "<metadata xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\n"
         "<dc:identifier id=\"bookid\">" + Identifier(title, options.projectPath) + "</dc:identifier>\n"
         "<dc:title>" + Escaped(title) + "</dc:title>\n<dc:language>ja</dc:language>\n"
-        "<meta property=\"dcterms:modified\">" + Timestamp(modified) + "</meta>\n</metadata>\n"
+        "<meta property=\"dcterms:modified\">" + FormatUtc(modified, "%Y-%m-%dT%H:%M:%SZ") + "</meta>\n</metadata>\n"
         "<manifest>\n<item id=\"nav\" href=\"nav.xhtml\" media-type=\"application/xhtml+xml\" properties=\"nav\"/>\n"
         "<item id=\"css\" href=\"style.css\" media-type=\"text/css\"/>\n" + manifest +
         "</manifest>\n<spine page-progression-direction=\"rtl\">\n" + spine + "</spine>\n</package>\n");

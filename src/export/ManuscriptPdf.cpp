@@ -6,6 +6,7 @@
 #include "PdfWriter.h"
 #include "ProjectFormat.h"
 #include "TextExport.h"
+#include "UtcTime.h"
 #include "VerticalFont.h"
 
 #include <algorithm>
@@ -136,10 +137,8 @@ private:
         // in hundredths of a point, so that the steps add up exactly: rounded steps would
         // drift down a page.
         const long long px = std::llround(x * 100), py = std::llround(y * 100);
-        static const char hex[] = "0123456789ABCDEF";
         m_content += Num(double(px - m_x) / 100) + " " + Num(double(py - m_y) / 100) + " Td<";
-        for (int shift = 12; shift >= 0; shift -= 4)
-            m_content += hex[(code >> shift) & 0xF];
+        pdf::AppendHex4(m_content, code);
         m_content += ">Tj\n";
         m_x = px;
         m_y = py;
@@ -170,15 +169,6 @@ private:
     long long m_x = 0, m_y = 0;
     std::vector<int> m_pageIds;
 };
-
-std::string PdfDate(std::time_t t)
-{
-    std::tm tm{};
-    gmtime_r(&t, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "(D:%Y%m%d%H%M%SZ)", &tm);
-    return buf;
-}
 
 }  // namespace
 
@@ -215,7 +205,7 @@ Status RenderManuscriptPdf(std::string_view text, const ManuscriptOptions& optio
         // Vertical Japanese is read, and its spreads bound, right to left.
         pdf.add(catalog, "<< /Type /Catalog /Pages " + std::to_string(pages)
                              + " 0 R /Lang (ja) /ViewerPreferences << /Direction /R2L >> >>");
-        const std::string date = PdfDate(options.modified ? options.modified : std::time(nullptr));
+        const std::string date = FormatUtc(options.modified ? options.modified : std::time(nullptr), "(D:%Y%m%d%H%M%SZ)");
         pdf.add(info, "<< /Title " + pdf::TextString(options.title) + " /Creator (Penwick) /CreationDate " + date
                           + " /ModDate " + date + " >>");
         *bytes = pdf.finish(catalog, info);

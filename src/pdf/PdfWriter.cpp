@@ -74,21 +74,23 @@ std::string PdfWriter::finish(int catalog, int info)
     return std::move(m_out);
 }
 
-std::string Utf16Hex(std::string_view utf8)
+void AppendHex4(std::string& out, unsigned value)
 {
     static const char hex[] = "0123456789ABCDEF";
+    for (int shift = 12; shift >= 0; shift -= 4)
+        out += hex[(value >> shift) & 0xF];
+}
+
+std::string Utf16Hex(std::string_view utf8)
+{
     std::string out;
-    auto unit = [&](char32_t u) {
-        for (int shift = 12; shift >= 0; shift -= 4)
-            out += hex[(u >> shift) & 0xF];
-    };
     for (Utf8Decoder in(utf8.data(), utf8.size()); !in.atEnd();) {
         const char32_t cp = in.next();
         if (cp >= 0x10000) {
-            unit(0xD800 + ((cp - 0x10000) >> 10));
-            unit(0xDC00 + ((cp - 0x10000) & 0x3FF));
+            AppendHex4(out, 0xD800 + ((cp - 0x10000) >> 10));
+            AppendHex4(out, 0xDC00 + ((cp - 0x10000) & 0x3FF));
         } else {
-            unit(cp);
+            AppendHex4(out, cp);
         }
     }
     return out;

@@ -30,6 +30,8 @@ private:
     std::vector<std::size_t> m_offsets;   // by object number - 1; 0: not written yet
 };
 
+// Four upper-case hex digits of the low 16 bits of value, appended (glyph codes, UTF-16).
+void AppendHex4(std::string& out, unsigned value);
 // UTF-16BE in hex digits, surrogate pairs above the BMP (ToUnicode maps want this).
 std::string Utf16Hex(std::string_view utf8);
 // A text string for the document information dictionary: UTF-16BE with a byte order mark,

@@ -81,12 +81,6 @@ std::string PostScriptName(hb_face_t* face)
     return name.empty() ? "Font" : name;
 }
 
-std::string Hex4(unsigned v)
-{
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%04X", v & 0xFFFF);
-    return buf;
-}
 
 } // namespace
 
@@ -184,8 +178,13 @@ std::string VerticalFont::Impl::toUnicode() const
     for (std::size_t i = 0; i < entries.size(); i += 100) {   // at most 100 to a block
         const std::size_t end = std::min(entries.size(), i + 100);
         cmap += std::to_string(end - i) + " beginbfchar\n";
-        for (std::size_t k = i; k < end; ++k)
-            cmap += '<' + Hex4(entries[k].first) + "> <" + entries[k].second + ">\n";
+        for (std::size_t k = i; k < end; ++k) {
+            cmap += '<';
+            AppendHex4(cmap, entries[k].first);
+            cmap += "> <";
+            cmap += entries[k].second;
+            cmap += ">\n";
+        }
         cmap += "endbfchar\n";
     }
     return cmap + "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProjectSafety.h"
 
+#include "Fnv.h"
+#include "UtcTime.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -157,13 +160,8 @@ int privateMode(const std::string& projectPath)
 
 std::string PathHash(std::string_view text)
 {
-    std::uint64_t h = 14695981039346656037ull;
-    for (const unsigned char c : text) {
-        h ^= c;
-        h *= 1099511628211ull;
-    }
     char buf[17];
-    std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(h));
+    std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(Fnv1a64(text)));
     return buf;
 }
 
@@ -257,15 +255,12 @@ std::string BackupStore::newBackupName(const std::string& folder, const std::str
     for (const BackupName& b : backupNames(folder))
         if (!b.legacy)
             next = std::max(next, b.sequence + 1);
-    std::tm tm{};
-    gmtime_r(&now, &tm);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &tm);
+    const std::string stamp = FormatUtc(now, "%Y%m%dT%H%M%SZ");
     // The name stays well inside the 255 bytes a file name may have, however long the
     // project's name: the stem is cut at a character boundary.
     const std::string file = Utf8Prefix(fileStem(projectPath), 150) + suffix + ".xml";
     char prefix[64];
-    std::snprintf(prefix, sizeof prefix, "%06llu-%s-", next, stamp);
+    std::snprintf(prefix, sizeof prefix, "%06llu-%s-", next, stamp.c_str());
     return folder + "/" + prefix + file;
 }
 
