@@ -7,13 +7,13 @@
 #include "DomDocument.h"
 #include "FileIO.h"
 #include "GridPresets.h"
+#include "TextLines.h"
 #include "ProjectFormat.h"
 #include "ProjectSafety.h"
 #include "TextAssembly.h"
 #include "TextExport.h"
 #include "XmlEncoding.h"
 
-#include <charconv>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -77,12 +77,12 @@ bool LoadProject(const std::string& path, DomDocument& doc)
 
 namespace {
 
+// An integer as the shell gives it: a leading '+' allowed.
 bool ParseInt(std::string_view s, int* value)
 {
     if (!s.empty() && s.front() == '+')
         s.remove_prefix(1);
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), *value);
-    return ec == std::errc() && end == s.data() + s.size() && !s.empty();
+    return ParseInteger(s, value);
 }
 
 // "VxH" with any 32-bit integers; nothing else is a grid.

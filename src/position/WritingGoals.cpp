@@ -6,7 +6,6 @@
 #include "TextLines.h"
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -16,12 +15,6 @@ namespace penwick {
 
 namespace {
 
-template <class T>
-bool Number(std::string_view s, T* value)
-{
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), *value);
-    return ec == std::errc() && end == s.data() + s.size() && !s.empty();
-}
 
 std::string Grouped(std::int64_t n)
 {
@@ -55,7 +48,7 @@ std::optional<Target> ParseTarget(std::string_view text)
     }
     if (t.unit == Target::Unit::Chars) {
         std::int64_t chars = 0;
-        if (!Number(text, &chars) || chars <= 0)
+        if (!ParseInteger(text, &chars) || chars <= 0)
             return std::nullopt;
         t.amount = double(chars);
         return t;
@@ -83,8 +76,8 @@ std::optional<Day> ParseDay(std::string_view s)
     using namespace std::chrono;
     int y = 0;
     unsigned m = 0, d = 0;
-    if (s.size() != 10 || s[4] != '-' || s[7] != '-' || !Number(s.substr(0, 4), &y) || !Number(s.substr(5, 2), &m)
-        || !Number(s.substr(8, 2), &d))
+    if (s.size() != 10 || s[4] != '-' || s[7] != '-' || !ParseInteger(s.substr(0, 4), &y)
+        || !ParseInteger(s.substr(5, 2), &m) || !ParseInteger(s.substr(8, 2), &d))
         return std::nullopt;
     const year_month_day date{year{y}, month{m}, day{d}};
     if (!date.ok())
@@ -258,8 +251,9 @@ std::vector<HistoryRecord> ReadHistory(const std::string& projectPath)
     ForEachLine(text, [&](std::string_view line) {
         const std::size_t a = line.find('\t'), b = a == std::string_view::npos ? a : line.find('\t', a + 1);
         HistoryRecord r;
-        if (b != std::string_view::npos && Number(line.substr(0, a), &r.when)
-            && Number(line.substr(a + 1, b - a - 1), &r.offset) && Number(line.substr(b + 1), &r.chars))
+        if (b != std::string_view::npos && ParseInteger(line.substr(0, a), &r.when)
+            && ParseInteger(line.substr(a + 1, b - a - 1), &r.offset)
+            && ParseInteger(line.substr(b + 1), &r.chars))
             records.push_back(r);
     });
     return records;

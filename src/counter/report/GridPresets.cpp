@@ -3,7 +3,6 @@
 
 #include "TextLines.h"
 
-#include <charconv>
 #include <cstdlib>
 
 namespace penwick {
@@ -27,17 +26,12 @@ std::string Unquoted(std::string_view v)
     return out;
 }
 
-bool ParseNumber(std::string_view s, int* value)
-{
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), *value);
-    return ec == std::errc() && end == s.data() + s.size() && !s.empty();
-}
 
 bool ParseGrid(std::string_view s, CountSettings* settings)
 {
     const std::size_t x = s.find_first_of("xX");
     int v = 0, h = 0;
-    if (x == std::string_view::npos || !ParseNumber(s.substr(0, x), &v) || !ParseNumber(s.substr(x + 1), &h)
+    if (x == std::string_view::npos || !ParseInteger(s.substr(0, x), &v) || !ParseInteger(s.substr(x + 1), &h)
         || v < 1 || v > 500 || h < 1 || h > 500)
         return false;
     settings->vertical = v;
@@ -100,7 +94,7 @@ std::vector<GridPreset> ParseGridPresets(std::string_view ini, std::vector<std::
             complain(key + "=" + value, "no grid of this name");
         else if (setting == "kinsoku")
             preset->settings.kinsoku = value;
-        else if (setting == "mode" && ParseNumber(value, &mode) && (mode == 0 || mode == 1))
+        else if (setting == "mode" && ParseInteger(value, &mode) && (mode == 0 || mode == 1))
             preset->settings.mode = mode;
         else
             complain(key + "=" + value, setting == "mode" ? "mode is 0 or 1" : "unknown setting");
