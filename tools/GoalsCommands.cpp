@@ -18,19 +18,6 @@ namespace penwick::cli {
 
 namespace {
 
-std::string Sheets(std::int64_t lines, int horizontal)
-{
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.1f", double(lines) / horizontal);
-    return buf;
-}
-
-Day Today()
-{
-    const std::time_t now = std::time(nullptr);
-    return LocalDay(now, LocalOffset(now));
-}
-
 std::string JsonString(const std::string& s)
 {
     std::string out = "\"";
@@ -152,9 +139,9 @@ int Stats(const Args& args)
     map.build(doc);
     const int h = map.settings().horizontal;
     const ProjectTargets targets = ReadTargets(path);
-    const std::string progress = DescribeProgress(targets, map.total().lines, map.total().chars, h, Today());
-    std::vector<DayNet> days = NetPerDay(ReadHistory(path));
     const Day today = Today();
+    const std::string progress = DescribeProgress(targets, map.total().lines, map.total().chars, h, today);
+    std::vector<DayNet> days = NetPerDay(ReadHistory(path));
     std::erase_if(days, [&](const DayNet& d) { return d.day <= today - 30; });
 
     std::vector<std::string> titles;
@@ -164,12 +151,12 @@ int Stats(const Args& args)
     auto lines = [&](const CountResult& r) { return std::int64_t(r.nSheets) * h + r.nLines; };
     const std::string gridName = std::to_string(grid.vertical) + "x" + std::to_string(grid.horizontal);
     if (json) {
-        std::string out = "{\"grid\":\"" + gridName + "\",\"total\":{\"sheets\":" + Sheets(map.total().lines, h)
+        std::string out = "{\"grid\":\"" + gridName + "\",\"total\":{\"sheets\":" + FormatSheets(map.total().lines, h)
                           + ",\"lines\":" + std::to_string(map.total().lines)
                           + ",\"chars\":" + std::to_string(map.total().chars) + "},\"chapters\":[";
         for (std::size_t i = 0; i < counts.chapters.size(); ++i)
             out += std::string(i ? "," : "") + "{\"title\":" + JsonString(titles[i]) + ",\"sheets\":"
-                   + Sheets(lines(counts.chapters[i]), h) + ",\"lines\":" + std::to_string(lines(counts.chapters[i]))
+                   + FormatSheets(lines(counts.chapters[i]), h) + ",\"lines\":" + std::to_string(lines(counts.chapters[i]))
                    + ",\"chars\":" + std::to_string(counts.chapters[i].nChars) + "}";
         out += "],\"target\":";
         out += targets.project ? "{\"target\":" + JsonString(FormatTarget(*targets.project)) + ",\"deadline\":"
@@ -183,9 +170,9 @@ int Stats(const Args& args)
         std::cout << out << "]}\n";
         return 0;
     }
-    std::cout << "全体\t" << Sheets(map.total().lines, h) << "枚\t" << map.total().chars << "字\t(" << gridName << ")\n";
+    std::cout << "全体\t" << FormatSheets(map.total().lines, h) << "枚\t" << map.total().chars << "字\t(" << gridName << ")\n";
     for (std::size_t i = 0; i < counts.chapters.size(); ++i)
-        std::cout << titles[i] << '\t' << Sheets(lines(counts.chapters[i]), h) << "枚\t" << counts.chapters[i].nChars
+        std::cout << titles[i] << '\t' << FormatSheets(lines(counts.chapters[i]), h) << "枚\t" << counts.chapters[i].nChars
                   << "字\n";
     if (!progress.empty())
         std::cout << "目標\t" << progress << '\n';

@@ -15,8 +15,14 @@ namespace penwick {
 
 namespace {
 
+std::string Tenths(std::int64_t tenths)
+{
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+}
 
-std::string Grouped(std::int64_t n)
+}  // namespace
+
+std::string FormatGrouped(std::int64_t n)
 {
     std::string digits = std::to_string(n < 0 ? -n : n), out;
     for (std::size_t i = 0; i < digits.size(); ++i) {
@@ -27,14 +33,23 @@ std::string Grouped(std::int64_t n)
     return (n < 0 ? "-" : "") + out;
 }
 
-std::string OneDecimal(double value)
+std::string FormatTenths(double value)
 {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.1f", value);
-    return buf;
+    return Tenths(static_cast<std::int64_t>(std::floor(std::max(0.0, value) * 10 + 0.5)));
 }
 
-}  // namespace
+std::string FormatSheets(std::int64_t lines, int horizontal)
+{
+    // Exactly, in integers: 5 lines of a 20-line sheet are 0.3 sheets, as a writer rounds.
+    const std::int64_t h = std::max(1, horizontal);
+    return Tenths((std::max<std::int64_t>(lines, 0) * 20 + h) / (2 * h));
+}
+
+Day Today()
+{
+    const std::time_t now = std::time(nullptr);
+    return LocalDay(now, LocalOffset(now));
+}
 
 std::optional<Target> ParseTarget(std::string_view text)
 {
@@ -67,7 +82,7 @@ std::string FormatTarget(const Target& target)
     if (target.unit == Target::Unit::Chars)
         return std::to_string(std::llround(target.amount)) + "字";
     const double whole = std::round(target.amount);
-    return (std::fabs(target.amount - whole) < 1e-9 ? std::to_string(std::llround(whole)) : OneDecimal(target.amount))
+    return (std::fabs(target.amount - whole) < 1e-9 ? std::to_string(std::llround(whole)) : FormatTenths(target.amount))
            + "枚";
 }
 
@@ -186,8 +201,8 @@ std::string DescribeProgress(const ProjectTargets& targets, std::int64_t lines, 
     const bool sheets = t.unit == Target::Unit::Sheets;
     const double done = sheets ? double(lines) / std::max(1, horizontal) : double(chars);
     const double left = t.amount - done;
-    auto amount = [&](double v) { return sheets ? OneDecimal(v) + "枚" : Grouped(std::llround(v)) + "字"; };
-    std::string text = (sheets ? OneDecimal(done) : Grouped(std::llround(done))) + " / " + FormatTarget(t);
+    auto amount = [&](double v) { return sheets ? FormatTenths(v) + "枚" : FormatGrouped(std::llround(v)) + "字"; };
+    std::string text = (sheets ? FormatSheets(lines, horizontal) : FormatGrouped(chars)) + " / " + FormatTarget(t);
     text += left > 0 ? " · 残り " + amount(left) : std::string(" · 達成");
     if (targets.deadline) {
         const Day days = *targets.deadline - today;

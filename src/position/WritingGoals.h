@@ -66,6 +66,12 @@ ProjectTargets ReadTargets(const std::string& projectPath);
 // Written atomically; an empty target removes the file. The message on failure.
 bool WriteTargets(const std::string& projectPath, const ProjectTargets& targets, std::string* error);
 
+// Figures as writers read them: 50,902 (grouped), 127.4 (tenths, halves rounded up; sheets
+// from lines exactly), and the local day now.
+std::string FormatGrouped(std::int64_t n);
+std::string FormatTenths(double value);
+std::string FormatSheets(std::int64_t lines, int horizontal);
+
 // "127.4 / 150枚 · 残り 22.6枚 · 締切まで 12日、1日あたり 1.9枚": progress against the target,
 // `lines` and `chars` being the manuscript's, `horizontal` its lines per sheet, `today` the
 // local day.
@@ -86,9 +92,10 @@ struct DayNet {
 // The records' days, in order, each with its net characters.
 std::vector<DayNet> NetPerDay(const std::vector<HistoryRecord>& records);
 
-// The local day of a moment, and the local UTC offset now.
+// The local day of a moment, the local UTC offset then, and the local day now.
 Day LocalDay(std::int64_t when, std::int32_t offset);
 std::int32_t LocalOffset(std::time_t when);
+Day Today();
 
 std::string HistoryPathFor(const std::string& projectPath);
 std::vector<HistoryRecord> ReadHistory(const std::string& projectPath);

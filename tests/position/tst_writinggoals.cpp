@@ -57,6 +57,13 @@ private slots:
         const ProjectTargets chars{ParseTarget("60000字"), std::nullopt, {}};
         QCOMPARE(DescribeProgress(chars, 0, 50902, 20, today), std::string("50,902 / 60000字 · 残り 9,098字"));
         QCOMPARE(DescribeProgress({}, 10, 10, 20, today), std::string());
+        // Halves round up, the same in the line, the progress and stats: 5 lines of 20 are 0.3.
+        QCOMPARE(FormatSheets(5, 20), std::string("0.3"));
+        QCOMPARE(FormatSheets(25, 20), std::string("1.3"));
+        QCOMPARE(FormatSheets(0, 20), std::string("0.0"));
+        QCOMPARE(FormatGrouped(50902), std::string("50,902"));
+        QCOMPARE(FormatGrouped(999), std::string("999"));
+        QCOMPARE(DescribeProgress(t, 5, 0, 20, today).substr(0, 9), std::string("0.3 / 150"));
     }
 
     // The file beside the project; an empty target takes it away.

@@ -3,23 +3,20 @@
 
 #include "ProjectSession.h"
 
-#include <QLocale>
-
-#include <ctime>
 
 using namespace penwick;
 
 namespace {
 
+// The figures as penwick-cli stats and the progress write them.
 QString Sheets(std::int64_t lines, int horizontal)
 {
-    return QString::number(double(lines) / horizontal, 'f', 1) + QStringLiteral("枚");
+    return QString::fromStdString(FormatSheets(lines, horizontal)) + QStringLiteral("枚");
 }
 
 QString Chars(std::int64_t chars)
 {
-    static const QLocale grouped(QLocale::English, QLocale::UnitedStates);   // 50,902
-    return grouped.toString(qlonglong(chars)) + QStringLiteral("字");
+    return QString::fromStdString(FormatGrouped(chars)) + QStringLiteral("字");
 }
 
 }  // namespace
@@ -94,8 +91,7 @@ void PositionLine::showPlace(DomNode node, const QString& text, int start, int e
         index = 0;
         f.where = node ? PositionFigures::Where::NodeAlone : PositionFigures::Where::Document;
     }
-    const std::time_t now = std::time(nullptr);
-    f.progress = DescribeProgress(m_targets, f.total.lines, f.total.chars, f.horizontal, LocalDay(now, LocalOffset(now)));
+    f.progress = DescribeProgress(m_targets, f.total.lines, f.total.chars, f.horizontal, Today());
     f.at = map->positionOf(index, caret);
     f.here = map->nodeLength(index);
     if (end > start) {
