@@ -150,6 +150,7 @@ private:
     PositionLine* m_pPosition = nullptr;
     QTimer* m_pPositionTimer = nullptr;   // one refresh for a burst of signals, after them
     penwick::ProjectTargets m_targets;
+    penwick::CountSettings m_grid;   // the writer's grid preset, read at start
 
     // ---- backups, recovery, lock (SafetyKeeper.cpp) ----
     SafetyKeeper* m_pSafety = nullptr;   // a child of this window

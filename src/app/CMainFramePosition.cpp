@@ -22,8 +22,10 @@ using namespace penwick;
 
 void CMainFrame::CreatePositionLine()
 {
+    // Read once, as the editor's settings are: the outline's bars ask for it at every paint.
+    m_grid = AppSettings::Grid();
     // The frame has no status bar until the writer asks for the line.
-    m_pPosition = new PositionLine(*m_pSession, manuscriptGrid(), this);
+    m_pPosition = new PositionLine(*m_pSession, m_grid, this);
     m_pPosition->hide();
     // At most one refresh every 30 ms while keys come: drawing the line costs more than
     // typing a character, and a writer reads it between bursts, not during them.
@@ -65,7 +67,7 @@ void CMainFrame::CreatePositionLine()
 
 CountSettings CMainFrame::manuscriptGrid() const
 {
-    return AppSettings::Grid();
+    return m_grid;
 }
 
 bool CMainFrame::IsPositionLineShown() const
@@ -169,9 +171,8 @@ std::optional<double> CMainFrame::TargetProgress(const QModelIndex& item) const
     if (!target)
         return std::nullopt;
     // The node with everything below it, as the export has it (the text last stored).
-    const CountSettings grid = manuscriptGrid();
-    const CountResult r = CountOneText(GetTreeText(node, [](HRESULT, std::string_view) {}), grid);
-    return Fraction(*target, std::int64_t(r.nSheets) * grid.horizontal + r.nLines, r.nChars, grid.horizontal);
+    const CountResult r = CountOneText(GetTreeText(node, [](HRESULT, std::string_view) {}), m_grid);
+    return Fraction(*target, std::int64_t(r.nSheets) * m_grid.horizontal + r.nLines, r.nChars, m_grid.horizontal);
 }
 
 void CMainFrame::SetTargets()

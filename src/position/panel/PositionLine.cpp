@@ -57,14 +57,16 @@ void PositionLine::projectChanged()
     m_stale = true;
 }
 
-void PositionLine::bringUpToDate(DomNode node, const QString& text)
+int PositionLine::bringUpToDate(DomNode node, const QString& text)
 {
     if (m_stale) {
         m_map.build(m_session.document());
         m_stale = false;
     }
-    if (const int index = node ? m_map.nodeIndex(node) : -1; index >= 0)
+    const int index = node ? m_map.nodeIndex(node) : -1;
+    if (index >= 0)
         m_map.setNodeText(index, text.toStdString());
+    return index;
 }
 
 const ManuscriptMap& PositionLine::map(DomNode node, const QString& text)
@@ -75,13 +77,12 @@ const ManuscriptMap& PositionLine::map(DomNode node, const QString& text)
 
 void PositionLine::showPlace(DomNode node, const QString& text, int start, int end)
 {
-    bringUpToDate(node, text);
+    int index = bringUpToDate(node, text);
     PositionFigures f;
     f.horizontal = m_map.settings().horizontal;
     f.total = m_map.total();
     // Byte offsets of the caret (the selection's moving end is not known here: its start).
     const std::size_t caret = std::size_t(text.left(start).toUtf8().size());
-    int index = node ? m_map.nodeIndex(node) : -1;
     const ManuscriptMap* map = &m_map;
     if (index < 0) {
         // Not in the manuscript: the text laid out alone.
@@ -94,11 +95,7 @@ void PositionLine::showPlace(DomNode node, const QString& text, int start, int e
     f.progress = DescribeProgress(m_targets, f.total.lines, f.total.chars, f.horizontal, Today());
     f.at = map->positionOf(index, caret);
     f.here = map->nodeLength(index);
-    if (end > start) {
-        ManuscriptMap selected(m_map.settings());
-        const std::string part = text.mid(start, end - start).toStdString();
-        selected.build(part, {TextSpan{DomNode(), 0, part.size()}});
-        f.selection = selected.total().chars;
-    }
+    if (end > start)
+        f.selection = CountOneText(text.mid(start, end - start).toStdString(), m_map.settings()).nChars;
     setText(Describe(f));
 }

@@ -48,7 +48,8 @@ public:
     const penwick::ManuscriptMap& map(penwick::DomNode node, const QString& text);
 
 private:
-    void bringUpToDate(penwick::DomNode node, const QString& text);
+    // The map up to date with the editor's text; the node's index in it, or -1.
+    int bringUpToDate(penwick::DomNode node, const QString& text);
 
     const penwick::ProjectSession& m_session;
     penwick::ManuscriptMap m_map;
