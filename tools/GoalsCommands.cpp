@@ -6,7 +6,6 @@
 #include "DomDocument.h"
 #include "FileIO.h"
 #include "GridPresets.h"
-#include "ManuscriptMap.h"
 #include "ProjectFormat.h"
 #include "WritingGoals.h"
 
@@ -38,6 +37,12 @@ std::string JsonString(const std::string& s)
 }  // namespace
 
 namespace {
+
+// The counter's lines before the split into sheets.
+std::int64_t LinesOf(const CountResult& r, const CountSettings& grid)
+{
+    return std::int64_t(r.nSheets) * grid.horizontal + r.nLines;
+}
 
 // The grid the window uses: [editor] grid of penwick.conf.
 CountSettings WritersGrid()
@@ -104,10 +109,12 @@ int Target(const Args& args)
         std::cout << "(no target)\n";
         return 0;
     }
-    ManuscriptMap map(WritersGrid());
-    map.build(doc);
-    std::cout << DescribeProgress(targets, map.total().lines, map.total().chars, map.settings().horizontal, Today())
-              << '\n';
+    const CountSettings grid = WritersGrid();
+    std::vector<std::string> chapters;
+    if (!GetAllChapterTexts(doc, ReportTo(path), &chapters))
+        return 1;
+    const CountResult total = CountChapters(chapters, grid).total;
+    std::cout << DescribeProgress(targets, LinesOf(total, grid), total.nChars, grid.horizontal, Today()) << '\n';
     return 0;
 }
 
@@ -128,19 +135,21 @@ int Stats(const Args& args)
             path = args[i];
         }
     }
+    if (grid.vertical < 1 || grid.horizontal < 1)
+        return Usage();   // no sheets to speak of
     DomDocument doc;
     if (path.empty() || !LoadProject(path, doc))
         return path.empty() ? Usage() : 1;
     std::vector<std::string> chapters;
     if (!GetAllChapterTexts(doc, ReportTo(path), &chapters))
         return 1;
+    // The counter's figures: each chapter, and the whole (the chapters joined).
     const ProjectCounts counts = CountChapters(chapters, grid);
-    ManuscriptMap map(grid);
-    map.build(doc);
-    const int h = map.settings().horizontal;
+    const int h = grid.horizontal;
+    const std::int64_t totalLines = LinesOf(counts.total, grid), totalChars = counts.total.nChars;
     const ProjectTargets targets = ReadTargets(path);
     const Day today = Today();
-    const std::string progress = DescribeProgress(targets, map.total().lines, map.total().chars, h, today);
+    const std::string progress = DescribeProgress(targets, totalLines, totalChars, h, today);
     std::vector<DayNet> days = NetPerDay(ReadHistory(path));
     std::erase_if(days, [&](const DayNet& d) { return d.day <= today - 30; });
 
@@ -148,15 +157,13 @@ int Stats(const Args& args)
     for (DomNode node = doc.documentElement().firstChild(); node && titles.size() < chapters.size();
          node = node.nextSibling())
         titles.push_back(format::NodeTitle(node));
-    auto lines = [&](const CountResult& r) { return std::int64_t(r.nSheets) * h + r.nLines; };
     const std::string gridName = std::to_string(grid.vertical) + "x" + std::to_string(grid.horizontal);
     if (json) {
-        std::string out = "{\"grid\":\"" + gridName + "\",\"total\":{\"sheets\":" + FormatSheets(map.total().lines, h)
-                          + ",\"lines\":" + std::to_string(map.total().lines)
-                          + ",\"chars\":" + std::to_string(map.total().chars) + "},\"chapters\":[";
+        std::string out = "{\"grid\":\"" + gridName + "\",\"total\":{\"sheets\":" + FormatSheets(totalLines, h)
+                          + ",\"lines\":" + std::to_string(totalLines) + ",\"chars\":" + std::to_string(totalChars) + "},\"chapters\":[";
         for (std::size_t i = 0; i < counts.chapters.size(); ++i)
             out += std::string(i ? "," : "") + "{\"title\":" + JsonString(titles[i]) + ",\"sheets\":"
-                   + FormatSheets(lines(counts.chapters[i]), h) + ",\"lines\":" + std::to_string(lines(counts.chapters[i]))
+                   + FormatSheets(LinesOf(counts.chapters[i], grid), h) + ",\"lines\":" + std::to_string(LinesOf(counts.chapters[i], grid))
                    + ",\"chars\":" + std::to_string(counts.chapters[i].nChars) + "}";
         out += "],\"target\":";
         out += targets.project ? "{\"target\":" + JsonString(FormatTarget(*targets.project)) + ",\"deadline\":"
@@ -170,9 +177,9 @@ int Stats(const Args& args)
         std::cout << out << "]}\n";
         return 0;
     }
-    std::cout << "全体\t" << FormatSheets(map.total().lines, h) << "枚\t" << map.total().chars << "字\t(" << gridName << ")\n";
+    std::cout << "全体\t" << FormatSheets(totalLines, h) << "枚\t" << totalChars << "字\t(" << gridName << ")\n";
     for (std::size_t i = 0; i < counts.chapters.size(); ++i)
-        std::cout << titles[i] << '\t' << FormatSheets(lines(counts.chapters[i]), h) << "枚\t" << counts.chapters[i].nChars
+        std::cout << titles[i] << '\t' << FormatSheets(LinesOf(counts.chapters[i], grid), h) << "枚\t" << counts.chapters[i].nChars
                   << "字\n";
     if (!progress.empty())
         std::cout << "目標\t" << progress << '\n';

@@ -26,7 +26,6 @@ std::string Unquoted(std::string_view v)
     return out;
 }
 
-
 bool ParseGrid(std::string_view s, CountSettings* settings)
 {
     const std::size_t x = s.find_first_of("xX");
