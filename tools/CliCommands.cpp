@@ -14,6 +14,7 @@
 #include "TextExport.h"
 #include "XmlEncoding.h"
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -35,6 +36,7 @@ int Usage()
                  "       penwick-cli grep PATTERN PROJECT.xml [--word] [--case]\n"
                  "       penwick-cli target PROJECT.xml [150枚|60000字] [--node TITLE/PATH] [--deadline YYYY-MM-DD] [--clear]\n"
                  "       penwick-cli stats PROJECT.xml [--preset NAME] [--grid VxH] [--json]\n"
+                 "       penwick-cli proofread PROJECT.xml [--json] [--rule ID]...\n"
                  "       penwick-cli --version | --help\n"
                  "  info    the project title, then the outline: one node a line, indented two\n"
                  "          spaces per level, with title, export flag and the number of\n"
@@ -58,8 +60,30 @@ int Usage()
                  "          characters) and deadline, or with --node a node's (by its titles),\n"
                  "          kept beside it in PROJECT.xml.targets\n"
                  "  stats   the whole and each chapter in sheets and characters, the target's\n"
-                 "          progress and the characters written on each of the last 30 days\n";
+                 "          progress and the characters written on each of the last 30 days\n"
+                 "  proofread  the conventions of Japanese fiction checked in every node, in\n"
+                 "          outline order: titles path, line, column, rule and message,\n"
+                 "          tab-separated; --rule ID (again for more) checks only those rules,\n"
+                 "          otherwise those penwick.conf [proofread] leaves on. Exit 0 no\n"
+                 "          finding, 1 findings, 2 error\n";
     return 2;
+}
+
+std::string JsonString(const std::string& s)
+{
+    std::string out = "\"";
+    for (const char c : s) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        if (static_cast<unsigned char>(c) < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
 }
 
 // Loads a project or explains on stderr why it cannot.

@@ -22,6 +22,8 @@ int Count(const Args& args);
 int Grep(const Args& args);
 int Target(const Args& args);
 int Stats(const Args& args);
+// Exit status as grep's: 0 no finding, 1 findings, 2 an error.
+int Proofread(const Args& args);
 
 // Loads a project or explains on stderr why it cannot.
 bool LoadProject(const std::string& path, DomDocument& doc);
@@ -36,6 +38,9 @@ FailureReport ReportTo(const std::string& path);
 // preset (a preset's absence is said on stderr).
 enum class Taken { No, Yes, Bad };
 Taken TakeGridOption(const Args& args, std::size_t& i, CountSettings* settings);
+
+// s as a JSON string, quotes included.
+std::string JsonString(const std::string& s);
 
 // Prints the usage text to stderr and returns 2.
 int Usage();

@@ -17,27 +17,6 @@ namespace penwick::cli {
 
 namespace {
 
-std::string JsonString(const std::string& s)
-{
-    std::string out = "\"";
-    for (const char c : s) {
-        if (c == '"' || c == '\\')
-            out += '\\';
-        if (static_cast<unsigned char>(c) < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
-}  // namespace
-
-namespace {
-
 // The counter's lines before the split into sheets.
 std::int64_t LinesOf(const CountResult& r, const CountSettings& grid)
 {

@@ -25,6 +25,8 @@ int main(int argc, char** argv)
         return penwick::cli::Target(args);
     if (command == "stats")
         return penwick::cli::Stats(args);
+    if (command == "proofread")
+        return penwick::cli::Proofread(args);
     if (command == "--version") {
         std::cout << "penwick-cli " PENWICK_VERSION "\n";
         return 0;

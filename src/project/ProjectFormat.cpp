@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProjectFormat.h"
 
+#include <algorithm>
+
 namespace penwick::format {
 
 HRESULT ReadProjectTitle(const DomDocument& doc, std::string* title)
@@ -35,6 +37,40 @@ bool IsOutlineNode(DomNode node)
 std::string NodeTitle(DomNode node)
 {
     return node.firstAttribute().value();
+}
+
+void ForEachOutlineNode(const DomDocument& doc,
+                        const std::function<void(DomNode node, const std::string& path, int chapter)>& visit)
+{
+    struct Visit {
+        DomNode node;
+        std::string parentPath;
+        int chapter;
+    };
+    std::vector<Visit> todo;   // a stack: no recursion however deep the outline
+    const auto pushChildren = [&](DomNode parent, const std::string& path, int chapter) {
+        const std::size_t at = todo.size();
+        for (DomNode c = parent.firstChild(); c; c = c.nextSibling())
+            if (IsOutlineNode(c))
+                todo.push_back({c, path, chapter});
+        std::reverse(todo.begin() + std::ptrdiff_t(at), todo.end());
+    };
+    const DomNode root = doc.documentElement();
+    if (!root)
+        return;
+    int chapters = 0;
+    for (DomNode c = root.firstChild(); c; c = c.nextSibling())
+        if (IsOutlineNode(c))
+            todo.push_back({c, {}, chapters++});
+    std::reverse(todo.begin(), todo.end());
+    while (!todo.empty()) {
+        const Visit v = std::move(todo.back());
+        todo.pop_back();
+        const std::string title = NodeTitle(v.node);
+        const std::string path = v.parentPath.empty() ? title : v.parentPath + " › " + title;
+        visit(v.node, path, v.chapter);
+        pushChildren(v.node, path, v.chapter);
+    }
 }
 
 HRESULT ReadExportFlag(DomNode node, std::string* flag)

@@ -11,8 +11,15 @@
 
 #include "DomDocument.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+
+namespace penwick {
+// A node's text as it is being edited, in place of the stored one (nullopt: the stored one).
+using TextOverride = std::function<std::optional<std::string>(DomNode)>;
+}
 
 namespace penwick::format {
 
@@ -35,6 +42,11 @@ HRESULT WriteProjectTitle(DomDocument& doc, std::string_view title);
 bool IsOutlineNode(DomNode node);
 // First attribute value (the label); empty when there is none.
 std::string NodeTitle(DomNode node);
+// Calls visit(node, path, chapter) for every outline node below the document element in
+// outline order (depth first, in document order): path is its titles from the top level
+// down joined by " › ", chapter the index of its top-level ancestor (itself at the top).
+void ForEachOutlineNode(const DomDocument& doc,
+                        const std::function<void(DomNode node, const std::string& path, int chapter)>& visit);
 // Second attribute value. E_POINTER when the node has fewer than two attributes.
 HRESULT ReadExportFlag(DomNode node, std::string* flag);
 // Only the exact value "yes" includes a node's own text in an export.

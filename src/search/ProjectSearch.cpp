@@ -111,33 +111,15 @@ std::vector<SearchHit> SearchProject(const DomDocument& doc, std::string_view pa
                                      const TextOverride& edited)
 {
     std::vector<SearchHit> hits;
-    const DomNode root = doc.documentElement();
     std::u16string what = ToUtf16(pattern);
-    if (!root || what.empty())
+    if (what.empty())
         return hits;
     if (!options.matchCase)
         FoldCase(what);
 
-    // Depth-first in document order, each node with its path of titles.
-    struct Visit {
-        DomNode node;
-        std::string path;
-    };
-    std::vector<Visit> todo;
-    const auto pushChildren = [&](DomNode parent, const std::string& path) {
-        const std::size_t at = todo.size();
-        for (DomNode c = parent.firstChild(); c; c = c.nextSibling())
-            if (format::IsOutlineNode(c))
-                todo.push_back({c, path});
-        std::reverse(todo.begin() + std::ptrdiff_t(at), todo.end());
-    };
-    pushChildren(root, {});
-    while (!todo.empty()) {
-        const Visit v = std::move(todo.back());
-        todo.pop_back();
-        const std::string path = v.path.empty() ? format::NodeTitle(v.node) : v.path + " › " + format::NodeTitle(v.node);
-        std::optional<std::string> own = edited ? edited(v.node) : std::nullopt;
-        std::string utf8 = own ? std::move(*own) : format::NodeOwnText(v.node);
+    format::ForEachOutlineNode(doc, [&](DomNode node, const std::string& path, int) {
+        std::optional<std::string> own = edited ? edited(node) : std::nullopt;
+        std::string utf8 = own ? std::move(*own) : format::NodeOwnText(node);
         std::erase(utf8, '\r');
         const std::u16string text = ToUtf16(utf8);
         std::u16string folded;
@@ -158,7 +140,7 @@ std::vector<SearchHit> SearchProject(const DomDocument& doc, std::string_view pa
             }
             const std::size_t lineEnd = std::min(text.find(u'\n', pos), text.size());
             SearchHit hit;
-            hit.node = v.node;
+            hit.node = node;
             hit.path = path;
             hit.line = line;
             const std::u16string_view lineView = std::u16string_view(text).substr(lineStart, lineEnd - lineStart);
@@ -169,8 +151,7 @@ std::vector<SearchHit> SearchProject(const DomDocument& doc, std::string_view pa
             hit.length = int(what.size());
             hits.push_back(std::move(hit));
         }
-        pushChildren(v.node, path);
-    }
+    });
     return hits;
 }
 

@@ -7,6 +7,7 @@
 // Node texts are searched as the editor shows them, CR LF read as one line end.
 
 #include "DomDocument.h"
+#include "ProjectFormat.h"
 
 #include <functional>
 #include <optional>
@@ -29,9 +30,6 @@ struct SearchHit {
     std::size_t lineStart = 0, lineLength = 0;   // the match within lineText, in bytes
     int start = 0, length = 0;                   // the match in the node's text, in UTF-16 units
 };
-
-// A node's text as it is being edited, in place of the stored one (nullopt: the stored one).
-using TextOverride = std::function<std::optional<std::string>(DomNode)>;
 
 // Every occurrence of pattern in the own texts of the outline's nodes, in outline order
 // (and in text order within a node). An empty pattern finds nothing.

@@ -1,30 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "GridPresets.h"
 
-#include "TextLines.h"
+#include "IniText.h"
 
 #include <cstdlib>
 
 namespace penwick {
 
 namespace {
-
-// A value as QSettings writes it: plain, or in double quotes with backslash escapes.
-std::string Unquoted(std::string_view v)
-{
-    if (v.size() < 2 || v.front() != '"' || v.back() != '"')
-        return std::string(v);
-    std::string out;
-    for (std::size_t i = 1; i + 1 < v.size(); ++i) {
-        if (v[i] == '\\' && i + 2 < v.size()) {
-            const char c = v[++i];
-            out += c == 'n' ? '\n' : c == 't' ? '\t' : c;
-        } else {
-            out += v[i];
-        }
-    }
-    return out;
-}
 
 bool ParseGrid(std::string_view s, CountSettings* settings)
 {
@@ -48,23 +31,7 @@ std::vector<GridPreset> ParseGridPresets(std::string_view ini, std::vector<std::
             problems->push_back("[grids] " + std::string(line) + ": " + why);
     };
     // Settings may come before or after their grid line: read the grids first.
-    std::vector<std::pair<std::string, std::string>> entries;
-    bool inGrids = false;
-    ForEachLine(ini, [&](std::string_view line) {
-        if (line.empty() || line.front() == ';' || line.front() == '#')
-            return;
-        if (line.front() == '[') {
-            inGrids = line == "[grids]";
-            return;
-        }
-        if (!inGrids)
-            return;
-        const std::size_t eq = line.find('=');
-        if (eq == std::string_view::npos)
-            complain(line, "no '='");
-        else
-            entries.emplace_back(std::string(Trimmed(line.substr(0, eq))), Unquoted(Trimmed(line.substr(eq + 1))));
-    });
+    const auto entries = IniSection(ini, "grids", [&](std::string_view line) { complain(line, "no '='"); });
     for (const auto& [key, value] : entries) {
         if (key.find('.') != std::string::npos)
             continue;
@@ -111,16 +78,7 @@ std::optional<CountSettings> FindGridPreset(const std::vector<GridPreset>& prese
 
 CountSettings ChosenGrid(std::string_view ini)
 {
-    std::string name;
-    bool inEditor = false;
-    ForEachLine(ini, [&](std::string_view line) {
-        if (!line.empty() && line.front() == '[')
-            inEditor = line == "[editor]";
-        else if (const std::size_t eq = line.find('='); inEditor && eq != std::string_view::npos
-                                                         && Trimmed(line.substr(0, eq)) == "grid")
-            name = Unquoted(Trimmed(line.substr(eq + 1)));
-    });
-    const auto preset = FindGridPreset(ParseGridPresets(ini), name);
+    const auto preset = FindGridPreset(ParseGridPresets(ini), IniValue(ini, "editor", "grid"));
     return preset ? *preset : CountSettings{};
 }
 

@@ -1,0 +1,200 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "LanguageRules.h"
+
+#include "Utf8.h"
+
+#include <algorithm>
+
+namespace penwick::proof {
+
+std::uint32_t Lexicon::intern(std::string_view s)
+{
+    const auto [it, added] = m_ids.try_emplace(std::string(s), std::uint32_t(m_texts.size()));
+    if (added)
+        m_texts.push_back(it->first);
+    return it->second;
+}
+
+namespace {
+
+bool IsKanji(char32_t c)
+{
+    return (c >= 0x3400 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) || c >= 0x20000 || c == U'々' || c == U'〆';
+}
+
+// Hiragana as katakana, the rest as it is.
+std::string ToKatakana(std::string_view s)
+{
+    std::string out;
+    const char* p = s.data();
+    const char* const end = p + s.size();
+    while (p < end) {
+        const Utf8Char c = DecodeUtf8(p, end);
+        AppendUtf8(out, c.cp >= 0x3041 && c.cp <= 0x3096 ? c.cp + 0x60 : c.cp);
+        p += c.len;
+    }
+    return out;
+}
+
+std::size_t CharCount(std::string_view s)
+{
+    return std::size_t(std::count_if(s.begin(), s.end(), [](char b) { return (b & 0xC0) != 0x80; }));
+}
+
+bool AllKana(std::string_view s)
+{
+    const char* p = s.data();
+    const char* const end = p + s.size();
+    while (p < end) {
+        const Utf8Char c = DecodeUtf8(p, end);
+        if (!(c.cp >= 0x3041 && c.cp <= 0x30FF))
+            return false;
+        p += c.len;
+    }
+    return true;
+}
+
+// The reading of the base form: the word's reading with its inflected ending replaced by
+// the base form's (分かっ ワカッ 分かる → ワカル). Empty when the endings are not kana.
+std::string BaseReading(std::string_view surface, std::string_view base, std::string_view reading)
+{
+    std::size_t common = 0;
+    while (common < surface.size() && common < base.size() && surface[common] == base[common])
+        ++common;
+    while (common > 0 && common < base.size() && (base[common] & 0xC0) == 0x80)
+        --common;   // back to a character's start
+    const std::string_view surfaceTail = surface.substr(common), baseTail = base.substr(common);
+    if (!AllKana(surfaceTail) || !AllKana(baseTail))
+        return {};
+    const std::string tail = ToKatakana(surfaceTail);
+    if (reading.size() < tail.size() || reading.substr(reading.size() - tail.size()) != tail)
+        return {};
+    return std::string(reading.substr(0, reading.size() - tail.size())) + ToKatakana(baseTail);
+}
+
+bool IsContentWord(std::string_view pos, std::string_view detail)
+{
+    if (pos == "名詞")
+        return detail != "数" && detail != "接尾";
+    return pos == "動詞" || pos == "形容詞" || pos == "副詞" || pos == "連体詞" || pos == "接続詞" || pos == "感動詞";
+}
+
+}  // namespace
+
+std::string FormShape(std::string_view form)
+{
+    std::string out;
+    const char* p = form.data();
+    const char* const end = p + form.size();
+    bool inKanji = false;
+    while (p < end) {
+        const Utf8Char c = DecodeUtf8(p, end);
+        p += c.len;
+        if (IsKanji(c.cp)) {
+            if (!inKanji)
+                out += 'K';
+            inKanji = true;
+            continue;
+        }
+        inKanji = false;
+        AppendUtf8(out, c.cp >= 0x30A1 && c.cp <= 0x30F6 ? c.cp - 0x60 : c.cp);
+    }
+    return out;
+}
+
+std::u32string KanjiOf(std::string_view form)
+{
+    std::u32string out;
+    const char* p = form.data();
+    const char* const end = p + form.size();
+    while (p < end) {
+        const Utf8Char c = DecodeUtf8(p, end);
+        if (IsKanji(c.cp))
+            out += c.cp;
+        p += c.len;
+    }
+    return out;
+}
+
+bool OneWord(const std::vector<std::u32string>& kanji)
+{
+    const auto within = [](const std::u32string& a, const std::u32string& b) {   // a a subsequence of b
+        std::size_t i = 0;
+        for (const char32_t c : b)
+            if (i < a.size() && a[i] == c)
+                ++i;
+        return i == a.size();
+    };
+    for (std::size_t i = 0; i < kanji.size(); ++i)
+        for (std::size_t j = i + 1; j < kanji.size(); ++j)
+            if (!within(kanji[i], kanji[j]) && !within(kanji[j], kanji[i]))
+                return false;
+    return true;
+}
+
+std::vector<std::size_t> SentenceEnds(std::string_view text)
+{
+    std::vector<std::size_t> ends;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    bool inRun = false;
+    while (p < end) {
+        const Utf8Char c = DecodeUtf8(p, end);
+        const bool terminal = c.cp == U'。' || c.cp == U'！' || c.cp == U'？' || c.cp == U'!' || c.cp == U'?'
+                              || c.cp == U'‼' || c.cp == U'⁉';
+        if (inRun && !terminal)
+            ends.push_back(std::size_t(p - text.data()));
+        inRun = terminal;
+        p += c.len;
+    }
+    if (ends.empty() || ends.back() != text.size())
+        ends.push_back(text.size());
+    return ends;
+}
+
+SentenceFacts AnalyseSentence(const Morphology& morphology, std::string_view sentence, Lexicon& lexicon)
+{
+    SentenceFacts facts;
+    struct Tail {
+        std::uint32_t start, end;
+        std::string_view pos, detail, type, base;
+    };
+    std::vector<Tail> words;
+    morphology.analyse(sentence, [&](const Morph& m) {
+        const std::string_view pos = FeatureField(m.feature, 0), detail = FeatureField(m.feature, 1);
+        const std::string_view type = FeatureField(m.feature, 4), base = FeatureField(m.feature, 6);
+        words.push_back({std::uint32_t(m.start), std::uint32_t(m.end), pos, detail, type, base});
+        if (!IsContentWord(pos, detail) || base.empty() || base == "*")
+            return;
+        // A form in kana alone of one character (き, め) and a reading of one sound (木/気)
+        // say too little to tell one word from another.
+        if (AllKana(base) && CharCount(base) < 2)
+            return;
+        const std::string reading = BaseReading(m.surface, base, FeatureField(m.feature, 7));
+        if (reading.empty() || CharCount(reading) < 2)
+            return;
+        // Nouns of different kinds are different words (底 and the pronoun そこ).
+        const std::string key = std::string(pos) + ',' + std::string(pos == "名詞" ? detail : type) + ',' + reading;
+        facts.words.push_back({std::uint32_t(m.start), std::uint32_t(m.end), lexicon.intern(key), lexicon.intern(base)});
+    });
+    // The ending: the auxiliaries before the closing marks and sentence-final particles.
+    std::size_t last = words.size();
+    while (last > 0 && (words[last - 1].pos == "記号" || (words[last - 1].pos == "助詞" && words[last - 1].detail == "終助詞")))
+        --last;
+    std::size_t first = last;
+    while (first > 0 && words[first - 1].pos == "助動詞")
+        --first;
+    bool polite = false, plain = false;
+    for (std::size_t i = first; i < last; ++i) {
+        polite = polite || words[i].base == "です" || words[i].base == "ます";
+        plain = plain || words[i].type == "特殊・ダ";   // だ, だった, である (not the past た's だ)
+    }
+    if (polite || plain) {
+        facts.ending = polite ? Ending::Polite : Ending::Plain;
+        facts.endingStart = words[first].start;
+        facts.endingEnd = words[last - 1].end;
+    }
+    return facts;
+}
+
+}  // namespace penwick::proof

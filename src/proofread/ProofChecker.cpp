@@ -1,0 +1,447 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ProofChecker.h"
+
+#include "LanguageRules.h"
+#include "Utf8.h"
+
+#include <algorithm>
+#include <functional>
+#include <array>
+#include <map>
+#include <set>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace penwick {
+
+using namespace proof;
+
+namespace {
+
+struct StringHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+
+int Utf16Length(std::string_view s)
+{
+    int n = 0;
+    for (const char b : s)
+        n += (b & 0xC0) != 0x80 ? (std::uint8_t(b) >= 0xF0 ? 2 : 1) : 0;
+    return n;
+}
+
+int CharLength(std::string_view s)
+{
+    return int(std::count_if(s.begin(), s.end(), [](char b) { return (b & 0xC0) != 0x80; }));
+}
+
+struct Sentence {
+    std::size_t start = 0;   // bytes into the paragraph's base text
+    std::shared_ptr<const SentenceFacts> facts;
+    bool narration = false;  // its ending stands outside every bracket
+};
+
+// One paragraph's results; shared by every place the same text stands.
+struct Paragraph {
+    std::string text;
+    int length16 = 0;
+    std::vector<Finding> mech;
+    std::vector<std::size_t> source;   // base text → paragraph (empty: the same)
+    std::vector<Sentence> sentences;
+    std::size_t toSource(std::size_t i) const { return source.empty() ? i : source[i]; }
+};
+using ParagraphPtr = std::shared_ptr<const Paragraph>;
+
+struct NodeState {
+    DomNode node;
+    std::string path;
+    int chapter = 0;
+    std::string text;
+    std::vector<ParagraphPtr> paragraphs;
+};
+
+std::vector<std::string_view> SplitLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    for (;;) {
+        const std::size_t nl = text.find('\n');
+        lines.push_back(text.substr(0, nl));
+        if (nl == std::string_view::npos)
+            return lines;
+        text.remove_prefix(nl + 1);
+    }
+}
+
+// Bracket depth along a text, asked at positions that only move forward.
+class DepthScanner {
+public:
+    explicit DepthScanner(std::string_view text) : m_text(text) {}
+    int at(std::size_t target)
+    {
+        const char* const end = m_text.data() + std::min(target, m_text.size());
+        const char* p = m_text.data() + m_pos;
+        while (p < end) {
+            const Utf8Char c = DecodeUtf8(p, m_text.data() + m_text.size());
+            if (IsOpeningBracket(c.cp))
+                ++m_depth;
+            else if (IsClosingBracket(c.cp) && m_depth > 0)
+                --m_depth;
+            p += c.len;
+        }
+        m_pos = std::size_t(p - m_text.data());
+        return m_depth;
+    }
+
+private:
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+    int m_depth = 0;
+};
+
+}  // namespace
+
+struct ProofChecker::Impl {
+    ProofOptions options;
+    const Morphology* morphology = nullptr;
+    Lexicon lexicon;
+    std::unordered_map<std::string, std::shared_ptr<const SentenceFacts>, StringHash, std::equal_to<>> sentences;
+    std::vector<NodeState> nodes;
+    std::unordered_map<const void*, std::size_t> nodeIndex;
+    // key → form → occurrences
+    std::unordered_map<std::uint32_t, std::unordered_map<std::uint32_t, int>> tally;
+    std::vector<std::array<int, 2>> chapterEndings;   // polite, plain narration endings
+    std::unordered_set<std::uint32_t> intended;       // lexicon ids
+
+    bool language() const { return morphology && options.rules.anyLanguageRule(); }
+
+    std::shared_ptr<const SentenceFacts> sentence(std::string_view text)
+    {
+        if (const auto it = sentences.find(text); it != sentences.end())
+            return it->second;
+        auto facts = std::make_shared<const SentenceFacts>(AnalyseSentence(*morphology, text, lexicon));
+        sentences.emplace(std::string(text), facts);
+        return facts;
+    }
+
+    ParagraphPtr makeParagraph(std::string_view text)
+    {
+        auto p = std::make_shared<Paragraph>();
+        p->text = text;
+        p->length16 = Utf16Length(text);
+        p->mech = CheckParagraph(text, options.rules, options.paragraph);
+        if (!language() || text.empty())
+            return p;
+        BaseText base = ReadAsBase(text);
+        p->source = std::move(base.source);
+        DepthScanner depth(base.text);
+        std::size_t start = 0;
+        for (const std::size_t end : SentenceEnds(base.text)) {
+            Sentence s{start, sentence(std::string_view(base.text).substr(start, end - start)), false};
+            s.narration = s.facts->ending != Ending::None && depth.at(start + s.facts->endingStart) == 0;
+            p->sentences.push_back(std::move(s));
+            start = end;
+        }
+        return p;
+    }
+
+    void count(const Paragraph& p, int chapter, int delta)
+    {
+        for (const Sentence& s : p.sentences) {
+            if (s.narration)
+                chapterEndings[std::size_t(chapter)][s.facts->ending == Ending::Polite ? 0 : 1] += delta;
+            for (const WordUse& w : s.facts->words) {
+                auto& forms = tally[w.key];
+                if ((forms[w.form] += delta) == 0) {
+                    forms.erase(w.form);
+                    if (forms.empty())
+                        tally.erase(w.key);
+                }
+            }
+        }
+    }
+
+    // The node's paragraphs for `text`, reusing those whose text is unchanged.
+    std::vector<ParagraphPtr> paragraphsFor(std::string_view text, const std::vector<ParagraphPtr>& old)
+    {
+        std::unordered_map<std::string_view, ParagraphPtr> known;
+        for (const ParagraphPtr& p : old)
+            known.emplace(p->text, p);
+        std::vector<ParagraphPtr> out;
+        for (const std::string_view line : SplitLines(text)) {
+            const auto it = known.find(line);
+            out.push_back(it != known.end() ? it->second : makeParagraph(line));
+        }
+        return out;
+    }
+
+    // The groups worth reporting, by key: two forms at least (the writer's intended ones
+    // left out) that differ in more than which kanji they use, and are one word.
+    std::map<std::uint32_t, std::vector<std::pair<std::uint32_t, int>>> groups() const
+    {
+        std::map<std::uint32_t, std::vector<std::pair<std::uint32_t, int>>> out;
+        if (!morphology || !options.rules.has(Rule::SpellingVariants))
+            return out;
+        for (const auto& [key, forms] : tally) {
+            if (forms.size() < 2)
+                continue;
+            std::vector<std::pair<std::uint32_t, int>> list;
+            std::set<std::string> shapes;
+            std::vector<std::u32string> kanji;
+            for (const auto& [form, n] : forms)
+                if (!intended.contains(form)) {
+                    list.emplace_back(form, n);
+                    shapes.insert(FormShape(lexicon.text(form)));
+                    kanji.push_back(KanjiOf(lexicon.text(form)));
+                }
+            if (list.size() < 2 || shapes.size() < 2 || !OneWord(kanji))
+                continue;
+            std::sort(list.begin(), list.end(), [&](const auto& a, const auto& b) {
+                return a.second != b.second ? a.second > b.second : lexicon.text(a.first) < lexicon.text(b.first);
+            });
+            out.emplace(key, std::move(list));
+        }
+        return out;
+    }
+
+    std::string groupMessage(const std::vector<std::pair<std::uint32_t, int>>& forms) const
+    {
+        std::string m = "表記ゆれ：";
+        for (std::size_t i = 0; i < forms.size(); ++i)
+            m += (i ? "、「" : "「") + lexicon.text(forms[i].first) + "」" + std::to_string(forms[i].second);
+        return m;
+    }
+
+    // The minority ending of a chapter whose narration mixes both (a tie: です・ます).
+    std::optional<Ending> minority(int chapter) const
+    {
+        if (!morphology || !options.rules.has(Rule::StyleMix))
+            return std::nullopt;
+        const auto [polite, plain] = chapterEndings[std::size_t(chapter)];
+        if (polite == 0 || plain == 0)
+            return std::nullopt;
+        return polite <= plain ? Ending::Polite : Ending::Plain;
+    }
+
+    using Emit = std::function<void(const NodeState&, std::size_t paragraph, std::size_t lineOffset, int offset16,
+                                    Rule, std::size_t start, std::size_t end, std::string message,
+                                    std::optional<std::string> fix)>;
+    enum class Variants { FirstOnly, Every };
+    void collect(const std::vector<const NodeState*>& which, Variants variants, const Emit& emit) const;
+    std::vector<ProofFinding> gather(const std::vector<const NodeState*>& which, Variants variants) const;
+};
+
+void ProofChecker::Impl::collect(const std::vector<const NodeState*>& which, Variants variants, const Emit& emit) const
+{
+    const auto found = groups();
+    // For the project's list: where each group's other forms stand, said in its message.
+    std::map<std::uint32_t, std::pair<std::vector<std::string>, int>> places;
+    const auto eachWord = [&](const NodeState& n, const auto& visit) {
+        std::size_t offset = 0;
+        int offset16 = 0;
+        for (std::size_t i = 0; i < n.paragraphs.size(); ++i) {
+            const Paragraph& p = *n.paragraphs[i];
+            for (const Sentence& s : p.sentences)
+                for (const WordUse& w : s.facts->words)
+                    visit(i, offset, offset16, p, s, w);
+            offset += p.text.size() + 1;
+            offset16 += p.length16 + 1;
+        }
+    };
+    if (variants == Variants::FirstOnly && !found.empty())
+        for (const NodeState* n : which)
+            eachWord(*n, [&](std::size_t i, std::size_t, int, const Paragraph&, const Sentence&, const WordUse& w) {
+                const auto g = found.find(w.key);
+                if (g == found.end() || w.form == g->second.front().first || intended.contains(w.form))
+                    return;
+                auto& [list, total] = places[w.key];
+                if (list.size() < 5)
+                    list.push_back("「" + lexicon.text(w.form) + "」" + n->path + " " + std::to_string(i + 1) + "行");
+                ++total;
+            });
+    std::set<std::uint32_t> reported;
+    for (const NodeState* n : which) {
+        const std::optional<Ending> odd = minority(n->chapter);
+        std::size_t offset = 0;
+        int offset16 = 0;
+        for (std::size_t i = 0; i < n->paragraphs.size(); ++i) {
+            const Paragraph& p = *n->paragraphs[i];
+            for (const Finding& f : p.mech)
+                emit(*n, i, offset, offset16, f.rule, f.start, f.end, f.message, f.fix);
+            for (const Sentence& s : p.sentences) {
+                if (odd && s.narration && s.facts->ending == *odd)
+                    emit(*n, i, offset, offset16, Rule::StyleMix, p.toSource(s.start + s.facts->endingStart),
+                         p.toSource(s.start + s.facts->endingEnd - 1) + 1,
+                         *odd == Ending::Polite ? "文末が「です・ます」です（この章の地の文は主に「だ・である」）"
+                                                : "文末が「だ・である」です（この章の地の文は主に「です・ます」）",
+                         std::nullopt);
+                for (const WordUse& w : s.facts->words) {
+                    const auto g = found.find(w.key);
+                    if (g == found.end() || w.form == g->second.front().first || intended.contains(w.form))
+                        continue;
+                    std::string message = groupMessage(g->second);
+                    if (variants == Variants::FirstOnly) {
+                        if (!reported.insert(w.key).second)
+                            continue;
+                        const auto& [list, total] = places.at(w.key);
+                        message += "（";
+                        for (std::size_t k = 0; k < list.size(); ++k)
+                            message += (k ? "、" : "") + list[k];
+                        if (total > int(list.size()))
+                            message += " ほか" + std::to_string(total - int(list.size())) + "か所";
+                        message += "）";
+                    }
+                    emit(*n, i, offset, offset16, Rule::SpellingVariants, p.toSource(s.start + w.start),
+                         p.toSource(s.start + w.end - 1) + 1, std::move(message), std::nullopt);
+                }
+            }
+            offset += p.text.size() + 1;
+            offset16 += p.length16 + 1;
+        }
+    }
+}
+
+ProofChecker::ProofChecker(ProofOptions options, const Morphology* morphology) : d(std::make_unique<Impl>())
+{
+    d->options = std::move(options);
+    d->morphology = morphology;
+    setIntended(d->options.intended);
+}
+
+ProofChecker::~ProofChecker() = default;
+
+const ProofOptions& ProofChecker::options() const
+{
+    return d->options;
+}
+
+void ProofChecker::setIntended(std::vector<std::string> forms)
+{
+    d->intended.clear();
+    for (const std::string& f : forms)
+        d->intended.insert(d->lexicon.intern(f));
+    d->options.intended = std::move(forms);
+}
+
+void ProofChecker::build(const DomDocument& doc, const TextOverride& edited)
+{
+    std::unordered_map<const void*, NodeState> old;
+    for (NodeState& n : d->nodes)
+        old.emplace(n.node.internal(), std::move(n));
+    d->nodes.clear();
+    d->nodeIndex.clear();
+    int chapters = 0;
+    format::ForEachOutlineNode(doc, [&](DomNode node, const std::string& path, int chapter) {
+        std::optional<std::string> own = edited ? edited(node) : std::nullopt;
+        std::string text = own ? std::move(*own) : format::NodeOwnText(node);
+        std::erase(text, '\r');
+        NodeState n{node, path, chapter, std::move(text), {}};
+        const auto it = old.find(node.internal());
+        static const std::vector<ParagraphPtr> none;
+        if (it != old.end() && it->second.text == n.text)
+            n.paragraphs = std::move(it->second.paragraphs);
+        else
+            n.paragraphs = d->paragraphsFor(n.text, it != old.end() ? it->second.paragraphs : none);
+        d->nodeIndex.emplace(node.internal(), d->nodes.size());
+        d->nodes.push_back(std::move(n));
+        chapters = std::max(chapters, chapter + 1);
+    });
+    d->tally.clear();
+    d->chapterEndings.assign(std::size_t(chapters), {0, 0});
+    for (const NodeState& n : d->nodes)
+        for (const ParagraphPtr& p : n.paragraphs)
+            d->count(*p, n.chapter, 1);
+    // Sentences no paragraph holds any longer.
+    std::erase_if(d->sentences, [](const auto& entry) { return entry.second.use_count() == 1; });
+}
+
+bool ProofChecker::setNodeText(DomNode node, std::string_view text)
+{
+    const auto it = d->nodeIndex.find(node.internal());
+    if (it == d->nodeIndex.end())
+        return false;
+    NodeState& n = d->nodes[it->second];
+    std::string own(text);
+    std::erase(own, '\r');
+    if (own == n.text)
+        return true;
+    std::vector<ParagraphPtr> now = d->paragraphsFor(own, n.paragraphs);
+    // Only paragraphs that came or went change the tallies.
+    std::unordered_map<const Paragraph*, int> delta;
+    for (const ParagraphPtr& p : n.paragraphs)
+        --delta[p.get()];
+    for (const ParagraphPtr& p : now)
+        ++delta[p.get()];
+    for (const auto& [p, k] : delta)
+        if (k != 0)
+            d->count(*p, n.chapter, k);
+    n.text = std::move(own);
+    n.paragraphs = std::move(now);
+    return true;
+}
+
+std::vector<ProofFinding> ProofChecker::Impl::gather(const std::vector<const NodeState*>& which, Variants variants) const
+{
+    std::vector<ProofFinding> out;
+    std::size_t paragraphFirst = 0;   // where the paragraph being emitted starts in out
+    const auto byPlace = [](const ProofFinding& a, const ProofFinding& b) { return a.start < b.start; };
+    collect(which, variants,
+            [&](const NodeState& n, std::size_t i, std::size_t offset, int offset16, Rule rule, std::size_t start,
+                std::size_t end, std::string message, std::optional<std::string> fix) {
+                if (!out.empty() && (out.back().node != n.node || out.back().line != int(i) + 1)) {
+                    std::stable_sort(out.begin() + std::ptrdiff_t(paragraphFirst), out.end(), byPlace);
+                    paragraphFirst = out.size();
+                }
+                const std::string& text = n.paragraphs[i]->text;
+                ProofFinding f;
+                f.node = n.node;
+                f.path = n.path;
+                f.rule = rule;
+                f.line = int(i) + 1;
+                f.column = CharLength(std::string_view(text).substr(0, start)) + 1;
+                f.start = offset + start;
+                f.end = offset + end;
+                f.start16 = offset16 + Utf16Length(std::string_view(text).substr(0, start));
+                f.length16 = Utf16Length(std::string_view(text).substr(start, end - start));
+                f.message = std::move(message);
+                f.fix = std::move(fix);
+                f.lineText = text;
+                f.lineStart = start;
+                f.lineLength = end - start;
+                out.push_back(std::move(f));
+            });
+    // Within a paragraph, in text order (collect gives each rule's findings in turn).
+    std::stable_sort(out.begin() + std::ptrdiff_t(paragraphFirst), out.end(), byPlace);
+    return out;
+}
+
+std::vector<ProofFinding> ProofChecker::findings() const
+{
+    std::vector<const NodeState*> all;
+    for (const NodeState& n : d->nodes)
+        all.push_back(&n);
+    return d->gather(all, Impl::Variants::FirstOnly);
+}
+
+std::vector<ProofFinding> ProofChecker::nodeFindings(DomNode node) const
+{
+    const auto it = d->nodeIndex.find(node.internal());
+    if (it == d->nodeIndex.end())
+        return {};
+    return d->gather({&d->nodes[it->second]}, Impl::Variants::Every);
+}
+
+std::vector<VariantGroup> ProofChecker::variantGroups() const
+{
+    std::vector<VariantGroup> out;
+    for (const auto& [key, forms] : d->groups()) {
+        VariantGroup g;
+        for (const auto& [form, n] : forms)
+            g.push_back({d->lexicon.text(form), n});
+        out.push_back(std::move(g));
+    }
+    std::sort(out.begin(), out.end(), [](const VariantGroup& a, const VariantGroup& b) { return a[0].form < b[0].form; });
+    return out;
+}
+
+}  // namespace penwick
