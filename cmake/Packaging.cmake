@@ -72,7 +72,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # system's Qt translations folder, and the CJK fonts the vertical editor is made for.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk")
+# The analyser reads a dictionary at run time: without one the language rules are off.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, mecab-ipadic-utf8")
 # dpkg-shlibdeps must find the private libpenwick_counter inside the package being built.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/bin)
 

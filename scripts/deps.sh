@@ -6,7 +6,8 @@ set -euo pipefail
 what=${1:-test}
 pkgs=(build-essential cmake ninja-build pkg-config
       qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev libxkbcommon-dev
-      libpugixml-dev libharfbuzz-dev libicu-dev libzip-dev libfontconfig-dev zlib1g-dev fonts-noto-cjk)
+      libpugixml-dev libharfbuzz-dev libicu-dev libzip-dev libfontconfig-dev zlib1g-dev fonts-noto-cjk
+      libmecab-dev mecab-ipadic-utf8)
 case "$what" in
   run) ;;
   test) pkgs+=(libbenchmark-dev xvfb xauth xdotool libxcb1-dev libxml2-dev libxml2-utils
