@@ -31,11 +31,6 @@ int Utf16Length(std::string_view s)
     return n;
 }
 
-int CharLength(std::string_view s)
-{
-    return int(std::count_if(s.begin(), s.end(), [](char b) { return (b & 0xC0) != 0x80; }));
-}
-
 struct Sentence {
     std::size_t start = 0;   // bytes into the paragraph's base text
     std::shared_ptr<const SentenceFacts> facts;
@@ -151,6 +146,7 @@ struct ProofChecker::Impl {
             if (s.narration)
                 chapterEndings[std::size_t(chapter)][s.facts->ending == Ending::Polite ? 0 : 1] += delta;
             for (const WordUse& w : s.facts->words) {
+                dirtyKeys.insert(w.key);
                 auto& forms = tally[w.key];
                 if ((forms[w.form] += delta) == 0) {
                     forms.erase(w.form);
@@ -176,35 +172,60 @@ struct ProofChecker::Impl {
     }
 
     // The groups worth reporting, by key: two forms at least (the writer's intended ones
-    // left out) that differ in more than which kanji they use, and are one word.
-    std::map<std::uint32_t, std::vector<std::pair<std::uint32_t, int>>> groups() const
+    // left out) that differ in more than which kanji they use, and are one word. Kept
+    // between calls: only the keys an edit counted again are looked at again.
+    using Group = std::vector<std::pair<std::uint32_t, int>>;
+    mutable std::map<std::uint32_t, Group> groupCache;
+    mutable std::unordered_set<std::uint32_t> dirtyKeys;
+    mutable bool allDirty = true;
+
+    std::optional<Group> groupOf(const std::unordered_map<std::uint32_t, int>& forms) const
     {
-        std::map<std::uint32_t, std::vector<std::pair<std::uint32_t, int>>> out;
-        if (!morphology || !options.rules.has(Rule::SpellingVariants))
-            return out;
-        for (const auto& [key, forms] : tally) {
-            if (forms.size() < 2)
-                continue;
-            std::vector<std::pair<std::uint32_t, int>> list;
-            std::set<std::string> shapes;
-            std::vector<std::u32string> kanji;
-            for (const auto& [form, n] : forms)
-                if (!intended.contains(form)) {
-                    list.emplace_back(form, n);
-                    shapes.insert(FormShape(lexicon.text(form)));
-                    kanji.push_back(KanjiOf(lexicon.text(form)));
-                }
-            if (list.size() < 2 || shapes.size() < 2 || !OneWord(kanji))
-                continue;
-            std::sort(list.begin(), list.end(), [&](const auto& a, const auto& b) {
-                return a.second != b.second ? a.second > b.second : lexicon.text(a.first) < lexicon.text(b.first);
-            });
-            out.emplace(key, std::move(list));
-        }
-        return out;
+        if (forms.size() < 2)
+            return std::nullopt;
+        Group list;
+        std::set<std::string> shapes;
+        std::vector<std::u32string> kanji;
+        for (const auto& [form, n] : forms)
+            if (!intended.contains(form)) {
+                list.emplace_back(form, n);
+                shapes.insert(FormShape(lexicon.text(form)));
+                kanji.push_back(KanjiOf(lexicon.text(form)));
+            }
+        if (list.size() < 2 || shapes.size() < 2 || !OneWord(kanji))
+            return std::nullopt;
+        std::sort(list.begin(), list.end(), [&](const auto& a, const auto& b) {
+            return a.second != b.second ? a.second > b.second : lexicon.text(a.first) < lexicon.text(b.first);
+        });
+        return list;
     }
 
-    std::string groupMessage(const std::vector<std::pair<std::uint32_t, int>>& forms) const
+    const std::map<std::uint32_t, Group>& groups() const
+    {
+        static const std::map<std::uint32_t, Group> none;
+        if (!morphology || !options.rules.has(Rule::SpellingVariants))
+            return none;
+        if (allDirty) {
+            groupCache.clear();
+            for (const auto& [key, forms] : tally)
+                if (auto g = groupOf(forms))
+                    groupCache.emplace(key, std::move(*g));
+        } else {
+            for (const std::uint32_t key : dirtyKeys) {
+                const auto it = tally.find(key);
+                auto g = it == tally.end() ? std::nullopt : groupOf(it->second);
+                if (g)
+                    groupCache[key] = std::move(*g);
+                else
+                    groupCache.erase(key);
+            }
+        }
+        allDirty = false;
+        dirtyKeys.clear();
+        return groupCache;
+    }
+
+    std::string groupMessage(const Group& forms) const
     {
         std::string m = "表記ゆれ：";
         for (std::size_t i = 0; i < forms.size(); ++i)
@@ -233,7 +254,7 @@ struct ProofChecker::Impl {
 
 void ProofChecker::Impl::collect(const std::vector<const NodeState*>& which, Variants variants, const Emit& emit) const
 {
-    const auto found = groups();
+    const auto& found = groups();
     // For the project's list: where each group's other forms stand, said in its message.
     std::map<std::uint32_t, std::pair<std::vector<std::string>, int>> places;
     const auto eachWord = [&](const NodeState& n, const auto& visit) {
@@ -318,6 +339,7 @@ const ProofOptions& ProofChecker::options() const
 void ProofChecker::setIntended(std::vector<std::string> forms)
 {
     d->intended.clear();
+    d->allDirty = true;
     for (const std::string& f : forms)
         d->intended.insert(d->lexicon.intern(f));
     d->options.intended = std::move(forms);
@@ -347,6 +369,7 @@ void ProofChecker::build(const DomDocument& doc, const TextOverride& edited)
         chapters = std::max(chapters, chapter + 1);
     });
     d->tally.clear();
+    d->allDirty = true;
     d->chapterEndings.assign(std::size_t(chapters), {0, 0});
     for (const NodeState& n : d->nodes)
         for (const ParagraphPtr& p : n.paragraphs)
@@ -385,6 +408,9 @@ std::vector<ProofFinding> ProofChecker::Impl::gather(const std::vector<const Nod
     std::vector<ProofFinding> out;
     std::size_t paragraphFirst = 0;   // where the paragraph being emitted starts in out
     const auto byPlace = [](const ProofFinding& a, const ProofFinding& b) { return a.start < b.start; };
+    // Characters and UTF-16 units before each byte of the paragraph being emitted.
+    const Paragraph* counted = nullptr;
+    std::vector<int> chars, units;
     collect(which, variants,
             [&](const NodeState& n, std::size_t i, std::size_t offset, int offset16, Rule rule, std::size_t start,
                 std::size_t end, std::string message, std::optional<std::string> fix) {
@@ -392,22 +418,34 @@ std::vector<ProofFinding> ProofChecker::Impl::gather(const std::vector<const Nod
                     std::stable_sort(out.begin() + std::ptrdiff_t(paragraphFirst), out.end(), byPlace);
                     paragraphFirst = out.size();
                 }
-                const std::string& text = n.paragraphs[i]->text;
+                const Paragraph& p = *n.paragraphs[i];
+                if (counted != &p) {
+                    counted = &p;
+                    chars.assign(p.text.size() + 1, 0);
+                    units.assign(p.text.size() + 1, 0);
+                    for (std::size_t b = 0; b < p.text.size(); ++b) {
+                        const bool lead = (p.text[b] & 0xC0) != 0x80;
+                        chars[b + 1] = chars[b] + (lead ? 1 : 0);
+                        units[b + 1] = units[b] + (lead ? (std::uint8_t(p.text[b]) >= 0xF0 ? 2 : 1) : 0);
+                    }
+                }
                 ProofFinding f;
                 f.node = n.node;
                 f.path = n.path;
                 f.rule = rule;
                 f.line = int(i) + 1;
-                f.column = CharLength(std::string_view(text).substr(0, start)) + 1;
+                f.column = chars[start] + 1;
                 f.start = offset + start;
                 f.end = offset + end;
-                f.start16 = offset16 + Utf16Length(std::string_view(text).substr(0, start));
-                f.length16 = Utf16Length(std::string_view(text).substr(start, end - start));
+                f.start16 = offset16 + units[start];
+                f.length16 = units[end] - units[start];
                 f.message = std::move(message);
                 f.fix = std::move(fix);
-                f.lineText = text;
-                f.lineStart = start;
-                f.lineLength = end - start;
+                if (variants == Variants::FirstOnly) {   // the list shows the line; the marks need none
+                    f.lineText = p.text;
+                    f.lineStart = start;
+                    f.lineLength = end - start;
+                }
                 out.push_back(std::move(f));
             });
     // Within a paragraph, in text order (collect gives each rule's findings in turn).

@@ -41,8 +41,9 @@ RuleSet Only(Rule rule)
     return r;
 }
 
-// "path:line:column rule text" for each finding.
-QStringList Lines(const std::vector<ProofFinding>& findings)
+// "path:line:column rule text" for each finding; the text from nodeText where given (the
+// editor's marks carry no line).
+QStringList Lines(const std::vector<ProofFinding>& findings, const std::string& nodeText = {})
 {
     QStringList out;
     for (const ProofFinding& f : findings)
@@ -51,7 +52,8 @@ QStringList Lines(const std::vector<ProofFinding>& findings)
                    .arg(f.line)
                    .arg(f.column)
                    .arg(QString::fromUtf8(RuleId(f.rule).data(), qsizetype(RuleId(f.rule).size())))
-                   .arg(QString::fromStdString(f.lineText.substr(f.lineStart, f.lineLength)));
+                   .arg(QString::fromStdString(nodeText.empty() ? f.lineText.substr(f.lineStart, f.lineLength)
+                                                                : nodeText.substr(f.start, f.end - f.start)));
     return out;
 }
 
@@ -136,8 +138,8 @@ private slots:
         const auto checker = Checker(Rule::StyleMix, *doc);
         // 一: だ, である, だった (in its paragraph node) against one です; 三: a tie, です reported.
         QCOMPARE(Lines(checker->findings()), (QStringList{"一:3:6 style-mix です", "三:1:3 style-mix です"}));
-        QCOMPARE(Lines(checker->nodeFindings(doc->documentElement().firstChild())),
-                 QStringList{"一:3:6 style-mix です"});
+        const DomNode first = doc->documentElement().firstChild();
+        QCOMPARE(Lines(checker->nodeFindings(first), format::NodeOwnText(first)), QStringList{"一:3:6 style-mix です"});
     }
 
     void spellingVariants()
@@ -168,7 +170,8 @@ private slots:
     {
         const auto doc = Doc(Project(Chapter("一", "　出来る。できる。できた。\n　出来る。出来る。出来る。出来る。")));
         const auto checker = Checker(Rule::SpellingVariants, *doc);
-        QCOMPARE(Lines(checker->nodeFindings(doc->documentElement().firstChild())),
+        const DomNode first = doc->documentElement().firstChild();
+        QCOMPARE(Lines(checker->nodeFindings(first), format::NodeOwnText(first)),
                  (QStringList{"一:1:6 spelling-variants できる", "一:1:10 spelling-variants でき"}));
         QCOMPARE(checker->findings().size(), std::size_t(1));
     }
@@ -229,7 +232,7 @@ private slots:
                 return n == node ? std::optional<std::string>(first.toStdString()) : std::nullopt;
             });
             QCOMPARE(Lines(live.findings()), Lines(fresh.findings()));
-            QCOMPARE(Lines(live.nodeFindings(node)), Lines(fresh.nodeFindings(node)));
+            QCOMPARE(Lines(live.nodeFindings(node), first.toStdString()), Lines(fresh.nodeFindings(node), first.toStdString()));
             QCOMPARE(Groups(live), Groups(fresh));
         }
         // A rebuild after the edits (an outline command) agrees too.
