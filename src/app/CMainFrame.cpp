@@ -9,6 +9,7 @@
 #include "CVellDoc.h"
 #include "CVellEditView.h"
 #include "CommandIds.h"
+#include "ProofreadKeeper.h"
 #include "CommandRegistry.h"
 #include "Prompts.h"
 #include "SafetyKeeper.h"
@@ -114,6 +115,7 @@ void CMainFrame::OnCreateClient()
     m_pActiveView = m_pTreeView;
     CreateSearchPanel();
     CreatePositionLine();
+    CreateProofreading();
 }
 
 void CMainFrame::BuildMenus()
@@ -262,6 +264,7 @@ void CMainFrame::OnUpdateFrameTitle()
 void CMainFrame::OnViewDirection()
 {
     m_pEditView->setVertical(!m_pEditView->isVertical());
+    m_pProofread->directionChanged();
 }
 
 bool CMainFrame::OnClose()

@@ -34,6 +34,7 @@ class QDockWidget;
 class QSplitter;
 class SearchPanel;
 class PositionLine;
+class ProofreadKeeper;
 class QTimer;
 class SafetyKeeper;
 class VellTreeView;
@@ -52,6 +53,7 @@ public:
     // The position line at the foot (Ctrl+Shift+P shows or hides it; hidden at first, the
     // choice kept in penwick.conf) and Ctrl+G, which puts the caret where a sheet begins.
     PositionLine* GetPositionLine() const { return m_pPosition; }
+    ProofreadKeeper* GetProofreading() const { return m_pProofread; }
     bool IsPositionLineShown() const;
     void SetPositionLineShown(bool shown);
     void GoToSheet();
@@ -128,6 +130,7 @@ private:
     void UpdateEditorIndicator();
     // ---- project search (CMainFrameSearch.cpp) ----
     void CreateSearchPanel();
+    void CreateProofreading();
     void CreatePositionLine();
     void RefreshPosition();
     penwick::DomNode EditedNode() const;   // the node whose text the editor holds, or null
@@ -149,6 +152,7 @@ private:
     SearchPanel* m_pSearch = nullptr;
     PositionLine* m_pPosition = nullptr;
     QTimer* m_pPositionTimer = nullptr;   // one refresh for a burst of signals, after them
+    ProofreadKeeper* m_pProofread = nullptr;   // the 校正 panel and the editor's marks
     penwick::ProjectTargets m_targets;
     penwick::CountSettings m_grid;   // the writer's grid preset, read at start
 

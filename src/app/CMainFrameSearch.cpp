@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The project search panel beside the outline: Ctrl+Shift+F shows it with its field
 // focused; it searches the node being edited in its edited text and again whenever the
-// outline changes; a chosen result selects its node and the occurrence in the editor.
+// outline changes; a chosen result selects its node and the occurrence in the editor. The
+// 校正 panel shares the place (ProofreadKeeper) and the way a finding is shown.
 #include "CMainFrame.h"
 
 #include "CVellEditView.h"
+#include "ProofreadKeeper.h"
 #include "SearchPanel.h"
+#include "VerticalTextEdit.h"
 #include "VellTreeView.h"
 
 #include <QAction>
@@ -41,6 +44,15 @@ void CMainFrame::CreateSearchPanel()
     show->setShortcutContext(Qt::WindowShortcut);
     connect(show, &QAction::triggered, this, &CMainFrame::ShowSearchPanel);
     addAction(show);
+}
+
+void CMainFrame::CreateProofreading()
+{
+    m_pProofread = new ProofreadKeeper({this, m_pSession.get(), m_pTreeView->outline(), m_pEditView,
+                                        qobject_cast<VerticalTextEdit*>(m_pEditView->control()), &prompts(),
+                                        [this] { return EditedNode(); },
+                                        [this](DomNode node, int start, int length) { ShowSearchResult(node, start, length); }});
+    tabifyDockWidget(m_pSearchDock, m_pProofread->dock());
 }
 
 void CMainFrame::ShowSearchPanel()

@@ -299,6 +299,7 @@ void VerticalTextEdit::onContentsChange(int pos, int removed, int added)
 {
     const int linesBefore = m_layout->totalLines();
     m_caretAtLineEnd = false;
+    shiftWavyMarks(pos, removed, added);
     m_layout->documentChanged(pos, removed, added);
     if (m_ime.composing())
         m_layout->setPreedit(m_cursor.position(), m_ime.preedit());
@@ -514,6 +515,7 @@ void VerticalTextEdit::paintEvent(QPaintEvent* event)
     marks.ruby = m_rubyShown;
     marks.notation = pal.color(QPalette::PlaceholderText);
     m_painter->paint(painter, *m_layout, viewGeometry(), event->rect(), marks);
+    paintWavyMarks(painter, event->rect());
     m_paintedCaret = QRect();
     if (hasFocus() && (!m_ime.composing() || m_ime.cursorVisible())) {
         m_paintedCaret = caretRect();
@@ -549,6 +551,11 @@ void VerticalTextEdit::changeEvent(QEvent* event)
 // The editor's own keys must reach it even when the application has shortcuts on them.
 bool VerticalTextEdit::event(QEvent* e)
 {
+    if (e->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(e);
+        if (showWavyTip(viewport()->mapFrom(this, help->pos()), help->globalPos()))
+            return true;
+    }
     if (e->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(e);
         static const QKeySequence::StandardKey own[] = {QKeySequence::Undo, QKeySequence::Redo,

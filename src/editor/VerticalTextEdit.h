@@ -67,6 +67,18 @@ public:
     QTextDocument* document() const { return m_doc; }
 
     QRect cellRect(int position) const;
+
+    // Proofreading marks: a wavy line beside each span (right of the column in vertical
+    // text, under the line in horizontal text) with its message on hover. They never change
+    // the text or move the caret; an edit shifts those after it and drops those it touches
+    // until new ones come.
+    struct WavyMark {
+        int start = 0, length = 0;
+        QString message;
+    };
+    void setWavyMarks(QList<WavyMark> marks);
+    const QList<WavyMark>& wavyMarks() const { return m_wavy; }
+    static QColor wavyColor();
     void setContextMenuHandler(std::function<void(QPoint globalPos)> handler);
 
     // What is drawn for the character at a position; for tests and diagnostics.
@@ -118,6 +130,9 @@ protected:
 
 private:
     void onContentsChange(int pos, int removed, int added);
+    void shiftWavyMarks(int pos, int removed, int added);
+    void paintWavyMarks(QPainter& painter, const QRect& dirty) const;
+    bool showWavyTip(const QPoint& point, const QPoint& globalPoint);
     void idleLayout();
     void scheduleIdle();
     void updateGeometryModel();
@@ -176,4 +191,5 @@ private:
     QPoint m_dragPoint;
     bool m_caretOn = true;
     std::function<void(QPoint)> m_contextMenuHandler;
+    QList<WavyMark> m_wavy;   // by start
 };

@@ -96,6 +96,8 @@ private:
 
 }  // namespace
 
+constexpr std::uint32_t kNoForm = ~std::uint32_t(0);
+
 struct ProofChecker::Impl {
     ProofOptions options;
     const Morphology* morphology = nullptr;
@@ -246,7 +248,7 @@ struct ProofChecker::Impl {
 
     using Emit = std::function<void(const NodeState&, std::size_t paragraph, std::size_t lineOffset, int offset16,
                                     Rule, std::size_t start, std::size_t end, std::string message,
-                                    std::optional<std::string> fix)>;
+                                    std::optional<std::string> fix, std::uint32_t form)>;
     enum class Variants { FirstOnly, Every };
     void collect(const std::vector<const NodeState*>& which, Variants variants, const Emit& emit) const;
     std::vector<ProofFinding> gather(const std::vector<const NodeState*>& which, Variants variants) const;
@@ -288,14 +290,14 @@ void ProofChecker::Impl::collect(const std::vector<const NodeState*>& which, Var
         for (std::size_t i = 0; i < n->paragraphs.size(); ++i) {
             const Paragraph& p = *n->paragraphs[i];
             for (const Finding& f : p.mech)
-                emit(*n, i, offset, offset16, f.rule, f.start, f.end, f.message, f.fix);
+                emit(*n, i, offset, offset16, f.rule, f.start, f.end, f.message, f.fix, kNoForm);
             for (const Sentence& s : p.sentences) {
                 if (odd && s.narration && s.facts->ending == *odd)
                     emit(*n, i, offset, offset16, Rule::StyleMix, p.toSource(s.start + s.facts->endingStart),
                          p.toSource(s.start + s.facts->endingEnd - 1) + 1,
                          *odd == Ending::Polite ? "文末が「です・ます」です（この章の地の文は主に「だ・である」）"
                                                 : "文末が「だ・である」です（この章の地の文は主に「です・ます」）",
-                         std::nullopt);
+                         std::nullopt, kNoForm);
                 for (const WordUse& w : s.facts->words) {
                     const auto g = found.find(w.key);
                     if (g == found.end() || w.form == g->second.front().first || intended.contains(w.form))
@@ -313,7 +315,7 @@ void ProofChecker::Impl::collect(const std::vector<const NodeState*>& which, Var
                         message += "）";
                     }
                     emit(*n, i, offset, offset16, Rule::SpellingVariants, p.toSource(s.start + w.start),
-                         p.toSource(s.start + w.end - 1) + 1, std::move(message), std::nullopt);
+                         p.toSource(s.start + w.end - 1) + 1, std::move(message), std::nullopt, w.form);
                 }
             }
             offset += p.text.size() + 1;
@@ -413,7 +415,7 @@ std::vector<ProofFinding> ProofChecker::Impl::gather(const std::vector<const Nod
     std::vector<int> chars, units;
     collect(which, variants,
             [&](const NodeState& n, std::size_t i, std::size_t offset, int offset16, Rule rule, std::size_t start,
-                std::size_t end, std::string message, std::optional<std::string> fix) {
+                std::size_t end, std::string message, std::optional<std::string> fix, std::uint32_t form) {
                 if (!out.empty() && (out.back().node != n.node || out.back().line != int(i) + 1)) {
                     std::stable_sort(out.begin() + std::ptrdiff_t(paragraphFirst), out.end(), byPlace);
                     paragraphFirst = out.size();
@@ -441,6 +443,8 @@ std::vector<ProofFinding> ProofChecker::Impl::gather(const std::vector<const Nod
                 f.length16 = units[end] - units[start];
                 f.message = std::move(message);
                 f.fix = std::move(fix);
+                if (form != kNoForm)
+                    f.form = lexicon.text(form);
                 if (variants == Variants::FirstOnly) {   // the list shows the line; the marks need none
                     f.lineText = p.text;
                     f.lineStart = start;

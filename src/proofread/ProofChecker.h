@@ -33,6 +33,7 @@ struct ProofFinding {
     int start16 = 0, length16 = 0;    // the same in UTF-16 units: the editor's positions
     std::string message;
     std::optional<std::string> fix;   // what replaces the span (mechanical findings only)
+    std::string form;                 // a spelling variant: its form (the base form as written)
     std::string lineText;             // the paragraph (in findings() only, not for the marks)
     std::size_t lineStart = 0, lineLength = 0;   // the span within it, in bytes
 };
