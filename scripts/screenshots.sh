@@ -4,6 +4,7 @@
 #   docs/screenshot-vertical.png  the sample project, first chapter in vertical writing
 #   docs/screenshot-outline.png   the outline with a chapter's paragraph selected
 #   docs/screenshot-position.png  the position line at the foot, target bars in the outline
+#   docs/screenshot-proofread.png the 校正 panel beside the outline, wavy marks in the text
 #   docs/screenshot-counter.png   the manuscript-paper counter dialog
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default build/release; built when penwick is missing)
 # Needs xvfb-run and xdotool (installed when missing). Settings and backups of the run go to
@@ -75,6 +76,15 @@ sleep 1
 grab docs/screenshot-position.png
 echo "docs/screenshot-position.png"
 xdotool key ctrl+shift+p
+
+# Proofreading (F7): 羅生門 in the editor with its marks, the panel in the outline's place.
+xdotool mousemove --window "$win" 45 "$(row 1)" click 1
+sleep 1
+xdotool key F7
+sleep 3   # the whole project read, the list filled
+grab docs/screenshot-proofread.png
+echo "docs/screenshot-proofread.png"
+xdotool key F7
 
 # The counter: その他(&O) > 原稿用紙カウンター(&L). It opens a dialog, a second window.
 xdotool key alt+o
