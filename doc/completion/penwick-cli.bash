@@ -8,7 +8,7 @@ _penwick_cli()
     cur=${COMP_WORDS[COMP_CWORD]}
     prev=${COMP_WORDS[COMP_CWORD-1]}
     if [ "$COMP_CWORD" -eq 1 ]; then
-        COMPREPLY=($(compgen -W "info export count backups grep target stats --version --help" -- "$cur"))
+        COMPREPLY=($(compgen -W "info export count backups grep target stats proofread --version --help" -- "$cur"))
         return
     fi
     command=${COMP_WORDS[1]}
@@ -20,6 +20,7 @@ _penwick_cli()
         --ruby) COMPREPLY=($(compgen -W "include exclude" -- "$cur")); return ;;
         --grid) COMPREPLY=($(compgen -W "20x20 20x10" -- "$cur")); return ;;
         --kinsoku|--deadline|--node) return ;;
+        --rule) COMPREPLY=($(compgen -W "paragraph-start punct-before-close space-after-mark even-leaders leader-substitutes doubled-punct brackets halfwidth-kana long-numerals style-mix spelling-variants" -- "$cur")); return ;;
         --preset)
             # The grids of [grids] in penwick.conf, and the built-in one.
             local conf=${XDG_CONFIG_HOME:-$HOME/.config}/penwick/penwick.conf names
@@ -34,6 +35,7 @@ _penwick_cli()
             grep) COMPREPLY=($(compgen -W "--word --case" -- "$cur")) ;;
             target) COMPREPLY=($(compgen -W "--node --deadline --clear" -- "$cur")) ;;
             stats) COMPREPLY=($(compgen -W "--preset --grid --json" -- "$cur")) ;;
+            proofread) COMPREPLY=($(compgen -W "--json --rule" -- "$cur")) ;;
         esac
         return
     fi
@@ -41,7 +43,7 @@ _penwick_cli()
     local words=0 i
     for ((i = 2; i < COMP_CWORD; i++)); do
         case "${COMP_WORDS[i]}" in
-            --encoding|--format|--preset|--grid|--kinsoku|--mode|--ruby|--ruling|--text|--deadline|--node) ((i++)) ;;
+            --encoding|--format|--preset|--grid|--kinsoku|--mode|--ruby|--ruling|--text|--deadline|--node|--rule) ((i++)) ;;
             -*) ;;
             *) ((words++)) ;;
         esac

@@ -45,5 +45,5 @@ done
 echo "== bash completion"
 words=$(bash -c 'source "$1"; COMP_WORDS=(penwick-cli ""); COMP_CWORD=1; _penwick_cli; echo "${COMPREPLY[*]}"' _ \
   "$out/root/usr/share/bash-completion/completions/penwick-cli")
-[ "$words" = "info export count backups grep target stats --version --help" ] || fail "completion offers: $words"
+[ "$words" = "info export count backups grep target stats proofread --version --help" ] || fail "completion offers: $words"
 exit $failed

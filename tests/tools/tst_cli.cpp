@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -61,7 +62,50 @@ private slots:
     void exportWritesManuscriptPaperBySuffixOrFormat();
     void gridPresetsComeFromTheSettingsFile();
     void targetAndStats();
+    void proofreadListsFindingsWithGrepsExitStatus();
 };
+
+// One finding a line in outline order; --rule narrows, the settings switch rules off, --json
+// carries fixes and groups; exit 0 clean, 1 findings, 2 errors.
+void TestCli::proofreadListsFindingsWithGrepsExitStatus()
+{
+    QTemporaryDir dir;
+    const QString project = write(dir, "p.xml",
+        "<project title=\"p\"><chapter title=\"一\" textout=\"yes\" type=\"Basic\"><text>吾輩は猫…\r\n　出来る。できる。出来る。</text>"
+        "<paragraph title=\"一の一\" textout=\"yes\" type=\"Basic\"><text>「はい。」</text></paragraph></chapter></project>");
+    const Run all = cli({"proofread", project}, dir.path());
+    QCOMPARE(all.status, 1);
+    QCOMPARE(all.out, QString("一\t1\t1\tparagraph-start\t段落の始めは全角スペースで字下げします\n"
+                              "一\t1\t5\teven-leaders\t「…」は二つずつ続けて使います（……）\n"
+                              "一\t2\t6\tspelling-variants\t表記ゆれ：「出来る」2、「できる」1（「できる」一 2行）\n"
+                              "一 › 一の一\t1\t4\tpunct-before-close\t閉じ括弧の直前に句読点は付けません\n"));
+    QCOMPARE(all.err, QString());
+    QCOMPARE(cli({"proofread", project, "--rule", "even-leaders", "--rule", "brackets"}, dir.path()).out,
+             QString("一\t1\t5\teven-leaders\t「…」は二つずつ続けて使います（……）\n"));
+
+    const Run json = cli({"proofread", project, "--json", "--rule", "even-leaders", "--rule", "spelling-variants"}, dir.path());
+    QCOMPARE(json.status, 1);
+    const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8()).object();
+    const QJsonArray findings = o["findings"].toArray();
+    QCOMPARE(findings.size(), 2);
+    QCOMPARE(findings[0].toObject()["fix"].toString(), QString("……"));
+    QCOMPARE(findings[0].toObject()["text"].toString(), QString("…"));
+    QCOMPARE(findings[1].toObject()["rule"].toString(), QString("spelling-variants"));
+    QCOMPARE(o["variants"].toArray().size(), 1);
+    QCOMPARE(o["variants"].toArray()[0].toArray()[1].toObject()["form"].toString(), QString("できる"));
+
+    // Rules switched off in the settings; a clean project exits 0.
+    QVERIFY(QDir(dir.path()).mkpath("penwick"));
+    write(dir, "penwick/penwick.conf", "[proofread]\nparagraph-start=false\neven-leaders=false\nspelling-variants=false\n"
+                                        "punct-before-close=false\n");
+    const Run off = cli({"proofread", project}, dir.path());
+    QCOMPARE(off.status, 0);
+    QCOMPARE(off.out, QString());
+
+    QCOMPARE(cli({"proofread", project, "--rule", "no-such-rule"}, dir.path()).status, 2);
+    QCOMPARE(cli({"proofread", dir.filePath("none.xml")}, dir.path()).status, 2);
+    QCOMPARE(cli({"proofread"}, dir.path()).status, 2);
+}
 
 // The target beside the project, set and shown; stats: the whole, each chapter, the
 // target's progress, as text and JSON; bad targets and deadlines are refused.
