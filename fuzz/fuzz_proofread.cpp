@@ -25,13 +25,10 @@ namespace {
 std::string WellFormed(std::string_view bytes)
 {
     std::string out;
-    const char* p = bytes.data();
-    const char* const end = p + bytes.size();
-    while (p < end) {
-        const Utf8Char c = DecodeUtf8(p, end);
+    for (Utf8Decoder d(bytes.data(), bytes.size()); !d.atEnd();) {
         // No NUL and no other control characters but LF: XML holds none of them.
-        AppendUtf8(out, c.cp < 0x20 && c.cp != '\n' ? U'　' : c.cp);
-        p += c.len;
+        const char32_t c = d.next();
+        AppendUtf8(out, c < 0x20 && c != '\n' ? U'　' : c);
     }
     return out;
 }

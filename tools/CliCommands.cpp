@@ -69,6 +69,16 @@ int Usage()
     return 2;
 }
 
+int Flushed(int status, int failed)
+{
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "penwick-cli: 標準出力に書き出せませんでした。\n";
+        return failed;
+    }
+    return status;
+}
+
 std::string JsonString(const std::string& s)
 {
     std::string out = "\"";
@@ -236,12 +246,7 @@ int Export(const Args& args)
     }
     if (IsStandardOutput(files[1])) {
         std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
-        std::cout.flush();
-        if (!std::cout) {
-            std::cerr << "penwick-cli: 標準出力に書き出せませんでした。\n";
-            return 1;
-        }
-        return 0;
+        return Flushed(0, 1);
     }
     const FileResult written = WriteFileAtomically(files[1], text);
     if (!written) {

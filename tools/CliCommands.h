@@ -39,6 +39,9 @@ FailureReport ReportTo(const std::string& path);
 enum class Taken { No, Yes, Bad };
 Taken TakeGridOption(const Args& args, std::size_t& i, CountSettings* settings);
 
+// Flushes standard output: status, or `failed` (said on stderr) when it could not be written.
+int Flushed(int status, int failed = 2);
+
 // s as a JSON string, quotes included.
 std::string JsonString(const std::string& s);
 

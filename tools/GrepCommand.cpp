@@ -35,12 +35,7 @@ int Grep(const Args& args)
         std::cout << hit.path << '\t' << hit.line << '\t' << hit.lineText << '\n';
         last = &hit;
     }
-    std::cout.flush();
-    if (!std::cout) {
-        std::cerr << "penwick-cli: 標準出力に書き出せませんでした。\n";
-        return 2;
-    }
-    return hits.empty() ? 1 : 0;
+    return Flushed(hits.empty() ? 1 : 0);
 }
 
 }  // namespace penwick::cli

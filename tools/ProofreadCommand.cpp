@@ -99,12 +99,7 @@ int Proofread(const Args& args)
             std::cout << f.path << '\t' << f.line << '\t' << f.column << '\t' << proof::RuleId(f.rule) << '\t'
                       << f.message << '\n';
     }
-    std::cout.flush();
-    if (!std::cout) {
-        std::cerr << "penwick-cli: 標準出力に書き出せませんでした。\n";
-        return 2;
-    }
-    return findings.empty() ? 0 : 1;
+    return Flushed(findings.empty() ? 0 : 1);
 }
 
 }  // namespace penwick::cli

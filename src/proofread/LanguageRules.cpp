@@ -26,12 +26,9 @@ bool IsKanji(char32_t c)
 std::string ToKatakana(std::string_view s)
 {
     std::string out;
-    const char* p = s.data();
-    const char* const end = p + s.size();
-    while (p < end) {
-        const Utf8Char c = DecodeUtf8(p, end);
-        AppendUtf8(out, c.cp >= 0x3041 && c.cp <= 0x3096 ? c.cp + 0x60 : c.cp);
-        p += c.len;
+    for (Utf8Decoder d(s.data(), s.size()); !d.atEnd();) {
+        const char32_t c = d.next();
+        AppendUtf8(out, c >= 0x3041 && c <= 0x3096 ? c + 0x60 : c);
     }
     return out;
 }
@@ -43,13 +40,10 @@ std::size_t CharCount(std::string_view s)
 
 bool AllKana(std::string_view s)
 {
-    const char* p = s.data();
-    const char* const end = p + s.size();
-    while (p < end) {
-        const Utf8Char c = DecodeUtf8(p, end);
-        if (!(c.cp >= 0x3041 && c.cp <= 0x30FF))
+    for (Utf8Decoder d(s.data(), s.size()); !d.atEnd();) {
+        const char32_t c = d.next();
+        if (!(c >= 0x3041 && c <= 0x30FF))
             return false;
-        p += c.len;
     }
     return true;
 }
@@ -84,20 +78,17 @@ bool IsContentWord(std::string_view pos, std::string_view detail)
 std::string FormShape(std::string_view form)
 {
     std::string out;
-    const char* p = form.data();
-    const char* const end = p + form.size();
     bool inKanji = false;
-    while (p < end) {
-        const Utf8Char c = DecodeUtf8(p, end);
-        p += c.len;
-        if (IsKanji(c.cp)) {
+    for (Utf8Decoder d(form.data(), form.size()); !d.atEnd();) {
+        const char32_t c = d.next();
+        if (IsKanji(c)) {
             if (!inKanji)
                 out += 'K';
             inKanji = true;
             continue;
         }
         inKanji = false;
-        AppendUtf8(out, c.cp >= 0x30A1 && c.cp <= 0x30F6 ? c.cp - 0x60 : c.cp);
+        AppendUtf8(out, c >= 0x30A1 && c <= 0x30F6 ? c - 0x60 : c);
     }
     return out;
 }
@@ -105,14 +96,9 @@ std::string FormShape(std::string_view form)
 std::u32string KanjiOf(std::string_view form)
 {
     std::u32string out;
-    const char* p = form.data();
-    const char* const end = p + form.size();
-    while (p < end) {
-        const Utf8Char c = DecodeUtf8(p, end);
-        if (IsKanji(c.cp))
-            out += c.cp;
-        p += c.len;
-    }
+    for (Utf8Decoder d(form.data(), form.size()); !d.atEnd();)
+        if (const char32_t c = d.next(); IsKanji(c))
+            out += c;
     return out;
 }
 
@@ -135,17 +121,14 @@ bool OneWord(const std::vector<std::u32string>& kanji)
 std::vector<std::size_t> SentenceEnds(std::string_view text)
 {
     std::vector<std::size_t> ends;
-    const char* p = text.data();
-    const char* const end = p + text.size();
     bool inRun = false;
-    while (p < end) {
-        const Utf8Char c = DecodeUtf8(p, end);
-        const bool terminal = c.cp == U'。' || c.cp == U'！' || c.cp == U'？' || c.cp == U'!' || c.cp == U'?'
-                              || c.cp == U'‼' || c.cp == U'⁉';
+    for (Utf8Decoder d(text.data(), text.size()); !d.atEnd();) {
+        const std::size_t at = d.offset();
+        const char32_t c = d.next();
+        const bool terminal = c == U'。' || c == U'！' || c == U'？' || c == U'!' || c == U'?' || c == U'‼' || c == U'⁉';
         if (inRun && !terminal)
-            ends.push_back(std::size_t(p - text.data()));
+            ends.push_back(at);
         inRun = terminal;
-        p += c.len;
     }
     if (ends.empty() || ends.back() != text.size())
         ends.push_back(text.size());

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "XdoWindow.h"
 
+#include "X11WindowGrab.h"
+
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
@@ -108,4 +111,28 @@ bool StartPenwick(QProcess& app, const QString& exe, const QString& home, const 
     app.setProcessChannelMode(QProcess::ForwardedChannels);
     app.start(exe, {"--project", project});
     return app.waitForStarted();
+}
+
+QString WriteOneChapterProject(const QString& home, const QString& name, const QString& title, const QByteArray& text)
+{
+    if (!QDir(home).mkpath("config/penwick"))
+        return {};
+    const QString path = home + '/' + name;
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return {};
+    f.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?><project title=\"" + title.toUtf8()
+            + "\"><chapter title=\"第一章\" textout=\"yes\" type=\"Basic\"><text>" + text + "</text></chapter></project>");
+    return f.error() == QFile::NoError ? path : QString();
+}
+
+bool ChooseFirstChapter(const XdoWindow& x, const QString& main, const QRect& window)
+{
+    QList<int> bands;
+    if (!QTest::qWaitFor([&] {
+            return (bands = InkBands(X11WindowGrab::grab(window), QRect(0, 0, 150, window.height() / 2))).size() >= 2;
+        }, 10000))
+        return false;
+    return x.click(main, {60, bands[1]})
+           && QTest::qWaitFor([&] { return !x.find(QStringLiteral("[ 第一章 ]")).isEmpty(); }, 5000);
 }

@@ -48,3 +48,11 @@ QString SaveAndRead(const XdoWindow& x, const QString& window, const QString& pr
 // user's own untouched) on the X server of the test; false when it would not start.
 class QProcess;
 bool StartPenwick(QProcess& app, const QString& exe, const QString& home, const QString& project);
+
+// Writes a project of one chapter 第一章 holding text (UTF-8, CR LF as written) to
+// home/name, the settings folder home/config/penwick beside it; the project's path.
+QString WriteOneChapterProject(const QString& home, const QString& name, const QString& title, const QByteArray& text);
+
+// Clicks the first chapter's row in the outline (the first ink band under the menu bar)
+// and waits for the caption to name it; false after 10 s.
+bool ChooseFirstChapter(const XdoWindow& x, const QString& main, const QRect& window);
