@@ -80,6 +80,21 @@ void BM_ProofreadProject(benchmark::State& state)
 }
 BENCHMARK(BM_ProofreadProject)->Arg(0)->Arg(1)->ArgName("language")->Unit(benchmark::kMillisecond);
 
+// The panel's list again after an edit (a pause in the typing): every finding of the read
+// project, each variant group once with where its forms stand.
+void BM_ProofreadList(benchmark::State& state)
+{
+    DomDocument doc;
+    LoadLargeProject(&doc);
+    ProofChecker checker(Options(true), Analyser());
+    checker.build(doc);
+    std::size_t found = 0;
+    for (auto _ : state)
+        found = checker.findings().size();
+    state.counters["findings"] = double(found);
+}
+BENCHMARK(BM_ProofreadList)->Unit(benchmark::kMillisecond);
+
 // A character typed in the middle of a 2,000-character paragraph of a chapter in the middle
 // of the project: the node's text handed over, then its findings for the editor's marks.
 // Each keystroke types a new character, so the sentence is never one read before.

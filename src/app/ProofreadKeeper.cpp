@@ -159,8 +159,7 @@ void ProofreadKeeper::recheckEdited()
     for (const ProofFinding& f : m_checker->nodeFindings(node))
         marks.append({f.start16, f.length16, QString::fromStdString(f.message)});
     m_w.control->setWavyMarks(std::move(marks));
-    if (!m_list->isActive())
-        m_list->start();
+    m_list->start();   // after a pause in the typing: the list is the whole project's
 }
 
 void ProofreadKeeper::refreshList()

@@ -3,8 +3,8 @@
 // Proofreading in the window: the 校正 panel in a dock beside the outline (F7 shows it and
 // gives it the keyboard, or hides it), and while it is shown, the checker over the project
 // and the wavy marks in the editor. A keystroke re-checks the node being edited (at most
-// once every 30 ms while keys come) and moves the marks; the panel's list follows a little
-// later, an outline command or a new project re-reads the project (paragraphs and
+// once every 30 ms while keys come) and moves the marks; the panel's list follows when the
+// typing pauses, an outline command or a new project re-reads the project (paragraphs and
 // sentences seen before are not read again). Hidden, the checker is let go.
 
 #include "DomDocument.h"
@@ -67,7 +67,7 @@ private:
     ProofreadPanel* m_panel;
     QDockWidget* m_dock;
     QTimer* m_edits;   // a keystroke's re-check
-    QTimer* m_list;    // the panel's list after the marks
+    QTimer* m_list;    // the panel's list, 400 ms after the last re-check
     std::unique_ptr<penwick::proof::Morphology> m_morphology;
     bool m_morphologyTried = false;
     std::unique_ptr<penwick::ProofChecker> m_checker;
