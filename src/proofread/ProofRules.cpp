@@ -51,8 +51,11 @@ std::vector<Ch> Decode(std::string_view text)
 
 constexpr std::u32string_view kOpening = U"「『（【〈《〔［｛〘〖“‘";
 constexpr std::u32string_view kClosing = U"」』）】〉》〕］｝〙〗”’";
-bool IsOpening(char32_t c) { return kOpening.find(c) != std::u32string_view::npos; }
-bool IsClosing(char32_t c) { return kClosing.find(c) != std::u32string_view::npos; }
+// Every bracket lies in “ ‘ ’ ”, 〈 to 〙 or the full-width forms: most text (kana, kanji)
+// is none, and says so at once.
+bool MayBeBracket(char32_t c) { return (c >= 0x2018 && c <= 0x201D) || (c >= 0x3008 && c <= 0x3019) || c >= 0xFF08; }
+bool IsOpening(char32_t c) { return MayBeBracket(c) && kOpening.find(c) != std::u32string_view::npos; }
+bool IsClosing(char32_t c) { return MayBeBracket(c) && kClosing.find(c) != std::u32string_view::npos; }
 bool IsMark(char32_t c) { return c == U'！' || c == U'？' || c == U'‼' || c == U'⁉' || c == U'⁈' || c == U'⁇'; }
 bool IsAsciiMark(char32_t c) { return c == U'!' || c == U'?'; }
 bool IsAsciiLetter(char32_t c) { return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z'); }
