@@ -2,11 +2,12 @@
 #include "ProofChecker.h"
 
 #include "LanguageRules.h"
-#include "Utf8.h"
+#include "ParagraphFacts.h"
+#include "VariantTally.h"
 
 #include <algorithm>
-#include <functional>
 #include <array>
+#include <functional>
 #include <map>
 #include <set>
 #include <unordered_map>
@@ -17,36 +18,6 @@ namespace penwick {
 using namespace proof;
 
 namespace {
-
-struct StringHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-};
-
-int Utf16Length(std::string_view s)
-{
-    int n = 0;
-    for (const char b : s)
-        n += (b & 0xC0) != 0x80 ? (std::uint8_t(b) >= 0xF0 ? 2 : 1) : 0;
-    return n;
-}
-
-struct Sentence {
-    std::size_t start = 0;   // bytes into the paragraph's base text
-    std::shared_ptr<const SentenceFacts> facts;
-    bool narration = false;  // its ending stands outside every bracket
-};
-
-// One paragraph's results; shared by every place the same text stands.
-struct Paragraph {
-    std::string text;
-    int length16 = 0;
-    std::vector<Finding> mech;
-    std::vector<std::size_t> source;   // base text → paragraph (empty: the same)
-    std::vector<Sentence> sentences;
-    std::size_t toSource(std::size_t i) const { return source.empty() ? i : source[i]; }
-};
-using ParagraphPtr = std::shared_ptr<const Paragraph>;
 
 struct NodeState {
     DomNode node;
@@ -68,32 +39,6 @@ std::vector<std::string_view> SplitLines(std::string_view text)
     }
 }
 
-// Bracket depth along a text, asked at positions that only move forward.
-class DepthScanner {
-public:
-    explicit DepthScanner(std::string_view text) : m_text(text) {}
-    int at(std::size_t target)
-    {
-        const char* const end = m_text.data() + std::min(target, m_text.size());
-        const char* p = m_text.data() + m_pos;
-        while (p < end) {
-            const Utf8Char c = DecodeUtf8(p, m_text.data() + m_text.size());
-            if (IsOpeningBracket(c.cp))
-                ++m_depth;
-            else if (IsClosingBracket(c.cp) && m_depth > 0)
-                --m_depth;
-            p += c.len;
-        }
-        m_pos = std::size_t(p - m_text.data());
-        return m_depth;
-    }
-
-private:
-    std::string_view m_text;
-    std::size_t m_pos = 0;
-    int m_depth = 0;
-};
-
 }  // namespace
 
 constexpr std::uint32_t kNoForm = ~std::uint32_t(0);
@@ -102,44 +47,17 @@ struct ProofChecker::Impl {
     ProofOptions options;
     const Morphology* morphology = nullptr;
     Lexicon lexicon;
-    std::unordered_map<std::string, std::shared_ptr<const SentenceFacts>, StringHash, std::equal_to<>> sentences;
+    SentenceMemo sentences;
     std::vector<NodeState> nodes;
     std::unordered_map<const void*, std::size_t> nodeIndex;
-    // key → form → occurrences
-    std::unordered_map<std::uint32_t, std::unordered_map<std::uint32_t, int>> tally;
+    VariantTally tally;
     std::vector<std::array<int, 2>> chapterEndings;   // polite, plain narration endings
-    std::unordered_set<std::uint32_t> intended;       // lexicon ids
 
     bool language() const { return morphology && options.rules.anyLanguageRule(); }
 
-    std::shared_ptr<const SentenceFacts> sentence(std::string_view text)
-    {
-        if (const auto it = sentences.find(text); it != sentences.end())
-            return it->second;
-        auto facts = std::make_shared<const SentenceFacts>(AnalyseSentence(*morphology, text, lexicon));
-        sentences.emplace(std::string(text), facts);
-        return facts;
-    }
-
     ParagraphPtr makeParagraph(std::string_view text)
     {
-        auto p = std::make_shared<Paragraph>();
-        p->text = text;
-        p->length16 = Utf16Length(text);
-        p->mech = CheckParagraph(text, options.rules, options.paragraph);
-        if (!language() || text.empty())
-            return p;
-        BaseText base = ReadAsBase(text);
-        p->source = std::move(base.source);
-        DepthScanner depth(base.text);
-        std::size_t start = 0;
-        for (const std::size_t end : SentenceEnds(base.text)) {
-            Sentence s{start, sentence(std::string_view(base.text).substr(start, end - start)), false};
-            s.narration = s.facts->ending != Ending::None && depth.at(start + s.facts->endingStart) == 0;
-            p->sentences.push_back(std::move(s));
-            start = end;
-        }
-        return p;
+        return ReadParagraph(text, options, language() ? morphology : nullptr, sentences, lexicon);
     }
 
     void count(const Paragraph& p, int chapter, int delta)
@@ -147,15 +65,8 @@ struct ProofChecker::Impl {
         for (const Sentence& s : p.sentences) {
             if (s.narration)
                 chapterEndings[std::size_t(chapter)][s.facts->ending == Ending::Polite ? 0 : 1] += delta;
-            for (const WordUse& w : s.facts->words) {
-                dirtyKeys.insert(w.key);
-                auto& forms = tally[w.key];
-                if ((forms[w.form] += delta) == 0) {
-                    forms.erase(w.form);
-                    if (forms.empty())
-                        tally.erase(w.key);
-                }
-            }
+            for (const WordUse& w : s.facts->words)
+                tally.add(w.key, w.form, delta);
         }
     }
 
@@ -173,61 +84,15 @@ struct ProofChecker::Impl {
         return out;
     }
 
-    // The groups worth reporting, by key: two forms at least (the writer's intended ones
-    // left out) that differ in more than which kanji they use, and are one word. Kept
-    // between calls: only the keys an edit counted again are looked at again.
-    using Group = std::vector<std::pair<std::uint32_t, int>>;
-    mutable std::map<std::uint32_t, Group> groupCache;
-    mutable std::unordered_set<std::uint32_t> dirtyKeys;
-    mutable bool allDirty = true;
-
-    std::optional<Group> groupOf(const std::unordered_map<std::uint32_t, int>& forms) const
+    const std::map<std::uint32_t, VariantTally::Group>& groups() const
     {
-        if (forms.size() < 2)
-            return std::nullopt;
-        Group list;
-        std::set<std::string> shapes;
-        std::vector<std::u32string> kanji;
-        for (const auto& [form, n] : forms)
-            if (!intended.contains(form)) {
-                list.emplace_back(form, n);
-                shapes.insert(FormShape(lexicon.text(form)));
-                kanji.push_back(KanjiOf(lexicon.text(form)));
-            }
-        if (list.size() < 2 || shapes.size() < 2 || !OneWord(kanji))
-            return std::nullopt;
-        std::sort(list.begin(), list.end(), [&](const auto& a, const auto& b) {
-            return a.second != b.second ? a.second > b.second : lexicon.text(a.first) < lexicon.text(b.first);
-        });
-        return list;
-    }
-
-    const std::map<std::uint32_t, Group>& groups() const
-    {
-        static const std::map<std::uint32_t, Group> none;
+        static const std::map<std::uint32_t, VariantTally::Group> none;
         if (!morphology || !options.rules.has(Rule::SpellingVariants))
             return none;
-        if (allDirty) {
-            groupCache.clear();
-            for (const auto& [key, forms] : tally)
-                if (auto g = groupOf(forms))
-                    groupCache.emplace(key, std::move(*g));
-        } else {
-            for (const std::uint32_t key : dirtyKeys) {
-                const auto it = tally.find(key);
-                auto g = it == tally.end() ? std::nullopt : groupOf(it->second);
-                if (g)
-                    groupCache[key] = std::move(*g);
-                else
-                    groupCache.erase(key);
-            }
-        }
-        allDirty = false;
-        dirtyKeys.clear();
-        return groupCache;
+        return tally.groups(lexicon);
     }
 
-    std::string groupMessage(const Group& forms) const
+    std::string groupMessage(const VariantTally::Group& forms) const
     {
         std::string m = "表記ゆれ：";
         for (std::size_t i = 0; i < forms.size(); ++i)
@@ -275,7 +140,7 @@ void ProofChecker::Impl::collect(const std::vector<const NodeState*>& which, Var
         for (const NodeState* n : which)
             eachWord(*n, [&](std::size_t i, std::size_t, int, const Paragraph&, const Sentence&, const WordUse& w) {
                 const auto g = found.find(w.key);
-                if (g == found.end() || w.form == g->second.front().first || intended.contains(w.form))
+                if (g == found.end() || w.form == g->second.front().first || tally.isIntended(w.form))
                     return;
                 auto& [list, total] = places[w.key];
                 if (list.size() < 5)
@@ -300,7 +165,7 @@ void ProofChecker::Impl::collect(const std::vector<const NodeState*>& which, Var
                          std::nullopt, kNoForm);
                 for (const WordUse& w : s.facts->words) {
                     const auto g = found.find(w.key);
-                    if (g == found.end() || w.form == g->second.front().first || intended.contains(w.form))
+                    if (g == found.end() || w.form == g->second.front().first || tally.isIntended(w.form))
                         continue;
                     std::string message = groupMessage(g->second);
                     if (variants == Variants::FirstOnly) {
@@ -340,10 +205,10 @@ const ProofOptions& ProofChecker::options() const
 
 void ProofChecker::setIntended(std::vector<std::string> forms)
 {
-    d->intended.clear();
-    d->allDirty = true;
+    std::unordered_set<std::uint32_t> ids;
     for (const std::string& f : forms)
-        d->intended.insert(d->lexicon.intern(f));
+        ids.insert(d->lexicon.intern(f));
+    d->tally.setIntended(std::move(ids));
     d->options.intended = std::move(forms);
 }
 
@@ -371,13 +236,12 @@ void ProofChecker::build(const DomDocument& doc, const TextOverride& edited)
         chapters = std::max(chapters, chapter + 1);
     });
     d->tally.clear();
-    d->allDirty = true;
     d->chapterEndings.assign(std::size_t(chapters), {0, 0});
     for (const NodeState& n : d->nodes)
         for (const ParagraphPtr& p : n.paragraphs)
             d->count(*p, n.chapter, 1);
     // Sentences no paragraph holds any longer.
-    std::erase_if(d->sentences, [](const auto& entry) { return entry.second.use_count() == 1; });
+    d->sentences.prune();
 }
 
 bool ProofChecker::setNodeText(DomNode node, std::string_view text)
