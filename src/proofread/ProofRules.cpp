@@ -56,6 +56,8 @@ constexpr std::u32string_view kClosing = U"」』）】〉》〕］｝〙〗”�
 bool MayBeBracket(char32_t c) { return (c >= 0x2018 && c <= 0x201D) || (c >= 0x3008 && c <= 0x3019) || c >= 0xFF08; }
 bool IsOpening(char32_t c) { return MayBeBracket(c) && kOpening.find(c) != std::u32string_view::npos; }
 bool IsClosing(char32_t c) { return MayBeBracket(c) && kClosing.find(c) != std::u32string_view::npos; }
+// The Western quotes open a line of dialogue but are not paired: ’ is an apostrophe too.
+bool IsQuote(char32_t c) { return c >= 0x2018 && c <= 0x201D; }
 bool IsMark(char32_t c) { return c == U'！' || c == U'？' || c == U'‼' || c == U'⁉' || c == U'⁈' || c == U'⁇'; }
 bool IsAsciiMark(char32_t c) { return c == U'!' || c == U'?'; }
 bool IsAsciiLetter(char32_t c) { return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z'); }
@@ -139,9 +141,9 @@ public:
                 add(Rule::HalfwidthKana, i, next, "半角カタカナは全角で書きます");
             } else if (IsDigit(c))
                 next = digits(i);
-            else if (IsOpening(c))
+            else if (IsOpening(c) && !IsQuote(c))
                 opens.push_back(i);
-            else if (IsClosing(c))
+            else if (IsClosing(c) && !IsQuote(c))
                 close(opens, i);
             i = next;
         }

@@ -21,7 +21,7 @@ enum class Rule {
     EvenLeaders,        // … ― ‥ in runs of even length
     LeaderSubstitutes,  // ・・・ ... 。。。 for an ellipsis, ーー －－ —— for a dash
     DoubledPunct,       // 、、 or 。。
-    Brackets,           // brackets pair up within a paragraph, nested properly
+    Brackets,           // brackets pair up within a paragraph, nested properly (quotes “ ‘ aside)
     HalfwidthKana,      // ｶﾀｶﾅ
     LongNumerals,       // Arabic numerals longer than 縦中横 sets upright, in vertical text
     StyleMix,           // です・ます and だ・である mixed in one chapter's narration

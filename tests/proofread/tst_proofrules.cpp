@@ -160,6 +160,7 @@ private slots:
         row("all kinds", "【見出し】〈書名〉（注）", "");
         row("ruby brackets are notation", "「|吾輩《わがはい》」", "");
         row("unclosed inner", "「彼は『猫と言った」", "『");
+        row("apostrophe", "Don’t stop（注）", "");
     }
     void brackets() { check(Rule::Brackets); }
 
