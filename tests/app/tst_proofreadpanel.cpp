@@ -85,6 +85,10 @@ private slots:
         QVERIFY(panel()->results()->hasFocus());
         QCOMPARE(rows(), (QStringList{"一:1:6 …", "一:2:4 。", "一 › 一の一:1:2 出来る"}));
         QCOMPARE(panel()->message()->text(), QStringLiteral("「…」は二つずつ続けて使います（……）"));
+        // Each row carries its message on a line of its own.
+        QCOMPARE(panel()->results()->item(1)->toolTip(), QStringLiteral("閉じ括弧の直前に句読点は付けません"));
+        QVERIFY(panel()->results()->visualItemRect(panel()->results()->item(1)).height()
+                >= 2 * panel()->results()->fontMetrics().height());
         // The editor's node carries its marks; the caret stays where it was.
         QCOMPARE(marks(), (QStringList{"…", "。"}));
         QCOMPARE(edit->toPlainText(), QStringLiteral("　朝が来た…\n「はい。」と彼は言った。"));

@@ -92,13 +92,12 @@ void ProofreadPanel::fill()
     m_results->setUpdatesEnabled(false);
     m_results->clear();
     for (const ProofFinding& f : m_shown) {
-        QListWidgetItem* item = MatchDelegate::makeItem(QStringLiteral("%1 (%2) [%3]  ")
-                                                            .arg(QString::fromStdString(f.path))
-                                                            .arg(f.line)
-                                                            .arg(FromView(proof::RuleTitle(f.rule))),
-                                                        f.lineText, f.lineStart, f.lineLength);
-        item->setToolTip(QString::fromStdString(f.message));
-        m_results->addItem(item);
+        m_results->addItem(MatchDelegate::makeItem(QStringLiteral("%1 (%2) [%3]  ")
+                                                       .arg(QString::fromStdString(f.path))
+                                                       .arg(f.line)
+                                                       .arg(FromView(proof::RuleTitle(f.rule))),
+                                                   f.lineText, f.lineStart, f.lineLength,
+                                                   QString::fromStdString(f.message)));
     }
     m_results->setUpdatesEnabled(true);
     if (!m_shown.empty())

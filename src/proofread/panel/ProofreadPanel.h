@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The 校正 panel: the project's findings in outline order, one row each (the node's path of
-// titles, the line, the rule and the line with the finding marked), a filter by rule, and
+// titles, the line, the rule and the line with the finding marked; the message below), a
+// filter by rule, and
 // the chosen row's message below with what can be done about it: a mechanical finding's
 // fix, or keeping a spelling variant's form as intended. Choosing a row (Enter, double
 // click) asks for its node and span through findingChosen; the panel never edits itself.
