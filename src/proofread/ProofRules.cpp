@@ -103,6 +103,9 @@ public:
         const auto first = std::find_if(s.begin(), s.end(), [](const Ch& c) { return IsWordChar(c.cp) || IsOpening(c.cp); });
         if (first == s.end() || !std::any_of(s.begin(), s.end(), [](const Ch& c) { return IsWordChar(c.cp); }))
             return;   // a blank line, or a scene break (＊, ◇◆◇) with no words
+        static constexpr std::u32string_view kHeading = U"〇一二三四五六七八九十百千第章節話部幕0123456789０１２３４５６７８９";
+        if (s.size() <= 10 && std::all_of(s.begin(), s.end(), [](const Ch& c) { return kHeading.find(c.cp) != std::u32string_view::npos; }))
+            return;   // a section's number or a chapter's heading (三, 第十二章) standing in the text
         const char32_t c0 = s[0].cp;
         if (IsOpening(c0))
             return;

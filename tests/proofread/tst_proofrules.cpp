@@ -68,6 +68,9 @@ private slots:
         row("spaces only", "　　", "");
         row("scene break", "＊　＊　＊", "");
         row("centred scene break", "　　　◇", "");
+        row("section number", "三", "");
+        row("chapter heading", "第十二章", "");
+        row("a numeral starting prose", "三人は歩いた。", "三");
     }
     void paragraphStart() { check(Rule::ParagraphStart); }
 
