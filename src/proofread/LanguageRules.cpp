@@ -135,7 +135,12 @@ std::vector<std::size_t> SentenceEnds(std::string_view text)
     return ends;
 }
 
-SentenceFacts AnalyseSentence(const Morphology& morphology, std::string_view sentence, Lexicon& lexicon)
+namespace {
+
+// The facts of a sentence read by analyser (a Morphology or one of its readers); each word
+// worth grouping goes to onWord(start, end, key, form).
+template <class Analyser, class OnWord>
+SentenceFacts Read(const Analyser& analyser, std::string_view sentence, OnWord&& onWord)
 {
     SentenceFacts facts;
     struct Tail {
@@ -143,7 +148,7 @@ SentenceFacts AnalyseSentence(const Morphology& morphology, std::string_view sen
         std::string_view pos, detail, type, base;
     };
     std::vector<Tail> words;
-    morphology.analyse(sentence, [&](const Morph& m) {
+    analyser.analyse(sentence, [&](const Morph& m) {
         const std::string_view pos = FeatureField(m.feature, 0), detail = FeatureField(m.feature, 1);
         const std::string_view type = FeatureField(m.feature, 4), base = FeatureField(m.feature, 6);
         words.push_back({std::uint32_t(m.start), std::uint32_t(m.end), pos, detail, type, base});
@@ -157,8 +162,8 @@ SentenceFacts AnalyseSentence(const Morphology& morphology, std::string_view sen
         if (reading.empty() || CharCount(reading) < 2)
             return;
         // Nouns of different kinds are different words (底 and the pronoun そこ).
-        const std::string key = std::string(pos) + ',' + std::string(pos == "名詞" ? detail : type) + ',' + reading;
-        facts.words.push_back({std::uint32_t(m.start), std::uint32_t(m.end), lexicon.intern(key), lexicon.intern(base)});
+        onWord(std::uint32_t(m.start), std::uint32_t(m.end),
+               std::string(pos) + ',' + std::string(pos == "名詞" ? detail : type) + ',' + reading, base);
     });
     // The ending: the auxiliaries before the closing marks and sentence-final particles.
     std::size_t last = words.size();
@@ -177,6 +182,36 @@ SentenceFacts AnalyseSentence(const Morphology& morphology, std::string_view sen
         facts.endingStart = words[first].start;
         facts.endingEnd = words[last - 1].end;
     }
+    return facts;
+}
+
+}  // namespace
+
+SentenceFacts AnalyseSentence(const Morphology& morphology, std::string_view sentence, Lexicon& lexicon)
+{
+    std::vector<WordUse> words;
+    SentenceFacts facts = Read(morphology, sentence, [&](std::uint32_t start, std::uint32_t end, const std::string& key,
+                                                        std::string_view form) {
+        words.push_back({start, end, lexicon.intern(key), lexicon.intern(form)});
+    });
+    facts.words = std::move(words);
+    return facts;
+}
+
+SentenceText ReadSentence(const Morphology::Reader& reader, std::string_view sentence)
+{
+    SentenceText text;
+    text.facts = Read(reader, sentence, [&](std::uint32_t start, std::uint32_t end, std::string key, std::string_view form) {
+        text.words.push_back({start, end, std::move(key), std::string(form)});
+    });
+    return text;
+}
+
+SentenceFacts InternSentence(const SentenceText& text, Lexicon& lexicon)
+{
+    SentenceFacts facts = text.facts;
+    for (const SentenceText::Word& w : text.words)
+        facts.words.push_back({w.start, w.end, lexicon.intern(w.key), lexicon.intern(w.form)});
     return facts;
 }
 

@@ -45,6 +45,19 @@ struct SentenceFacts {
 // The sentence's facts. The sentence is base text (no ruby notation).
 SentenceFacts AnalyseSentence(const Morphology& morphology, std::string_view sentence, Lexicon& lexicon);
 
+// The same in two steps, for analysing on several threads: read with a reader of one's own
+// (the words' keys and forms as text), then numbered in the lexicon on one thread.
+struct SentenceText {
+    struct Word {
+        std::uint32_t start = 0, end = 0;
+        std::string key, form;
+    };
+    SentenceFacts facts;   // without its words
+    std::vector<Word> words;
+};
+SentenceText ReadSentence(const Morphology::Reader& reader, std::string_view sentence);
+SentenceFacts InternSentence(const SentenceText& text, Lexicon& lexicon);
+
 // Where the sentences of a paragraph's base text end: after each run of 。！？ (and !?‼⁉).
 std::vector<std::size_t> SentenceEnds(std::string_view text);
 

@@ -61,9 +61,11 @@ std::unique_ptr<Morphology> Morphology::Open(std::string* error)
         std::unique_ptr<Morphology> m(new Morphology);
         m->m_dictionary = folder;
         m->m_tagger.reset(model->createTagger());
-        m->m_lattice.reset(model->createLattice());
         m->m_model = std::move(model);
-        if (m->m_tagger && m->m_lattice)
+        if (!m->m_tagger)
+            continue;
+        m->m_reader = std::make_unique<Reader>(m->reader());
+        if (m->m_reader->m_lattice)
             return m;
     }
     if (error)
@@ -73,9 +75,19 @@ std::unique_ptr<Morphology> Morphology::Open(std::string* error)
 
 Morphology::~Morphology() = default;
 
-void Morphology::analyse(std::string_view text, const std::function<void(const Morph&)>& visit) const
+Morphology::Reader::Reader(const MeCab::Tagger* tagger, MeCab::Lattice* lattice) : m_tagger(tagger), m_lattice(lattice) {}
+Morphology::Reader::Reader(Reader&&) noexcept = default;
+Morphology::Reader::~Reader() = default;
+
+Morphology::Reader Morphology::reader() const
 {
-    if (text.empty())
+    return Reader(m_tagger.get(), m_model->createLattice());
+}
+
+// MeCab's Tagger::parse(Lattice*) is safe from several threads, each with its lattice.
+void Morphology::Reader::analyse(std::string_view text, const std::function<void(const Morph&)>& visit) const
+{
+    if (text.empty() || !m_lattice)
         return;
     m_lattice->set_sentence(text.data(), text.size());
     if (!m_tagger->parse(m_lattice.get()))

@@ -39,16 +39,34 @@ public:
     // The dictionary's folder (or "" for MeCab's configured one).
     const std::string& dictionary() const { return m_dictionary; }
 
-    // Calls visit for each word of text in order (not for the sentence's ends). Not to be
-    // called from two threads at once.
-    void analyse(std::string_view text, const std::function<void(const Morph&)>& visit) const;
+    // A reader with a lattice of its own: one per thread, all sharing the dictionary.
+    class Reader {
+    public:
+        ~Reader();
+        Reader(Reader&&) noexcept;
+        // Calls visit for each word of text in order (not for the sentence's ends).
+        void analyse(std::string_view text, const std::function<void(const Morph&)>& visit) const;
+
+    private:
+        friend class Morphology;
+        Reader(const MeCab::Tagger* tagger, MeCab::Lattice* lattice);
+        const MeCab::Tagger* m_tagger;
+        std::unique_ptr<MeCab::Lattice> m_lattice;
+    };
+    Reader reader() const;
+
+    // With the morphology's own reader: not to be called from two threads at once.
+    void analyse(std::string_view text, const std::function<void(const Morph&)>& visit) const
+    {
+        m_reader->analyse(text, visit);
+    }
 
 private:
     Morphology() = default;
     std::string m_dictionary;
     std::unique_ptr<MeCab::Model> m_model;
     std::unique_ptr<MeCab::Tagger> m_tagger;
-    std::unique_ptr<MeCab::Lattice> m_lattice;
+    std::unique_ptr<Reader> m_reader;
 };
 
 }  // namespace penwick::proof

@@ -4,6 +4,8 @@
 #include "Utf8.h"
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 namespace penwick::proof {
 
@@ -53,6 +55,43 @@ std::shared_ptr<const SentenceFacts> SentenceMemo::get(const Morphology& morphol
     auto facts = std::make_shared<const SentenceFacts>(AnalyseSentence(morphology, text, lexicon));
     m_facts.emplace(std::string(text), facts);
     return facts;
+}
+
+void SentenceMemo::analyseAll(const Morphology& morphology, std::vector<std::string> sentences, Lexicon& lexicon)
+{
+    std::sort(sentences.begin(), sentences.end());
+    sentences.erase(std::unique(sentences.begin(), sentences.end()), sentences.end());
+    std::erase_if(sentences, [&](const std::string& s) { return m_facts.contains(s); });
+    const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+    constexpr std::size_t kBatch = 64;   // sentences a thread takes at a time
+    std::vector<SentenceText> read(sentences.size());
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        const Morphology::Reader reader = morphology.reader();
+        for (std::size_t from; (from = next.fetch_add(kBatch)) < sentences.size();)
+            for (std::size_t i = from; i < std::min(from + kBatch, sentences.size()); ++i)
+                read[i] = ReadSentence(reader, sentences[i]);
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned t = 1; t < threads && t * kBatch < sentences.size(); ++t)
+        helpers.emplace_back(work);
+    work();
+    for (std::thread& t : helpers)
+        t.join();
+    for (std::size_t i = 0; i < sentences.size(); ++i)
+        m_facts.emplace(std::move(sentences[i]), std::make_shared<const SentenceFacts>(InternSentence(read[i], lexicon)));
+}
+
+void SentencesOf(std::string_view paragraph, std::vector<std::string>& out)
+{
+    if (paragraph.empty())
+        return;
+    const BaseText base = ReadAsBase(paragraph);
+    std::size_t start = 0;
+    for (const std::size_t end : SentenceEnds(base.text)) {
+        out.emplace_back(base.text, start, end - start);
+        start = end;
+    }
 }
 
 void SentenceMemo::prune()

@@ -37,6 +37,9 @@ using ParagraphPtr = std::shared_ptr<const Paragraph>;
 class SentenceMemo {
 public:
     std::shared_ptr<const SentenceFacts> get(const Morphology& morphology, std::string_view text, Lexicon& lexicon);
+    // Analyses those of `sentences` not seen before, on every core (each thread with a
+    // reader of its own), and keeps them.
+    void analyseAll(const Morphology& morphology, std::vector<std::string> sentences, Lexicon& lexicon);
     // Forgets the sentences no paragraph holds any longer.
     void prune();
 
@@ -51,6 +54,9 @@ private:
 // Reads a paragraph (a line, without its line end); without a morphology, no sentences.
 ParagraphPtr ReadParagraph(std::string_view text, const ProofOptions& options, const Morphology* morphology,
                            SentenceMemo& memo, Lexicon& lexicon);
+
+// Appends the sentences of a paragraph's base text, as ReadParagraph cuts them.
+void SentencesOf(std::string_view paragraph, std::vector<std::string>& out);
 
 int Utf16Length(std::string_view s);
 

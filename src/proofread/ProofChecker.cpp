@@ -224,17 +224,38 @@ void ProofChecker::build(const DomDocument& doc, const TextOverride& edited)
         std::optional<std::string> own = edited ? edited(node) : std::nullopt;
         std::string text = own ? std::move(*own) : format::NodeOwnText(node);
         std::erase(text, '\r');
-        NodeState n{node, path, chapter, std::move(text), {}};
-        const auto it = old.find(node.internal());
-        static const std::vector<ParagraphPtr> none;
+        d->nodeIndex.emplace(node.internal(), d->nodes.size());
+        d->nodes.push_back({node, path, chapter, std::move(text), {}});
+        chapters = std::max(chapters, chapter + 1);
+    });
+    // Keep what is unchanged; the sentences of the rest are analysed first, on every core.
+    static const std::vector<ParagraphPtr> none;
+    const auto oldParagraphs = [&](const NodeState& n) -> const std::vector<ParagraphPtr>& {
+        const auto it = old.find(n.node.internal());
+        return it != old.end() ? it->second.paragraphs : none;
+    };
+    if (d->language()) {
+        std::vector<std::string> sentences;
+        for (const NodeState& n : d->nodes) {
+            const auto it = old.find(n.node.internal());
+            if (it != old.end() && it->second.text == n.text)
+                continue;
+            std::unordered_set<std::string_view> known;
+            for (const ParagraphPtr& p : oldParagraphs(n))
+                known.insert(p->text);
+            for (const std::string_view line : SplitLines(n.text))
+                if (!known.contains(line))
+                    SentencesOf(line, sentences);
+        }
+        d->sentences.analyseAll(*d->morphology, std::move(sentences), d->lexicon);
+    }
+    for (NodeState& n : d->nodes) {
+        const auto it = old.find(n.node.internal());
         if (it != old.end() && it->second.text == n.text)
             n.paragraphs = std::move(it->second.paragraphs);
         else
-            n.paragraphs = d->paragraphsFor(n.text, it != old.end() ? it->second.paragraphs : none);
-        d->nodeIndex.emplace(node.internal(), d->nodes.size());
-        d->nodes.push_back(std::move(n));
-        chapters = std::max(chapters, chapter + 1);
-    });
+            n.paragraphs = d->paragraphsFor(n.text, oldParagraphs(n));
+    }
     d->tally.clear();
     d->chapterEndings.assign(std::size_t(chapters), {0, 0});
     for (const NodeState& n : d->nodes)
