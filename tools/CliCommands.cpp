@@ -69,6 +69,13 @@ int Usage()
     return 2;
 }
 
+std::string SettingsText()
+{
+    std::string ini;
+    ReadWholeFile(SettingsFilePath(), ini);
+    return ini;
+}
+
 int Flushed(int status, int failed)
 {
     std::cout.flush();
@@ -155,9 +162,7 @@ Taken TakeGridOption(const Args& args, std::size_t& i, CountSettings* settings)
         return Taken::Yes;
     }
     if (a == "--preset") {
-        std::string ini;
-        ReadWholeFile(SettingsFilePath(), ini);   // no file: the built-in grid only
-        const std::vector<GridPreset> presets = ParseGridPresets(ini);
+        const std::vector<GridPreset> presets = ParseGridPresets(SettingsText());   // no file: the built-in grid
         if (const std::optional<CountSettings> preset = FindGridPreset(presets, value)) {
             *settings = *preset;
             return Taken::Yes;

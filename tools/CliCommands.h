@@ -42,6 +42,9 @@ Taken TakeGridOption(const Args& args, std::size_t& i, CountSettings* settings);
 // Flushes standard output: status, or `failed` (said on stderr) when it could not be written.
 int Flushed(int status, int failed = 2);
 
+// The text of penwick.conf (SettingsFilePath); empty when there is none.
+std::string SettingsText();
+
 // s as a JSON string, quotes included.
 std::string JsonString(const std::string& s);
 

@@ -4,7 +4,6 @@
 #include "CliCommands.h"
 
 #include "DomDocument.h"
-#include "FileIO.h"
 #include "GridPresets.h"
 #include "ProjectFormat.h"
 #include "WritingGoals.h"
@@ -26,9 +25,7 @@ std::int64_t LinesOf(const CountResult& r, const CountSettings& grid)
 // The grid the window uses: [editor] grid of penwick.conf.
 CountSettings WritersGrid()
 {
-    std::string ini;
-    ReadWholeFile(SettingsFilePath(), ini);
-    return ChosenGrid(ini);
+    return ChosenGrid(SettingsText());
 }
 
 }  // namespace

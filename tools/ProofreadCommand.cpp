@@ -2,7 +2,6 @@
 // penwick-cli proofread: the 校正 panel's findings on standard output, one a line.
 #include "CliCommands.h"
 
-#include "FileIO.h"
 #include "GridPresets.h"
 #include "Morphology.h"
 #include "ProofChecker.h"
@@ -49,10 +48,8 @@ int Proofread(const Args& args)
     DomDocument doc;
     if (!LoadProject(path, doc))
         return 2;
-    std::string ini;
-    ReadWholeFile(SettingsFilePath(), ini);   // no file: every rule on
     std::vector<std::string> problems;
-    proof::ProofOptions options = proof::ReadProofSettings(ini, &problems);
+    proof::ProofOptions options = proof::ReadProofSettings(SettingsText(), &problems);   // no file: every rule on
     for (const std::string& p : problems)
         std::cerr << "penwick-cli: " << SettingsFilePath() << ": " << p << '\n';
     if (!only.empty()) {

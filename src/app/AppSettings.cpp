@@ -60,10 +60,25 @@ void AppSettings::SetWindow(const WindowState& state, const QString& path)
     file.setValue(QStringLiteral("positionLine"), state.positionLine);
 }
 
-penwick::CountSettings AppSettings::Grid(const QString& path)
+namespace {
+
+// The settings file as the core reads it (empty when there is none).
+std::string FileText(const QString& path)
 {
     QFile file(path);
-    return penwick::ChosenGrid(file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string());
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+}
+
+}  // namespace
+
+penwick::CountSettings AppSettings::Grid(const QString& path)
+{
+    return penwick::ChosenGrid(FileText(path));
+}
+
+penwick::proof::ProofOptions AppSettings::Proofreading(const QString& path)
+{
+    return penwick::proof::ReadProofSettings(FileText(path));
 }
 
 EditorSettings AppSettings::Editor(const QString& path)

@@ -2,12 +2,13 @@
 // The one settings file, $XDG_CONFIG_HOME/penwick/penwick.conf (~/.config/… by default),
 // and everything read from or written to it: the safety switches ([safety]), the
 // window's geometry ([window]), the editor's font, zoom and layout ([editor]) and the
-// grid presets ([grids]). Missing or unusable values read as the defaults.
+// grid presets ([grids]), the proofreading rules ([proofread]). Missing or unusable values read as the defaults.
 #pragma once
 
 #include "CounterReport.h"
 #include "EditorSettings.h"
 #include "ProjectSafety.h"
+#include "ProofSettings.h"
 
 #include <QList>
 #include <QPoint>
@@ -36,5 +37,7 @@ public:
     // The grid of the position line and of the PDF export: [editor] grid names a preset of
     // [grids] ("default" when unset or unknown).
     static penwick::CountSettings Grid(const QString& path = Path());
+    // [proofread] (the rules switched off) and the editor's 縦中横 for long numerals.
+    static penwick::proof::ProofOptions Proofreading(const QString& path = Path());
     static void SetEditorZoom(int percent, const QString& path = Path());
 };

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProofreadKeeper.h"
 
+#include "AppSettings.h"
 #include "CVellEditView.h"
-#include "FileIO.h"
-#include "GridPresets.h"
 #include "Morphology.h"
 #include "OutlineModel.h"
 #include "ProjectSession.h"
@@ -104,9 +103,7 @@ void ProofreadKeeper::start()
         m_morphologyTried = true;
         m_panel->setNote(m_morphology ? QString() : QString::fromStdString(error));
     }
-    std::string ini;
-    ReadWholeFile(SettingsFilePath(), ini);   // no file: every rule on
-    proof::ProofOptions options = proof::ReadProofSettings(ini);
+    proof::ProofOptions options = AppSettings::Proofreading();   // no file: every rule on
     options.paragraph.vertical = m_w.editor->isVertical();
     if (!m_w.session->path().empty())
         options.intended = proof::ReadIntendedForms(m_w.session->path());
