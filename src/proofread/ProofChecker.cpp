@@ -122,31 +122,27 @@ struct ProofChecker::Impl {
 void ProofChecker::Impl::collect(const std::vector<const NodeState*>& which, Variants variants, const Emit& emit) const
 {
     const auto& found = groups();
+    // The group of a word written in a form other than its group's most used, or null.
+    const auto otherForm = [&](const WordUse& w) -> const VariantTally::Group* {
+        const auto g = found.find(w.key);
+        if (g == found.end() || w.form == g->second.front().first || tally.isIntended(w.form))
+            return nullptr;
+        return &g->second;
+    };
     // For the project's list: where each group's other forms stand, said in its message.
     std::map<std::uint32_t, std::pair<std::vector<std::string>, int>> places;
-    const auto eachWord = [&](const NodeState& n, const auto& visit) {
-        std::size_t offset = 0;
-        int offset16 = 0;
-        for (std::size_t i = 0; i < n.paragraphs.size(); ++i) {
-            const Paragraph& p = *n.paragraphs[i];
-            for (const Sentence& s : p.sentences)
-                for (const WordUse& w : s.facts->words)
-                    visit(i, offset, offset16, p, s, w);
-            offset += p.text.size() + 1;
-            offset16 += p.length16 + 1;
-        }
-    };
     if (variants == Variants::FirstOnly && !found.empty())
         for (const NodeState* n : which)
-            eachWord(*n, [&](std::size_t i, std::size_t, int, const Paragraph&, const Sentence&, const WordUse& w) {
-                const auto g = found.find(w.key);
-                if (g == found.end() || w.form == g->second.front().first || tally.isIntended(w.form))
-                    return;
-                auto& [list, total] = places[w.key];
-                if (list.size() < 5)
-                    list.push_back("「" + lexicon.text(w.form) + "」" + n->path + " " + std::to_string(i + 1) + "行");
-                ++total;
-            });
+            for (std::size_t i = 0; i < n->paragraphs.size(); ++i)
+                for (const Sentence& s : n->paragraphs[i]->sentences)
+                    for (const WordUse& w : s.facts->words) {
+                        if (!otherForm(w))
+                            continue;
+                        auto& [list, total] = places[w.key];
+                        if (list.size() < 5)
+                            list.push_back("「" + lexicon.text(w.form) + "」" + n->path + " " + std::to_string(i + 1) + "行");
+                        ++total;
+                    }
     std::set<std::uint32_t> reported;
     for (const NodeState* n : which) {
         const std::optional<Ending> odd = minority(n->chapter);
@@ -164,10 +160,10 @@ void ProofChecker::Impl::collect(const std::vector<const NodeState*>& which, Var
                                                 : "文末が「だ・である」です（この章の地の文は主に「です・ます」）",
                          std::nullopt, kNoForm);
                 for (const WordUse& w : s.facts->words) {
-                    const auto g = found.find(w.key);
-                    if (g == found.end() || w.form == g->second.front().first || tally.isIntended(w.form))
+                    const VariantTally::Group* group = otherForm(w);
+                    if (!group)
                         continue;
-                    std::string message = groupMessage(g->second);
+                    std::string message = groupMessage(*group);
                     if (variants == Variants::FirstOnly) {
                         if (!reported.insert(w.key).second)
                             continue;
