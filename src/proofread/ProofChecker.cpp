@@ -224,17 +224,20 @@ void ProofChecker::build(const DomDocument& doc, const TextOverride& edited)
         d->nodes.push_back({node, path, chapter, std::move(text), {}});
         chapters = std::max(chapters, chapter + 1);
     });
-    // Keep what is unchanged; the sentences of the rest are analysed first, on every core.
+    // Keep what is unchanged (every text has one paragraph at least: empty ones are to read).
+    for (NodeState& n : d->nodes)
+        if (const auto it = old.find(n.node.internal()); it != old.end() && it->second.text == n.text)
+            n.paragraphs = std::move(it->second.paragraphs);
     static const std::vector<ParagraphPtr> none;
     const auto oldParagraphs = [&](const NodeState& n) -> const std::vector<ParagraphPtr>& {
         const auto it = old.find(n.node.internal());
         return it != old.end() ? it->second.paragraphs : none;
     };
+    // The sentences of the new paragraphs are analysed first, on every core.
     if (d->language()) {
         std::vector<std::string> sentences;
         for (const NodeState& n : d->nodes) {
-            const auto it = old.find(n.node.internal());
-            if (it != old.end() && it->second.text == n.text)
+            if (!n.paragraphs.empty())
                 continue;
             std::unordered_set<std::string_view> known;
             for (const ParagraphPtr& p : oldParagraphs(n))
@@ -245,13 +248,9 @@ void ProofChecker::build(const DomDocument& doc, const TextOverride& edited)
         }
         d->sentences.analyseAll(*d->morphology, std::move(sentences), d->lexicon);
     }
-    for (NodeState& n : d->nodes) {
-        const auto it = old.find(n.node.internal());
-        if (it != old.end() && it->second.text == n.text)
-            n.paragraphs = std::move(it->second.paragraphs);
-        else
+    for (NodeState& n : d->nodes)
+        if (n.paragraphs.empty())
             n.paragraphs = d->paragraphsFor(n.text, oldParagraphs(n));
-    }
     d->tally.clear();
     d->chapterEndings.assign(std::size_t(chapters), {0, 0});
     for (const NodeState& n : d->nodes)
