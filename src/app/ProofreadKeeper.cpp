@@ -54,12 +54,7 @@ ProofreadKeeper::ProofreadKeeper(Window window)
             rebuild();
     });
     // Another project: its own intended forms, and the settings as they are now.
-    connect(m_w.outline, &QAbstractItemModel::modelReset, this, [this] {
-        if (m_checker) {
-            m_checker.reset();
-            start();
-        }
-    });
+    connect(m_w.outline, &QAbstractItemModel::modelReset, this, &ProofreadKeeper::restart);
     connect(m_panel, &ProofreadPanel::findingChosen, this,
             [this](DomNode node, int start, int length) { m_w.show(node, start, length); });
     connect(m_panel, &ProofreadPanel::fixRequested, this, &ProofreadKeeper::fix);
@@ -73,11 +68,6 @@ ProofreadKeeper::ProofreadKeeper(Window window)
 }
 
 ProofreadKeeper::~ProofreadKeeper() = default;
-
-bool ProofreadKeeper::isActive() const
-{
-    return m_checker != nullptr;
-}
 
 void ProofreadKeeper::toggle()
 {
@@ -120,6 +110,11 @@ void ProofreadKeeper::stop()
 }
 
 void ProofreadKeeper::directionChanged()
+{
+    restart();
+}
+
+void ProofreadKeeper::restart()
 {
     if (!m_checker)
         return;

@@ -48,7 +48,6 @@ public:
 
     ProofreadPanel* panel() const { return m_panel; }
     QDockWidget* dock() const { return m_dock; }
-    bool isActive() const;
     // F7: shown and focused, or hidden when the panel has the keyboard.
     void toggle();
     // The editor turned between vertical and horizontal (long numerals are vertical faults).
@@ -57,6 +56,8 @@ public:
 private:
     void start();
     void stop();
+    // A fresh checker with the options as they are now, when one is running.
+    void restart();
     void rebuild();
     void recheckEdited();
     void refreshList();
