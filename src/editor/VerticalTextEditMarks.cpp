@@ -56,8 +56,6 @@ void VerticalTextEdit::paintWavyMarks(QPainter& painter, const QRect& dirty) con
     const int from = m_layout->blockPosition(m_layout->blockAtLine(std::clamp(std::min(a, b), 0, last)));
     const int lastBlock = m_layout->blockAtLine(std::clamp(std::max(a, b), 0, last));
     const int to = lastBlock + 1 < m_doc->blockCount() ? m_layout->blockPosition(lastBlock + 1) : m_doc->characterCount();
-    const auto first = std::lower_bound(m_wavy.begin(), m_wavy.end(), from,
-                                        [](const WavyMark& m, int p) { return m.start + m.length <= p; });
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     QPen pen(wavyColor(), 1.2);
@@ -74,7 +72,11 @@ void VerticalTextEdit::paintWavyMarks(QPainter& painter, const QRect& dirty) con
         painter.drawPath(path);
     };
     const int end = m_doc->characterCount() - 1;
-    for (auto m = first; m != m_wavy.end() && m->start < to; ++m) {
+    // By start, but marks may overlap (one long, one short at one place), so their ends are
+    // in no order: each is asked, up to the first that starts past the screen.
+    for (auto m = m_wavy.begin(); m != m_wavy.end() && m->start < to; ++m) {
+        if (m->start + m->length <= from)
+            continue;
         QRect run;
         const auto flush = [&] {
             if (run.isNull() || !run.intersects(dirty.adjusted(-4, -4, 4, 4)))
@@ -84,7 +86,7 @@ void VerticalTextEdit::paintWavyMarks(QPainter& painter, const QRect& dirty) con
             else
                 wave(QPointF(run.left(), run.bottom() + 2.5), run.width());
         };
-        for (int p = m->start; p < std::min(m->start + m->length, end); ++p) {
+        for (int p = std::max(m->start, from); p < std::min({m->start + m->length, end, to}); ++p) {
             const QRect cell = cellRect(p);
             const bool sameLine = !run.isNull() && (m_vertical ? cell.left() == run.left() : cell.top() == run.top());
             if (!sameLine) {

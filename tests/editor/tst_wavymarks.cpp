@@ -73,6 +73,24 @@ private slots:
         }
     }
 
+    // A long mark from the first paragraph into the screen is drawn though shorter ones
+    // beside its start ended long before.
+    void aLongMarkReachingTheScreenIsDrawn()
+    {
+        QString text;
+        for (int i = 0; i < 60; ++i)
+            text += QStringLiteral("　あいうえおかきくけこさしすせそ\n");
+        m_edit->setPlainText(text);
+        QList<VerticalTextEdit::WavyMark> marks{{0, int(text.size()) - 1, QStringLiteral("long")}};
+        for (int i = 1; i <= 10; ++i)
+            marks.append({i, 1, QStringLiteral("short")});
+        m_edit->setWavyMarks(marks);
+        m_edit->setSelection(int(text.size()) - 1, int(text.size()) - 1);
+        m_edit->ensureCaretVisible();
+        QVERIFY(m_edit->cellRect(5).right() < 0 || m_edit->cellRect(5).left() > m_edit->viewport()->width());
+        QVERIFY(!Red(m_edit->viewport()->grab().toImage()).isNull());
+    }
+
     void messageOnHover()
     {
         m_edit->setWavyMarks({{5, 1, QStringLiteral("「…」は二つずつ")}});
