@@ -105,10 +105,10 @@ ParagraphPtr ReadParagraph(std::string_view text, const ProofOptions& options, c
     auto p = std::make_shared<Paragraph>();
     p->text = text;
     p->length16 = Utf16Length(text);
-    p->mech = CheckParagraph(text, options.rules, options.paragraph);
+    BaseText base = ReadAsBase(text);
+    p->mech = CheckBaseText(base, options.rules, options.paragraph);
     if (!morphology || text.empty())
         return p;
-    BaseText base = ReadAsBase(text);
     p->source = std::move(base.source);
     DepthScanner depth(base.text);
     std::size_t start = 0;

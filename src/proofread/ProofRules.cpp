@@ -310,8 +310,12 @@ BaseText ReadAsBase(std::string_view paragraph)
 
 std::vector<Finding> CheckParagraph(std::string_view paragraph, const RuleSet& rules, const ParagraphOptions& options)
 {
+    return CheckBaseText(ReadAsBase(paragraph), rules, options);
+}
+
+std::vector<Finding> CheckBaseText(const BaseText& base, const RuleSet& rules, const ParagraphOptions& options)
+{
     std::vector<Finding> found;
-    const BaseText base = ReadAsBase(paragraph);
     const std::vector<Ch> s = Decode(base.text);
     if (s.empty())
         return found;

@@ -78,5 +78,7 @@ bool IsClosingBracket(char32_t c);
 
 // The findings of the mechanical rules (1 to 9) in one paragraph, in text order.
 std::vector<Finding> CheckParagraph(std::string_view paragraph, const RuleSet& rules, const ParagraphOptions& options);
+// The same on a paragraph already read as its base text.
+std::vector<Finding> CheckBaseText(const BaseText& base, const RuleSet& rules, const ParagraphOptions& options);
 
 }  // namespace penwick::proof
