@@ -113,6 +113,25 @@ bool StartPenwick(QProcess& app, const QString& exe, const QString& home, const 
     return app.waitForStarted();
 }
 
+bool OpenPenwick(QProcess& app, const QString& exe, const QString& home, const QString& project, const QString& title,
+                 std::unique_ptr<XdoWindow>* x, QString* main, QRect* window, QString* error)
+{
+    if (!StartPenwick(app, exe, home, project)) {
+        *error = app.errorString();
+        return false;
+    }
+    *x = std::make_unique<XdoWindow>(app.processId());
+    if (!QTest::qWaitFor([&] { return !(*main = (*x)->find(title)).isEmpty(); }, 20000)) {
+        *error = QStringLiteral("no window titled %1").arg(title);
+        return false;
+    }
+    if (!QTest::qWaitFor([&] { return !(*window = X11WindowGrab::mainWindowOf(app.processId())).isEmpty(); }, 10000)) {
+        *error = QStringLiteral("the main window was not mapped");
+        return false;
+    }
+    return true;
+}
+
 QString WriteOneChapterProject(const QString& home, const QString& name, const QString& title, const QByteArray& text)
 {
     if (!QDir(home).mkpath("config/penwick"))

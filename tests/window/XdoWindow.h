@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class XdoWindow {
 public:
     explicit XdoWindow(qint64 pid) : m_pid(pid) {}
@@ -48,6 +50,12 @@ QString SaveAndRead(const XdoWindow& x, const QString& window, const QString& pr
 // user's own untouched) on the X server of the test; false when it would not start.
 class QProcess;
 bool StartPenwick(QProcess& app, const QString& exe, const QString& home, const QString& project);
+
+// Starts Penwick on project (as StartPenwick) and waits for its main window, whose title
+// holds title: *x drives it, *main is its xdotool id and *window its place on the screen.
+// False, with the reason in *error, when it would not start or show within 30 s.
+bool OpenPenwick(QProcess& app, const QString& exe, const QString& home, const QString& project, const QString& title,
+                 std::unique_ptr<XdoWindow>* x, QString* main, QRect* window, QString* error);
 
 // Writes a project of one chapter 第一章 holding text (UTF-8, CR LF as written) to
 // home/name, the settings folder home/config/penwick beside it; the project's path.

@@ -47,10 +47,10 @@ private slots:
         QVERIFY(conf.open(QIODevice::WriteOnly));
         conf.write("[editor]\ngrid=tiny\n\n[grids]\ntiny=5x2\n");
         conf.close();
-        QVERIFY2(StartPenwick(m_app, QStringLiteral(PENWICK_EXE), m_home.path(), m_project), qPrintable(m_app.errorString()));
-        m_x = std::make_unique<XdoWindow>(m_app.processId());
-        QTRY_VERIFY_WITH_TIMEOUT(!(m_main = m_x->find(QStringLiteral("位置 - Penwick"))).isEmpty(), 20000);
-        QTRY_VERIFY_WITH_TIMEOUT(!(m_window = X11WindowGrab::mainWindowOf(m_app.processId())).isEmpty(), 10000);
+        QString error;
+        QVERIFY2(OpenPenwick(m_app, QStringLiteral(PENWICK_EXE), m_home.path(), m_project, QStringLiteral("位置 - Penwick"), &m_x,
+                             &m_main, &m_window, &error),
+                 qPrintable(error));
     }
 
     void lineFollowsTypingAndGoToSheetMovesTheCaret()

@@ -65,10 +65,10 @@ private slots:
         m_project = WriteOneChapterProject(m_home.path(), QStringLiteral("校正.xml"), QStringLiteral("校正"),
                                            QByteArrayLiteral("　朝が来た…\r\n　雨が降る。"));
         QVERIFY(!m_project.isEmpty());
-        QVERIFY2(StartPenwick(m_app, QStringLiteral(PENWICK_EXE), m_home.path(), m_project), qPrintable(m_app.errorString()));
-        m_x = std::make_unique<XdoWindow>(m_app.processId());
-        QTRY_VERIFY_WITH_TIMEOUT(!(m_main = m_x->find(QStringLiteral("校正 - Penwick"))).isEmpty(), 20000);
-        QTRY_VERIFY_WITH_TIMEOUT(!(m_window = X11WindowGrab::mainWindowOf(m_app.processId())).isEmpty(), 10000);
+        QString error;
+        QVERIFY2(OpenPenwick(m_app, QStringLiteral(PENWICK_EXE), m_home.path(), m_project, QStringLiteral("校正 - Penwick"), &m_x,
+                             &m_main, &m_window, &error),
+                 qPrintable(error));
     }
 
     void markBesideTheColumnAndEnterSelectsTheFinding()
